@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/FileOps.h"
+#include "platform/RecordSet.h"
+#include "platform/Result.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace tw::journal {
+
+// Separator of the values in Ergebnisstring: the cent sign.
+inline constexpr QChar Trennzeichen = QChar(0x00A2);
+
+inline constexpr const char* AktionUmbenannt = "Umbenannt";
+inline constexpr const char* AktionKopiert = "Kopiert";
+inline constexpr const char* AktionVerschoben = "Verschoben";
+inline constexpr const char* AktionFehler = "Fehler";
+
+// The day's journal files and the current session's action list.
+class DatenBanken
+{
+public:
+    DatenBanken(QString programFolder, const platform::Clock& clock);
+    ~DatenBanken();
+
+    // "Sich_dd.MM.yyyy.xml" of the given day in the program folder.
+    QString journalPfad(const QDate& day) const;
+    QString journalPfadHeute() const;
+
+    // The number of this program start within today's journal: 1 on the first start of the day, 1
+    // when the journal cannot be read or its newest number is not usable, else the newest plus 1.
+    qint16 Programmstart_ermitteln() const;
+
+    // A new, empty action list; it replaces the list of an earlier session.
+    void Sitzung_beginnen();
+    // Appends one action with the current time; fails when no session has begun.
+    platform::Result Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad, const QString& aktion);
+    // Folds the action list into one record of today's journal. Nothing is written for an empty
+    // list. The file is replaced atomically under the journal lock; a failure leaves the old journal
+    // as it was and the list in memory, so a later call retries.
+    platform::Result Sitzung_speichern(qint16 programmstart, qint32 sitzung, const QString& aktionsstring);
+
+    // The actions recorded so far, joined as they are saved.
+    QString ergebnisstring() const;
+    int aktionenAnzahl() const;
+
+    // Seam for tests that make the replacement fail.
+    void setWriter(std::unique_ptr<platform::AtomicFileWriter> writer);
+
+private:
+    QString m_folder;
+    const platform::Clock& m_clock;
+    std::unique_ptr<platform::RecordSet> m_aktionsliste;
+    std::unique_ptr<platform::AtomicFileWriter> m_writer;
+};
+
+} // namespace tw::journal

@@ -1,0 +1,200 @@
+#include "FileOps.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tw::platform {
+
+namespace {
+
+Result errnoFailure(int err, const QString& path)
+{
+    return Result::failure(err, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), errorText(err)));
+}
+
+QByteArray encoded(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+} // namespace
+
+QString errorText(int err)
+{
+    switch (err) {
+    case EEXIST:
+        return QStringLiteral("Die Datei ist bereits vorhanden.");
+    case ENOENT:
+        return QStringLiteral("Die Datei oder der Ordner wurde nicht gefunden.");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Zugriff verweigert.");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Auf dem Datenträger ist nicht genug Speicherplatz.");
+    case EROFS:
+        return QStringLiteral("Das Dateisystem ist schreibgeschützt.");
+    case ENAMETOOLONG:
+        return QStringLiteral("Der Dateiname ist zu lang.");
+    case EXDEV:
+        return QStringLiteral("Ziel und Quelle liegen auf verschiedenen Dateisystemen.");
+    case EISDIR:
+        return QStringLiteral("Das Ziel ist ein Ordner.");
+    case ENOTDIR:
+        return QStringLiteral("Ein Teil des Pfades ist kein Ordner.");
+    case EBUSY:
+        return QStringLiteral("Die Datei wird gerade verwendet.");
+    default:
+        return QString::fromLocal8Bit(std::strerror(err));
+    }
+}
+
+bool fileExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+Result deleteFile(const QString& path)
+{
+    if (::unlink(encoded(path).constData()) != 0)
+        return errnoFailure(errno, path);
+    return Result::success();
+}
+
+Expected<QByteArray> readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int err = errno != 0 ? errno : EIO;
+        return errnoFailure(err, path);
+    }
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Result::failure(EIO, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    return data;
+}
+
+namespace {
+
+Result writeAll(int fd, const QByteArray& data, const QString& path)
+{
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errnoFailure(errno, path);
+        }
+        p += n;
+        left -= n;
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        return errnoFailure(errno, path);
+    return Result::success();
+}
+
+} // namespace
+
+Result writeNewFile(const QString& path, const QByteArray& data)
+{
+    const QByteArray name = encoded(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errnoFailure(errno, path);
+    Result written = writeAll(fd, data, path);
+    if (::close(fd) != 0 && written.ok())
+        written = errnoFailure(errno, path);
+    if (!written.ok())
+        ::unlink(name.constData());
+    return written;
+}
+
+Result AtomicFileWriter::replace(const QString& path, const QByteArray& data)
+{
+    const QFileInfo target(path);
+    const QString dir = target.absolutePath();
+    QByteArray temp = encoded(dir + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errnoFailure(errno, path);
+    const QString tempPath = QFile::decodeName(temp);
+
+    // Keep the old file's permissions; a new file gets the usual ones.
+    struct stat old {};
+    const mode_t mode = ::stat(encoded(path).constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    ::fchmod(fd, mode);
+
+    Result written = writeAll(fd, data, tempPath);
+    if (::close(fd) != 0 && written.ok())
+        written = errnoFailure(errno, tempPath);
+    if (written.ok())
+        written = commit(tempPath, path);
+    if (!written.ok())
+        ::unlink(temp.constData());
+    return written;
+}
+
+Result AtomicFileWriter::commit(const QString& tempPath, const QString& path)
+{
+    if (::rename(encoded(tempPath).constData(), encoded(path).constData()) != 0)
+        return errnoFailure(errno, path);
+    return Result::success();
+}
+
+FileLock::FileLock(const QString& path)
+    : m_lock(std::make_unique<QLockFile>(path + QStringLiteral(".lock"))), m_path(path)
+{
+    // A save holds the lock for well under a second; a lock this old was left by a crash.
+    m_lock->setStaleLockTime(60000);
+}
+
+FileLock::~FileLock() = default;
+
+Result FileLock::acquire(int timeoutMs)
+{
+    if (m_lock->tryLock(timeoutMs))
+        return Result::success();
+    switch (m_lock->error()) {
+    case QLockFile::LockFailedError:
+        return Result::failure(EBUSY, QStringLiteral("%1: Die Datei ist von einem anderen Vorgang gesperrt.")
+                                          .arg(QDir::toNativeSeparators(m_path)));
+    case QLockFile::PermissionError:
+        return Result::failure(EACCES, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path),
+                                                                    errorText(EACCES)));
+    default:
+        return Result::failure(EIO, QStringLiteral("%1: Die Sperre konnte nicht gesetzt werden.")
+                                        .arg(QDir::toNativeSeparators(m_path)));
+    }
+}
+
+void FileLock::release()
+{
+    m_lock->unlock();
+}
+
+QString programFolder()
+{
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable())
+        return exeDir;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    return data;
+}
+
+} // namespace tw::platform

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+namespace tw::platform {
+
+bool fileExists(const QString& path);
+Result deleteFile(const QString& path);
+Expected<QByteArray> readFile(const QString& path);
+// Creates the file and writes it whole; refuses a file that exists and leaves no partial file.
+Result writeNewFile(const QString& path, const QByteArray& data);
+
+// German text for an errno value: the common errors in German, the rest as the system says.
+QString errorText(int errnoValue);
+
+// Replaces a file through a complete temporary file in the same folder and an atomic rename, so a
+// failure at any point leaves the old content in place.
+class AtomicFileWriter
+{
+public:
+    virtual ~AtomicFileWriter() = default;
+    Result replace(const QString& path, const QByteArray& data);
+
+protected:
+    // Moves the finished temporary file over the target.
+    virtual Result commit(const QString& tempPath, const QString& path);
+};
+
+// A lock shared by every process of the program around a read-modify-write of one file.
+class FileLock
+{
+public:
+    explicit FileLock(const QString& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    Result acquire(int timeoutMs = 10000);
+    void release();
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+    QString m_path;
+};
+
+// Folder for journals and pages: the executable's folder when it is writable, otherwise the user's
+// data folder.
+QString programFolder();
+
+} // namespace tw::platform

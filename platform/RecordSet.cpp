@@ -1,0 +1,375 @@
+#include "RecordSet.h"
+
+#include "AdoXml.h"
+#include "FileOps.h"
+
+#include <algorithm>
+
+namespace tw::platform {
+
+namespace {
+
+Result noCurrentRecord()
+{
+    return Result::failure(3021, QStringLiteral("Kein aktueller Datensatz."));
+}
+
+Result notOpen()
+{
+    return Result::failure(3704, QStringLiteral("Die Datensatzgruppe ist nicht geöffnet."));
+}
+
+Result unknownField(QStringView name)
+{
+    return Result::failure(3265, QStringLiteral("Das Feld „%1“ gibt es nicht.").arg(name.toString()));
+}
+
+QString indexKey(const QVariant& value)
+{
+    return value.toString().toCaseFolded();
+}
+
+} // namespace
+
+Result RecordSet::Append(const QString& name, int adoType, int definedSize)
+{
+    if (m_open)
+        return Result::failure(3219, QStringLiteral("Felder können nur vor dem Öffnen angefügt werden."));
+    if (name.isEmpty() || findField(m_fields, name) >= 0)
+        return Result::failure(3367, QStringLiteral("Das Feld „%1“ ist schon vorhanden oder leer.").arg(name));
+    m_fields.append(FieldDef{name, adoType, definedSize});
+    return Result::success();
+}
+
+Result RecordSet::Open()
+{
+    if (m_open)
+        return Result::failure(3705, QStringLiteral("Die Datensatzgruppe ist schon geöffnet."));
+    m_open = true;
+    rebuildView();
+    return Result::success();
+}
+
+Result RecordSet::Open(const QString& path)
+{
+    if (m_open)
+        return Result::failure(3705, QStringLiteral("Die Datensatzgruppe ist schon geöffnet."));
+    Expected<QByteArray> bytes = readFile(path);
+    if (!bytes)
+        return bytes.error();
+    return OpenXml(*bytes);
+}
+
+Result RecordSet::OpenXml(const QByteArray& xml)
+{
+    if (m_open)
+        return Result::failure(3705, QStringLiteral("Die Datensatzgruppe ist schon geöffnet."));
+    Expected<RowsetData> data = readRowsetXml(xml);
+    if (!data)
+        return data.error();
+    m_fields = std::move(data->fields);
+    m_rows.clear();
+    m_rows.reserve(data->rows.size());
+    for (auto& values : data->rows) {
+        values.resize(m_fields.size());
+        m_rows.push_back(Row{std::move(values), false});
+    }
+    m_open = true;
+    rebuildView();
+    return Result::success();
+}
+
+void RecordSet::Close()
+{
+    *this = RecordSet();
+}
+
+Result RecordSet::AddNew()
+{
+    if (!m_open)
+        return notOpen();
+    if (m_adding) {
+        if (Result r = Update(); !r)
+            return r;
+    }
+    m_adding = true;
+    m_newValues = QVector<QVariant>(m_fields.size());
+    return Result::success();
+}
+
+Result RecordSet::Update()
+{
+    if (!m_open)
+        return notOpen();
+    if (!m_adding)
+        return Result::success(); // edits of the current record take effect at once
+    m_adding = false;
+    const int row = static_cast<int>(m_rows.size());
+    m_rows.push_back(Row{std::move(m_newValues), false});
+    m_newValues.clear();
+    indexRow(row);
+    // A new record joins the view at its end and becomes current, as in ADO.
+    m_view.push_back(row);
+    m_pos = static_cast<int>(m_view.size()) - 1;
+    m_currentDeleted = false;
+    return Result::success();
+}
+
+Result RecordSet::setValue(QStringView field, const QVariant& value)
+{
+    if (!m_open)
+        return notOpen();
+    const int f = findField(m_fields, field);
+    if (f < 0)
+        return unknownField(field);
+    const QVariant stored = coerceValue(m_fields[f].type, value);
+    if (m_adding) {
+        m_newValues[f] = stored;
+        return Result::success();
+    }
+    if (!hasCurrent())
+        return noCurrentRecord();
+    const int row = m_view[m_pos];
+    const bool indexed = m_indexes.count(f) != 0;
+    if (indexed)
+        unindexRow(row);
+    m_rows[row].values[f] = stored;
+    if (indexed)
+        indexRow(row);
+    return Result::success();
+}
+
+Expected<QVariant> RecordSet::value(QStringView field) const
+{
+    if (!m_open)
+        return notOpen();
+    const int f = findField(m_fields, field);
+    if (f < 0)
+        return unknownField(field);
+    if (m_adding)
+        return m_newValues[f];
+    if (!hasCurrent())
+        return noCurrentRecord();
+    return m_rows[m_view[m_pos]].values[f];
+}
+
+QString RecordSet::text(QStringView field) const
+{
+    const Expected<QVariant> v = value(field);
+    return v ? valueText(*v) : QString();
+}
+
+bool RecordSet::hasCurrent() const
+{
+    return m_open && !m_currentDeleted && m_pos >= 0 && m_pos < static_cast<int>(m_view.size());
+}
+
+Result RecordSet::MoveFirst()
+{
+    if (!m_open)
+        return notOpen();
+    if (m_adding)
+        Update();
+    m_pos = 0;
+    m_currentDeleted = false;
+    if (m_view.empty())
+        return noCurrentRecord();
+    return Result::success();
+}
+
+Result RecordSet::MoveNext()
+{
+    if (!m_open)
+        return notOpen();
+    if (m_adding)
+        Update();
+    if (m_currentDeleted) {
+        // Delete already moved the next record into the deleted one's place.
+        m_currentDeleted = false;
+        return Result::success();
+    }
+    if (m_pos >= static_cast<int>(m_view.size()))
+        return noCurrentRecord();
+    ++m_pos;
+    return Result::success();
+}
+
+bool RecordSet::Eof() const
+{
+    // A deleted record stays current (but unreadable) until the next move.
+    return !m_open || (!m_currentDeleted && m_pos >= static_cast<int>(m_view.size()));
+}
+
+Result RecordSet::Delete()
+{
+    if (!m_open)
+        return notOpen();
+    if (m_adding) {
+        m_adding = false;
+        m_newValues.clear();
+        return Result::success();
+    }
+    if (!hasCurrent())
+        return noCurrentRecord();
+    const int row = m_view[m_pos];
+    unindexRow(row);
+    m_rows[row].deleted = true;
+    m_rows[row].values = QVector<QVariant>(); // free the memory of big values at once
+    m_view.erase(m_view.begin() + m_pos);
+    m_currentDeleted = true;
+    return Result::success();
+}
+
+Result RecordSet::setFilter(const QString& filter)
+{
+    if (m_adding)
+        Update();
+    Expected<RecordFilter> parsed = RecordFilter::parse(filter, m_fields);
+    if (!parsed)
+        return parsed.error();
+    m_filterText = filter;
+    m_filter = std::move(*parsed);
+    rebuildView();
+    return Result::success();
+}
+
+Result RecordSet::setSort(const QString& sort)
+{
+    if (m_adding)
+        Update();
+    Expected<RecordSort> parsed = RecordSort::parse(sort, m_fields);
+    if (!parsed)
+        return parsed.error();
+    m_sortText = sort;
+    m_sort = std::move(*parsed);
+    rebuildView();
+    return Result::success();
+}
+
+void RecordSet::rebuildView()
+{
+    m_view.clear();
+    m_pos = 0;
+    m_currentDeleted = false;
+    const int indexed = m_filter.indexableTerm(m_fields);
+    if (indexed >= 0) {
+        const FilterTerm& term = m_filter.terms()[indexed];
+        ensureIndex(term.field);
+        const auto& index = m_indexes[term.field];
+        const auto it = index.constFind(term.value.toCaseFolded());
+        if (it != index.cend()) {
+            for (int row : *it) {
+                if (!m_rows[row].deleted && m_filter.matches(m_rows[row].values, m_fields))
+                    m_view.push_back(row);
+            }
+            std::sort(m_view.begin(), m_view.end());
+        }
+    } else {
+        m_view.reserve(m_rows.size());
+        for (int row = 0; row < static_cast<int>(m_rows.size()); ++row) {
+            if (!m_rows[row].deleted && (m_filter.isEmpty() || m_filter.matches(m_rows[row].values, m_fields)))
+                m_view.push_back(row);
+        }
+    }
+    sortView();
+}
+
+void RecordSet::sortView()
+{
+    if (m_sort.isEmpty())
+        return;
+    const auto& keys = m_sort.keys();
+    // Ascending by every key with ties in the order of adding; a descending key is compared the
+    // other way round, and a set sorted only descending lists equal keys newest first.
+    const bool allDescending =
+        std::all_of(keys.begin(), keys.end(), [](const RecordSort::Key& k) { return k.descending; });
+    std::stable_sort(m_view.begin(), m_view.end(), [&](int a, int b) {
+        for (const RecordSort::Key& key : keys) {
+            int c = RecordSort::compareValues(m_rows[a].values[key.field], m_rows[b].values[key.field],
+                                              m_fields[key.field].type);
+            if (key.descending && !allDescending)
+                c = -c;
+            if (c != 0)
+                return allDescending ? c > 0 : c < 0;
+        }
+        return allDescending ? a > b : false;
+    });
+}
+
+void RecordSet::ensureIndex(int field)
+{
+    if (m_indexes.count(field))
+        return;
+    auto& index = m_indexes[field];
+    index.reserve(static_cast<qsizetype>(m_rows.size()));
+    for (int row = 0; row < static_cast<int>(m_rows.size()); ++row) {
+        if (!m_rows[row].deleted)
+            index[indexKey(m_rows[row].values[field])].push_back(row);
+    }
+}
+
+void RecordSet::indexRow(int row)
+{
+    for (auto& [field, index] : m_indexes)
+        index[indexKey(m_rows[row].values[field])].push_back(row);
+}
+
+void RecordSet::unindexRow(int row)
+{
+    for (auto& [field, index] : m_indexes) {
+        const auto it = index.find(indexKey(m_rows[row].values[field]));
+        if (it == index.end())
+            continue;
+        auto& rows = *it;
+        rows.erase(std::remove(rows.begin(), rows.end(), row), rows.end());
+        if (rows.empty())
+            index.erase(it);
+    }
+}
+
+QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowDelimiter)
+{
+    if (m_adding)
+        Update();
+    QString out;
+    if (!m_open)
+        return out;
+    if (m_currentDeleted)
+        m_currentDeleted = false;
+    for (; m_pos < static_cast<int>(m_view.size()); ++m_pos) {
+        const QVector<QVariant>& values = m_rows[m_view[m_pos]].values;
+        for (int f = 0; f < values.size(); ++f) {
+            out += valueText(values[f]);
+            out += (f + 1 < values.size()) ? columnDelimiter : rowDelimiter;
+        }
+    }
+    return out;
+}
+
+RowsetData RecordSet::toRowset() const
+{
+    RowsetData data;
+    data.fields = m_fields;
+    data.rows.reserve(m_rows.size());
+    for (const Row& row : m_rows) {
+        if (!row.deleted)
+            data.rows.push_back(row.values);
+    }
+    if (m_adding)
+        data.rows.push_back(m_newValues);
+    return data;
+}
+
+QByteArray RecordSet::toXml() const
+{
+    return writeRowsetXml(toRowset());
+}
+
+Result RecordSet::Save(const QString& path) const
+{
+    if (!m_open)
+        return notOpen();
+    return writeNewFile(path, toXml());
+}
+
+} // namespace tw::platform

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "FieldDef.h"
+#include "RecordFilter.h"
+#include "Result.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+#include <unordered_map>
+#include <vector>
+
+namespace tw::platform {
+
+// An in-memory table in the manner of an ADO record set: fields defined before Open, records added
+// with AddNew / field assignment / Update, a view narrowed by Filter and ordered by Sort, a current
+// record, and persistence in ADO's XML rowset format.
+class RecordSet
+{
+public:
+    Result Append(const QString& name, int adoType, int definedSize);
+    // An empty set with the appended fields.
+    Result Open();
+    // The set saved in an XML file; the fields come from the file.
+    Result Open(const QString& path);
+    Result OpenXml(const QByteArray& xml);
+    bool isOpen() const { return m_open; }
+    void Close();
+
+    const QVector<FieldDef>& fields() const { return m_fields; }
+    int fieldIndex(QStringView name) const { return findField(m_fields, name); }
+
+    // Starts a new record, which becomes current; Update commits it.
+    Result AddNew();
+    Result Update();
+    // Sets a field of the record being added, or of the current record.
+    Result setValue(QStringView field, const QVariant& value);
+    Expected<QVariant> value(QStringView field) const;
+    // The field's text form; empty when it is NULL or cannot be read.
+    QString text(QStringView field) const;
+
+    Result MoveFirst();
+    Result MoveNext();
+    bool Eof() const;
+    int RecordCount() const { return static_cast<int>(m_view.size()); }
+    // Removes the current record; it leaves the view at once and MoveNext reaches the one after it.
+    Result Delete();
+
+    Result setFilter(const QString& filter);
+    const QString& Filter() const { return m_filterText; }
+    Result setSort(const QString& sort);
+    const QString& Sort() const { return m_sortText; }
+
+    // Values of the visible records from the current one on, each followed by one delimiter;
+    // leaves the set at its end.
+    QString getstring(const QString& columnDelimiter, const QString& rowDelimiter);
+
+    // Writes the whole set, in the order of adding; refuses an existing file.
+    Result Save(const QString& path) const;
+    QByteArray toXml() const;
+    RowsetData toRowset() const;
+
+private:
+    void rebuildView();
+    void ensureIndex(int field);
+    void indexRow(int row);
+    void unindexRow(int row);
+    void sortView();
+    bool hasCurrent() const;
+
+    struct Row
+    {
+        QVector<QVariant> values;
+        bool deleted = false;
+    };
+
+    QVector<FieldDef> m_fields;
+    bool m_open = false;
+    std::vector<Row> m_rows;
+    std::vector<int> m_view;
+    int m_pos = 0;
+    bool m_currentDeleted = false;
+    bool m_adding = false;
+    QVector<QVariant> m_newValues;
+
+    QString m_filterText;
+    RecordFilter m_filter;
+    QString m_sortText;
+    RecordSort m_sort;
+
+    // Exact-match indexes per field, built when a filter first needs one: folded text -> rows.
+    std::unordered_map<int, QHash<QString, std::vector<int>>> m_indexes;
+};
+
+} // namespace tw::platform
