@@ -1,5 +1,6 @@
 // The project's benchmark: prints one figure per line as "name value unit". An argument limits the
 // run to the figures whose name contains it.
+#include "catalogue/KatalogLogik.h"
 #include "journal/DatenBanken.h"
 #include "platform/FieldDef.h"
 #include "platform/RecordSet.h"
@@ -120,6 +121,58 @@ void lookupFigures()
     figure("lookup_scan_to_indexed_ratio", scan / indexed, "x");
 }
 
+class StummeAnsicht : public tw::catalogue::KatalogAnsicht
+{
+public:
+    void setRechteListe(const QStringList& eintraege) override { liste = eintraege; }
+    QStringList rechteListe() const override { return liste; }
+    QList<int> markierte() const override { return {}; }
+    void rechteListeFokus() override {}
+    void setDatumTipp(const QString&) override {}
+    void setComboEintraege(const QStringList& eintraege) override { combo = eintraege; }
+    QString comboText() const override { return {}; }
+    void setComboText(const QString&) override {}
+    void setStichwortText(const QString&) override {}
+    void setAnzahlText(const QString&) override {}
+    void nachrichtenVerarbeiten() override { QCoreApplication::processEvents(); }
+
+    QStringList liste;
+    QStringList combo;
+};
+
+// Take-over of n selected files in n / 100 folders with 40 extensions, then Liste_fuellen.
+double takeOver(int n)
+{
+    QList<tw::platform::ShellItem> items;
+    items.reserve(n);
+    const QDateTime zeit(QDate(2026, 12, 1), QTime(12, 0));
+    for (int i = 0; i < n; ++i) {
+        const QString name = QStringLiteral("Datei_%1.e%2").arg(i, 6, 10, QLatin1Char('0')).arg(i % 40);
+        items.append({QStringLiteral("/home/nutzer/Ordner %1/").arg(i % (n / 100)) + name, name,
+                      QStringLiteral("Dokument"), 1000 + i, zeit});
+    }
+    StummeAnsicht ansicht;
+    tw::catalogue::KatalogLogik logik(ansicht);
+    logik.Explorerauswahl = items;
+    const double s = seconds([&] {
+        logik.uebernehmen();
+        logik.Liste_fuellen();
+    });
+    if (ansicht.liste.size() != n || ansicht.combo.size() != 40)
+        std::fprintf(stderr, "take-over listed %lld entries, %lld extensions\n",
+                     static_cast<long long>(ansicht.liste.size()), static_cast<long long>(ansicht.combo.size()));
+    return s;
+}
+
+void catalogueFigures()
+{
+    const double small = takeOver(10000);
+    const double large = takeOver(100000);
+    figure("catalogue_takeover_and_fill_10000", small, "s");
+    figure("catalogue_takeover_and_fill_100000", large, "s");
+    figure("catalogue_takeover_100000_to_10000_ratio", large / small, "x");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -130,6 +183,7 @@ int main(int argc, char* argv[])
     const std::vector<std::pair<const char*, void (*)()>> groups = {
         {"journal", journalFigures},
         {"lookup", lookupFigures},
+        {"catalogue", catalogueFigures},
     };
     for (const auto& [name, run] : groups) {
         if (g_only.isEmpty() || QString::fromLatin1(name).contains(g_only))

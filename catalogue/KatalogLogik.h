@@ -1,0 +1,65 @@
+#pragma once
+
+#include "catalogue/KatalogAnsicht.h"
+#include "platform/Browser.h"
+#include "platform/RecordSet.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+
+namespace tw::catalogue {
+
+// Separator of the entries of Endungsliste.
+inline const QString EndungsTrenner = QStringLiteral("§$§");
+// Separator of the parts of a combo entry.
+inline const QString ComboTrenner = QStringLiteral(" ---- ");
+inline const QString StichwortLeer = QStringLiteral("Stichwortsuche");
+inline const QString ComboLeer = QStringLiteral("Endung - Anwendung");
+
+// The filter that finds one file's record by its full path; a path with an apostrophe, which a
+// filter value cannot hold, is matched by the pieces around its first apostrophe.
+QString Pfadfilter(const QString& pfad);
+
+// The catalogue of candidate files and the keyword, extension, sort and display choices that shape the
+// right list. Everything here runs without a window; the window reaches it through KatalogAnsicht.
+class KatalogLogik
+{
+public:
+    explicit KatalogLogik(KatalogAnsicht& ansicht);
+
+    // Takes the new files of Explorerauswahl over into Katalog and refills the lists.
+    void uebernehmen();
+    void Liste_fuellen();
+    void combo_fuellen();
+    // Removes the marked entries of the right list from the catalogue.
+    void Sub_Loeschen();
+    // Shows the change time of the one marked entry as the right list's tip.
+    void Datumtipp();
+
+    // The choices of the filter and option frames.
+    void Stichwort_eingegeben(const QString& text2);
+    void Go_Click(const QString& text2);
+    void Command5_Click();
+    void Combo1_Click();
+    void Option1_Click(int index);
+
+    // The view filter (keyword "Like", as the list uses it) or the removal filter ("like").
+    QString ansichtsfilter(bool entfernen = false) const;
+    // Whether the display shows full paths ("Pfadname").
+    bool zeigtPfade() const;
+
+    platform::RecordSet Katalog;
+    int Anzeigefeld = 0; // field index of Pfad or Name
+    QString Endungsliste;
+    QList<platform::ShellItem> Explorerauswahl;
+    QString Stichwort;
+    QString Endungsfilter;
+    QString Combotext;
+
+private:
+    KatalogAnsicht& m_ansicht;
+    QSet<QString> m_endungen; // folded entries of Endungsliste
+};
+
+} // namespace tw::catalogue
