@@ -1,0 +1,227 @@
+#include "AdoXml.h"
+#include "AdoXmlNames.h"
+
+#include <QSet>
+#include <QStringList>
+#include <algorithm>
+
+namespace tw::platform {
+
+namespace {
+
+bool isNameStartChar(char32_t c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || (c >= 0xC0 && c <= 0xD6) ||
+           (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool isNameChar(char32_t c)
+{
+    return isNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+// A name that can stand as a row attribute: an XML name without a colon (that would be a prefix)
+// and not the namespace declaration keyword.
+bool isAttributeName(QStringView name)
+{
+    if (name.isEmpty() || name == u"xmlns")
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(name[i], name[i + 1]);
+            ++i;
+        }
+        if (i == 0 ? !isNameStartChar(c) : !isNameChar(c))
+            return false;
+    }
+    return true;
+}
+
+// Names the rows use: the field's own name where it is a valid attribute name, otherwise the alias
+// c<ordinal> as ADO makes it (made unique should another field already be called that).
+QStringList attributeNames(const QVector<FieldDef>& fields)
+{
+    QSet<QString> taken;
+    for (const FieldDef& f : fields) {
+        if (isAttributeName(f.name))
+            taken.insert(f.name);
+    }
+    QStringList names;
+    names.reserve(fields.size());
+    for (int i = 0; i < fields.size(); ++i) {
+        if (isAttributeName(fields[i].name)) {
+            names.append(fields[i].name);
+            continue;
+        }
+        QString alias = QLatin1Char('c') + QString::number(i);
+        while (taken.contains(alias))
+            alias += QLatin1Char('_');
+        taken.insert(alias);
+        names.append(alias);
+    }
+    return names;
+}
+
+// Appends text with the characters that would end or alter an attribute value escaped the way ADO
+// escapes them; tab, CR and LF as references so that no parser turns them into blanks.
+void appendEscaped(QString& out, QStringView text)
+{
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QStringView escape;
+        switch (text[i].unicode()) {
+        case u'\'':
+            escape = u"&#x27;";
+            break;
+        case u'"':
+            escape = u"&#x22;";
+            break;
+        case u'&':
+            escape = u"&#x26;";
+            break;
+        case u'<':
+            escape = u"&#x3c;";
+            break;
+        case u'>':
+            escape = u"&#x3e;";
+            break;
+        case u'\t':
+            escape = u"&#x9;";
+            break;
+        case u'\r':
+            escape = u"&#xD;";
+            break;
+        case u'\n':
+            escape = u"&#xA;";
+            break;
+        case 0:
+            break; // XML has no form at all for U+0000: the character is dropped
+        default:
+            continue;
+        }
+        out.append(text.sliced(run, i - run));
+        out.append(escape);
+        run = i + 1;
+    }
+    out.append(text.sliced(run));
+}
+
+void appendStringType(QString& out, bool ansi, int definedSize, bool isLong)
+{
+    out.append(u"dt:type='string'");
+    if (ansi)
+        out.append(u" rs:dbtype='str'");
+    if (definedSize < 0) {
+        out.append(u" dt:maxLength='" % adoxml::unlimitedLength % u"' rs:precision='0' rs:long='true'");
+    } else {
+        out.append(u" dt:maxLength='" % QString::number(definedSize) % u"' rs:precision='0'");
+        if (isLong)
+            out.append(u" rs:long='true'");
+    }
+}
+
+// The attributes of a field's s:datatype as ADO writes them for a field appended in memory.
+void appendDatatype(QString& out, const FieldDef& field)
+{
+    switch (field.type) {
+    case adType::VarWChar:
+    case adType::LongVarWChar:
+        appendStringType(out, false, field.definedSize, field.type == adType::LongVarWChar);
+        break;
+    case adType::Integer:
+        out.append(u"dt:type='int' dt:maxLength='4' rs:precision='0' rs:fixedlength='true'");
+        break;
+    case adType::Double:
+        out.append(u"dt:type='float' dt:maxLength='8' rs:precision='0' rs:fixedlength='true'");
+        break;
+    case adType::Date:
+        out.append(u"dt:type='dateTime' dt:maxLength='16' rs:precision='0' rs:fixedlength='true'");
+        break;
+    case adType::Boolean:
+        out.append(u"dt:type='boolean' dt:maxLength='2' rs:precision='0' rs:fixedlength='true'");
+        break;
+    case adType::BigInt:
+        out.append(u"dt:type='i8' dt:maxLength='8' rs:precision='0' rs:fixedlength='true'");
+        break;
+    case adType::Numeric:
+        out.append(u"dt:type='number' rs:dbtype='numeric' dt:maxLength='19' rs:scale='0' rs:precision='0' "
+                   u"rs:fixedlength='true'");
+        break;
+    case adType::DBTime:
+        out.append(u"dt:type='time' dt:maxLength='6' rs:precision='0' rs:fixedlength='true'");
+        break;
+    case adType::DBTimeStamp:
+        out.append(
+            u"dt:type='dateTime' rs:dbtype='timestamp' dt:maxLength='16' rs:scale='0' rs:precision='0' "
+            u"rs:fixedlength='true'");
+        break;
+    case adType::VarNumeric:
+        out.append(u"dt:type='number' rs:dbtype='varnumeric'");
+        if (field.definedSize > 0)
+            out.append(u" dt:maxLength='" % QString::number(field.definedSize) % u"'");
+        out.append(u" rs:scale='0' rs:precision='0'");
+        break;
+    default: // adVarChar, adLongVarChar, and anything else is kept as text
+        appendStringType(out, true, field.definedSize, field.type == adType::LongVarChar);
+        break;
+    }
+    out.append(u" rs:maybenull='false'");
+}
+
+} // namespace
+
+QByteArray writeRowsetXml(const RowsetData& data)
+{
+    const QVector<FieldDef>& fields = data.fields;
+    const QStringList names = attributeNames(fields);
+
+    QString out;
+    // A first guess; growth is geometric, so large values cost no more than one extra copy.
+    out.reserve(2048 + fields.size() * 256 +
+                static_cast<qsizetype>(data.rows.size()) * (16 + fields.size() * 24));
+
+    out.append(u"<xml xmlns:s='" % adoxml::schemaNs % u"'\r\n\txmlns:dt='" % adoxml::datatypeNs %
+               u"'\r\n\txmlns:rs='" % adoxml::rowsetNs % u"'\r\n\txmlns:z='" % adoxml::rowNs % u"'>\r\n");
+    out.append(u"<s:Schema id='" % adoxml::schemaId % u"'>\r\n");
+    out.append(u"\t<s:ElementType name='row' content='eltOnly' rs:updatable='true'>\r\n");
+    for (int i = 0; i < fields.size(); ++i) {
+        out.append(u"\t\t<s:AttributeType name='");
+        appendEscaped(out, names[i]);
+        out.append(u"'");
+        if (names[i] != fields[i].name) {
+            out.append(u" rs:name='");
+            appendEscaped(out, fields[i].name);
+            out.append(u"'");
+        }
+        out.append(u" rs:number='" % QString::number(i + 1) % u"' rs:nullable='true' rs:write='true'>\r\n");
+        out.append(u"\t\t\t<s:datatype ");
+        appendDatatype(out, fields[i]);
+        out.append(u"/>\r\n\t\t</s:AttributeType>\r\n");
+    }
+    out.append(u"\t\t<s:extends type='rs:rowbase'/>\r\n\t</s:ElementType>\r\n</s:Schema>\r\n<rs:data>\r\n");
+
+    for (const QVector<QVariant>& row : data.rows) {
+        out.append(u"\t<z:row");
+        const int count = std::min(static_cast<int>(row.size()), static_cast<int>(fields.size()));
+        for (int i = 0; i < count; ++i) {
+            const QVariant& value = row[i];
+            if (!value.isValid() || value.isNull())
+                continue; // NULL: the attribute is left out
+            out.append(QLatin1Char(' '));
+            out.append(names[i]);
+            out.append(u"='");
+            appendEscaped(out, valueText(value));
+            out.append(QLatin1Char('\''));
+        }
+        out.append(u"/>\r\n");
+    }
+    out.append(u"</rs:data>\r\n</xml>\r\n");
+    return out.toUtf8();
+}
+
+} // namespace tw::platform
