@@ -34,7 +34,7 @@ ProgrammStart::ProgrammStart(StartDependencies deps, QWidget* parent)
       m_datenBanken(std::make_unique<journal::DatenBanken>(m_deps.programFolder, *m_deps.clock))
 {
     setObjectName(QStringLiteral("ProgrammStart"));
-    setWindowTitle(QStringLiteral("Tauschwerk - von den Tauschwerk-Entwicklern"));
+    setWindowTitle(QStringLiteral("Tauschwerk © TW-Team"));
     setAttribute(Qt::WA_QuitOnClose, true);
 
     const char* texts[3] = {"Schritt1 _ Datenauswählen", "Verwaltung", "Dokumentation"};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/ScreenMetrics.h"
+
+namespace tw::test {
+
+// A screen of any size and resolution; the reference screen (1024 x 768 at 96 DPI) unless told.
+class FakeScreen : public platform::ScreenMetrics
+{
+public:
+    explicit FakeScreen(int width = 1024, int height = 768, float twipsPerPixel = 15.0f)
+        : m_width(width), m_height(height), m_twipsX(twipsPerPixel), m_twipsY(twipsPerPixel)
+    {}
+
+    float twipsPerPixelX() const override { return m_twipsX; }
+    float twipsPerPixelY() const override { return m_twipsY; }
+    int widthPixels() const override { return m_width; }
+    int heightPixels() const override { return m_height; }
+
+    void setSize(int width, int height)
+    {
+        m_width = width;
+        m_height = height;
+    }
+    void setTwipsPerPixel(float twipsPerPixel) { setTwipsPerPixel(twipsPerPixel, twipsPerPixel); }
+    void setTwipsPerPixel(float x, float y)
+    {
+        m_twipsX = x;
+        m_twipsY = y;
+    }
+
+private:
+    int m_width;
+    int m_height;
+    float m_twipsX;
+    float m_twipsY;
+};
+
+} // namespace tw::test
