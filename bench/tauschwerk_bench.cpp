@@ -153,7 +153,7 @@ double takeOver(int n)
     }
     StummeAnsicht ansicht;
     tw::catalogue::KatalogLogik logik(ansicht);
-    logik.Explorerauswahl = items;
+    logik.Explorerauswahl = tw::platform::ShellItems::fromItems(items);
     const double s = seconds([&] {
         logik.uebernehmen();
         logik.Liste_fuellen();

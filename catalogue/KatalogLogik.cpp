@@ -59,14 +59,17 @@ void KatalogLogik::uebernehmen()
 
     // One snapshot of the paths before the loop; records added below are not in it.
     QSet<QString> vorhanden;
-    vorhanden.reserve(Katalog.RecordCount() + Explorerauswahl.size());
+    vorhanden.reserve(Katalog.RecordCount() + Explorerauswahl.Count());
     for (Katalog.MoveFirst(); !Katalog.Eof(); Katalog.MoveNext())
         vorhanden.insert(Katalog.text(u"Pfad").toCaseFolded());
 
     const QChar trenner = QDir::separator();
-    for (const platform::ShellItem& item : std::as_const(Explorerauswahl)) {
+    for (int i = 0; i < Explorerauswahl.Count(); ++i) {
         m_ansicht.nachrichtenVerarbeiten();
-        if (istOrdnerOderUnbekannt(item.Type) || vorhanden.contains(item.Path.toCaseFolded()))
+        if (vorhanden.contains(Explorerauswahl.paths().at(i).toCaseFolded()))
+            continue;
+        const platform::ShellItem item = Explorerauswahl.Item(i);
+        if (istOrdnerOderUnbekannt(item.Type))
             continue;
         const QString dateiname = item.Path.section(trenner, -1);
         const int punkt = dateiname.lastIndexOf(u'.');

@@ -52,7 +52,7 @@ public:
     platform::RecordSet Katalog;
     int Anzeigefeld = 0; // field index of Pfad or Name
     QString Endungsliste;
-    QList<platform::ShellItem> Explorerauswahl;
+    platform::ShellItems Explorerauswahl;
     QString Stichwort;
     QString Endungsfilter;
     QString Combotext;

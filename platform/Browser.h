@@ -5,6 +5,10 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
 
 namespace tw::platform {
 
@@ -16,6 +20,33 @@ struct ShellItem
     QString Type; // German description: "Dateiordner", the MIME comment, or "Datei"
     qint64 Size = 0;
     QDateTime ModifyDate;
+};
+
+// The items selected in the browser, in the view's order. Paths are known at once, the rest of an
+// item is looked up when it is asked for, so that a poll comparing the count and the first and last
+// names stays cheap for a selection of 100,000 files.
+class ShellItems
+{
+public:
+    using Resolver = std::function<ShellItem(const QString& path)>;
+
+    ShellItems() = default;
+    ShellItems(QStringList paths, Resolver resolve);
+    // Items known in full, as a test or a fake browser gives them.
+    static ShellItems fromItems(const QList<ShellItem>& items);
+
+    int Count() const { return m_data ? static_cast<int>(m_data->paths.size()) : 0; }
+    // Item i, counted from 0; i must be below Count().
+    ShellItem Item(int i) const;
+    const QStringList& paths() const;
+
+private:
+    struct Data
+    {
+        QStringList paths;
+        Resolver resolve;
+    };
+    std::shared_ptr<const Data> m_data;
 };
 
 // The browser window that shows a folder of the file system. Every member fails once the window
@@ -55,7 +86,7 @@ public:
     virtual Expected<quintptr> hwnd() const = 0;
 
     // Document.SelectedItems: the items selected in the folder shown, in the view's order.
-    virtual Expected<QList<ShellItem>> SelectedItems() const = 0;
+    virtual Expected<ShellItems> SelectedItems() const = 0;
 };
 
 } // namespace tw::platform

@@ -56,6 +56,7 @@ ProgrammStart::ProgrammStart(StartDependencies deps, QWidget* parent)
     Timer1->setInterval(20);
     connect(Timer1, &QTimer::timeout, this, &ProgrammStart::Timer1_Timer);
 
+    startfensterSichtbar = [this](bool sichtbar) { setVisible(sichtbar); };
     Form_Load();
     Timer1->start();
     Command1[2]->setFocus();

@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ScreenMetrics.h"
 #include "shell/Einstellungen.h"
+#include "shell/Gemeinsam.h"
 
 #include <QWidget>
 
@@ -33,7 +34,7 @@ struct StartDependencies
 
 // The first window: step 1, the administration of earlier work and the documentation. It owns the
 // state the other windows share for the life of the process.
-class ProgrammStart : public QWidget
+class ProgrammStart : public QWidget, public Gemeinsam
 {
     Q_OBJECT
 
@@ -46,12 +47,6 @@ public:
 
     journal::DatenBanken& datenBanken() { return *m_datenBanken; }
     const StartDependencies& dependencies() const { return m_deps; }
-
-    // Shared state, read and written by the other windows.
-    Einstellungen einstellungen;
-    std::unique_ptr<platform::Browser> IE;
-    qint16 Programmstart = 0;
-    qint32 Sitzung = 0;
 
     // The watcher the timer calls; the window stack sets it.
     std::function<void()> fensterPruefen;

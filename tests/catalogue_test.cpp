@@ -30,14 +30,15 @@ class Katalog : public ::testing::Test
 protected:
     void uebernimm(std::initializer_list<ShellItem> items)
     {
-        logik.Explorerauswahl = QList<ShellItem>(items);
+        logik.Explorerauswahl = tw::platform::ShellItems::fromItems(QList<ShellItem>(items));
         logik.uebernehmen();
     }
     void uebernimm(std::initializer_list<const char*> pfade)
     {
-        logik.Explorerauswahl.clear();
+        QList<ShellItem> items;
         for (const char* p : pfade)
-            logik.Explorerauswahl.append(datei(QString::fromUtf8(p)));
+            items.append(datei(QString::fromUtf8(p)));
+        logik.Explorerauswahl = tw::platform::ShellItems::fromItems(items);
         logik.uebernehmen();
     }
     int gesamt()
