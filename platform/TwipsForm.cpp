@@ -73,6 +73,25 @@ void TwipsForm::addPositionOnly(QObject* control, float left, float top)
     m_controls.push_back(Control{control, Steuerelement{left, top, std::nullopt, std::nullopt, std::nullopt}});
 }
 
+std::optional<Steuerelement> TwipsForm::place(const QObject* control) const
+{
+    for (const Control& c : m_controls) {
+        if (c.object == control)
+            return c.place;
+    }
+    return std::nullopt;
+}
+
+void TwipsForm::setPlace(const QObject* control, const Steuerelement& place)
+{
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        if (m_controls[i].object == control) {
+            m_controls[i].place = place;
+            applyControl(i);
+        }
+    }
+}
+
 Formular TwipsForm::formular() const
 {
     Formular form;

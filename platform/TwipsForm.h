@@ -35,6 +35,10 @@ public:
     // A control that has a place but no size and no font, such as a timer.
     void addPositionOnly(QObject* control, float left, float top);
 
+    // The place of one registered control; a control that is not registered has none.
+    std::optional<Steuerelement> place(const QObject* control) const;
+    void setPlace(const QObject* control, const Steuerelement& place);
+
     // The controls' places and font sizes, in the order of registration, and the window's width.
     Formular formular() const;
     void setFormular(const Formular& form);
