@@ -51,11 +51,18 @@ QString errorText(int err)
     case EXDEV:
         return QStringLiteral("Ziel und Quelle liegen auf verschiedenen Dateisystemen.");
     case EISDIR:
-        return QStringLiteral("Das Ziel ist ein Ordner.");
+        return QStringLiteral("Der Pfad ist ein Ordner, keine Datei.");
     case ENOTDIR:
         return QStringLiteral("Ein Teil des Pfades ist kein Ordner.");
     case EBUSY:
+    case ETXTBSY:
         return QStringLiteral("Die Datei wird gerade verwendet.");
+    case EIO:
+        return QStringLiteral("Der Datenträger meldet einen Lese- oder Schreibfehler.");
+    case EILSEQ:
+        return QStringLiteral("Der Dateiname enthält ungültige Zeichen.");
+    case EOPNOTSUPP:
+        return QStringLiteral("Das Dateisystem unterstützt diesen Vorgang nicht.");
     default:
         return QString::fromLocal8Bit(std::strerror(err));
     }

@@ -26,7 +26,13 @@ QMessageBox::Icon qtIcon(MessageBox::Icon icon)
 
 void QtMessageBox::show(QWidget* parent, const QString& text, Icon icon)
 {
-    QMessageBox box(qtIcon(icon), QStringLiteral("Tauschwerk"), text, QMessageBox::NoButton, parent);
+    showTitled(parent, QStringLiteral("Tauschwerk"), text, icon);
+}
+
+void QtMessageBox::showTitled(QWidget* parent, const QString& title, const QString& text, Icon icon)
+{
+    QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
 }
@@ -34,6 +40,7 @@ void QtMessageBox::show(QWidget* parent, const QString& text, Icon icon)
 bool QtMessageBox::askYesNo(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tauschwerk"), text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
     QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
     box.setDefaultButton(yes);

@@ -20,6 +20,12 @@ public:
 
     virtual ~MessageBox() = default;
     virtual void show(QWidget* parent, const QString& text, Icon icon = Icon::None) = 0;
+    // A message under a title of its own instead of the program's name.
+    virtual void showTitled(QWidget* parent, const QString& title, const QString& text, Icon icon)
+    {
+        Q_UNUSED(title);
+        show(parent, text, icon);
+    }
     // Yes and No; true for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
 };
@@ -28,6 +34,7 @@ class QtMessageBox : public MessageBox
 {
 public:
     void show(QWidget* parent, const QString& text, Icon icon) override;
+    void showTitled(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
     bool askYesNo(QWidget* parent, const QString& text) override;
 };
 

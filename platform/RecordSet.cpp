@@ -212,8 +212,10 @@ Result RecordSet::Delete()
     if (!hasCurrent())
         return noCurrentRecord();
     const int row = m_view[m_pos];
-    unindexRow(row);
+    // Indexes keep deleted rows until they are rebuilt: removing each one from its bucket would make
+    // deleting every record of one extension quadratic.
     m_rows[row].deleted = true;
+    ++m_deletedInIndexes;
     m_rows[row].values = QVector<QVariant>(); // free the memory of big values at once
     m_view.erase(m_view.begin() + m_pos);
     m_currentDeleted = true;
@@ -252,6 +254,8 @@ void RecordSet::rebuildView()
     m_pos = 0;
     m_currentDeleted = false;
     const int indexed = m_filter.indexableTerm(m_fields);
+    if (!m_indexes.empty() && m_deletedInIndexes > m_rows.size() / 2 + 64)
+        rebuildIndexes();
     if (indexed >= 0) {
         const FilterTerm& term = m_filter.terms()[indexed];
         ensureIndex(term.field);
@@ -306,6 +310,17 @@ void RecordSet::ensureIndex(int field)
         if (!m_rows[row].deleted)
             index[indexKey(m_rows[row].values[field])].push_back(row);
     }
+}
+
+void RecordSet::rebuildIndexes()
+{
+    std::vector<int> fields;
+    for (const auto& entry : m_indexes)
+        fields.push_back(entry.first);
+    m_indexes.clear();
+    m_deletedInIndexes = 0;
+    for (int field : fields)
+        ensureIndex(field);
 }
 
 void RecordSet::indexRow(int row)

@@ -65,6 +65,7 @@ public:
 private:
     void rebuildView();
     void ensureIndex(int field);
+    void rebuildIndexes();
     void indexRow(int row);
     void unindexRow(int row);
     void sortView();
@@ -92,6 +93,7 @@ private:
 
     // Exact-match indexes per field, built when a filter first needs one: folded text -> rows.
     std::unordered_map<int, QHash<QString, std::vector<int>>> m_indexes;
+    std::size_t m_deletedInIndexes = 0;
 };
 
 } // namespace tw::platform

@@ -1,0 +1,340 @@
+#include "FileTransfer.h"
+
+#include "FileOps.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtGlobal>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <memory>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tw::platform {
+
+namespace {
+
+constexpr size_t kBufferSize = size_t(1) << 20;
+
+Result failure(int err)
+{
+    return Result::failure(err, errorText(err));
+}
+
+Result sameFileFailure()
+{
+    return Result::failure(EINVAL, QStringLiteral("Quelle und Ziel sind dieselbe Datei."));
+}
+
+Result notAFileFailure()
+{
+    return Result::failure(EINVAL, QStringLiteral("Die Quelle ist keine gewöhnliche Datei."));
+}
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+QByteArray folderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : path.left(slash);
+}
+
+int renameNoReplace(const char* from, const char* to)
+{
+#ifdef RENAME_NOREPLACE
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#else
+    constexpr unsigned noReplace = 1;
+    return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, noReplace));
+#endif
+}
+
+class Fd
+{
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // Some file systems (NFS) report a failed write only here.
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0 || errno == EINTR;
+    }
+
+private:
+    int m_fd;
+};
+
+// Permissions and times are kept where the file system can hold them; FAT refuses most modes, and that
+// must not stop a move to a memory stick.
+Result finish(int fd, const struct stat& info)
+{
+    ::fchmod(fd, info.st_mode & 07777);
+    const timespec times[2] = {info.st_atim, info.st_mtim};
+    ::futimens(fd, times);
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        return failure(errno);
+    return Result::success();
+}
+
+// The new entry must be on disk before the only other one goes.
+void syncFolderOf(const QByteArray& path)
+{
+    const Fd folder(::open(folderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid())
+        ::fsync(folder.get());
+}
+
+// Once the target holds the file the source goes; if it cannot, the target goes again so that the file
+// stays where it was. A source that vanished meanwhile keeps the target: it may be the only one left.
+Result removeSource(const QByteArray& from, const QByteArray& to)
+{
+    if (::unlink(from.constData()) == 0 || errno == ENOENT)
+        return Result::success();
+    const int err = errno;
+    ::unlink(to.constData());
+    return failure(err);
+}
+
+Result moveLink(const QByteArray& from, const QByteArray& to)
+{
+    std::vector<char> dest(PATH_MAX + 1);
+    const ssize_t length = ::readlink(from.constData(), dest.data(), dest.size());
+    if (length < 0)
+        return failure(errno);
+    if (size_t(length) >= dest.size())
+        return failure(ENAMETOOLONG);
+    dest[size_t(length)] = '\0';
+    if (::symlink(dest.data(), to.constData()) != 0)
+        return failure(errno);
+    return removeSource(from, to);
+}
+
+} // namespace
+
+Result FileTransfer::rename(const QString& source, const QString& target)
+{
+    return relocate(source, target, false);
+}
+
+Result FileTransfer::move(const QString& source, const QString& target)
+{
+    return relocate(source, target, true);
+}
+
+Result FileTransfer::relocate(const QString& source, const QString& target, bool acrossFileSystems)
+{
+    if (!representable(source) || !representable(target))
+        return failure(EILSEQ);
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(target);
+    struct stat info = {};
+    if (::lstat(from.constData(), &info) != 0)
+        return failure(errno);
+    if (S_ISDIR(info.st_mode))
+        return failure(EISDIR);
+    if (source == target)
+        return Result::success();
+
+    const Result placed = place(from, to, info);
+    if (placed.code() == EEXIST) {
+        struct stat existing = {};
+        if (::lstat(to.constData(), &existing) == 0 && sameFile(existing, info))
+            return placeThroughTemporary(from, to, info);
+    }
+    if (placed.code() == EXDEV && acrossFileSystems)
+        return copyThenRemove(from, to, info);
+    return placed;
+}
+
+// A rename that never replaces: atomic where the file system offers it, else through a second hard
+// link, else by a copy to an exclusively created target. A plain rename() after checking that the
+// target is free could still replace a file created in between.
+Result FileTransfer::place(const QByteArray& from, const QByteArray& to, const struct stat& info)
+{
+    if (renameNoReplace(from.constData(), to.constData()) == 0)
+        return Result::success();
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return failure(errno);
+    if (::link(from.constData(), to.constData()) == 0)
+        return removeSource(from, to);
+    if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP)
+        return failure(errno);
+    return copyThenRemove(from, to, info);
+}
+
+// Both names lead to one file: either a second hard link, a name of its own that must stay, or the
+// same entry on a file system that ignores case (a.jpg -> A.jpg). Passing through a free name tells
+// them apart: only in the second case is the target free once the source name is gone.
+Result FileTransfer::placeThroughTemporary(const QByteArray& from, const QByteArray& to,
+                                           const struct stat& info)
+{
+    const QByteArray folder = folderOf(from);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const QByteArray temp =
+            folder + "/.tauschwerk-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const Result aside = place(from, temp, info);
+        if (aside.code() == EEXIST)
+            continue;
+        if (!aside)
+            return aside;
+        const Result placed = place(temp, to, info);
+        if (!placed && !place(temp, from, info))
+            qWarning("Tauschwerk: %s konnte nicht zurückbenannt werden und liegt unter %s", from.constData(),
+                     temp.constData());
+        return placed;
+    }
+    return failure(EEXIST);
+}
+
+Result FileTransfer::copyThenRemove(const QByteArray& from, const QByteArray& to, const struct stat& info)
+{
+    if (S_ISLNK(info.st_mode))
+        return moveLink(from, to);
+    if (!S_ISREG(info.st_mode))
+        return notAFileFailure();
+    const Fd in(::open(from.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!in.valid())
+        return failure(errno);
+    struct stat opened = {};
+    if (::fstat(in.get(), &opened) != 0)
+        return failure(errno);
+    Fd out(::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!out.valid())
+        return failure(errno);
+
+    Result result = copyData(in.get(), out.get());
+    if (result)
+        result = finish(out.get(), opened);
+    if (!out.close() && result)
+        result = failure(errno);
+    if (!result) {
+        ::unlink(to.constData());
+        return result;
+    }
+    syncFolderOf(to);
+    return removeSource(from, to);
+}
+
+Result FileTransfer::copy(const QString& source, const QString& target)
+{
+    if (!representable(source) || !representable(target))
+        return failure(EILSEQ);
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(target);
+    // Without O_NONBLOCK a FIFO would wait here for a writer before it could be refused.
+    const Fd in(::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!in.valid())
+        return failure(errno);
+    struct stat info = {};
+    if (::fstat(in.get(), &info) != 0)
+        return failure(errno);
+    if (S_ISDIR(info.st_mode))
+        return failure(EISDIR);
+    if (!S_ISREG(info.st_mode))
+        return notAFileFailure();
+
+    struct stat existing = {};
+    if (::stat(to.constData(), &existing) == 0) {
+        // The target would be emptied and then deleted by the undo of the copy.
+        if (sameFile(existing, info))
+            return sameFileFailure();
+        if (S_ISDIR(existing.st_mode))
+            return failure(EISDIR);
+        // Write protection is the user's wish to keep that file; a rename would ignore it.
+        if (::faccessat(AT_FDCWD, to.constData(), W_OK, AT_EACCESS) != 0)
+            return failure(errno);
+    }
+
+    QByteArray temp = folderOf(to) + "/.tauschwerk-XXXXXX";
+    Fd out(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!out.valid())
+        return failure(errno);
+    Result result = copyData(in.get(), out.get());
+    if (result)
+        result = finish(out.get(), info);
+    if (!out.close() && result)
+        result = failure(errno);
+    if (result && ::rename(temp.constData(), to.constData()) != 0)
+        result = failure(errno);
+    if (!result)
+        ::unlink(temp.constData());
+    return result;
+}
+
+Result FileTransfer::copyData(int from, int to)
+{
+    const auto buffer = std::make_unique<char[]>(kBufferSize);
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.get(), kBufferSize);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return failure(errno);
+        if (got == 0)
+            return Result::success();
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = writeSome(to, buffer.get() + done, size_t(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0)
+                return failure(errno);
+            if (put == 0)
+                return failure(ENOSPC);
+            done += put;
+        }
+    }
+}
+
+ssize_t FileTransfer::writeSome(int fd, const char* data, size_t size)
+{
+    return ::write(fd, data, size);
+}
+
+Result renameFile(const QString& source, const QString& target)
+{
+    return FileTransfer().rename(source, target);
+}
+
+Result moveFile(const QString& source, const QString& target)
+{
+    return FileTransfer().move(source, target);
+}
+
+Result copyFile(const QString& source, const QString& target)
+{
+    return FileTransfer().copy(source, target);
+}
+
+bool representable(const QString& path)
+{
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const QChar c = path.at(i);
+        if (c.isNull() || c == QChar::ReplacementCharacter)
+            return false;
+        if (c.isHighSurrogate() && i + 1 < path.size() && path.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+} // namespace tw::platform

@@ -1,0 +1,437 @@
+#include "platform/FileOps.h"
+#include "platform/FileTransfer.h"
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using tw::platform::errorText;
+using tw::platform::FileTransfer;
+using tw::platform::Result;
+using tw::test::TempDir;
+
+namespace {
+
+const QString sameFileText = QStringLiteral("Quelle und Ziel sind dieselbe Datei.");
+const QString notAFileText = QStringLiteral("Die Quelle ist keine gewöhnliche Datei.");
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+struct stat statOf(const QString& path)
+{
+    struct stat st = {};
+    ::lstat(native(path).constData(), &st);
+    return st;
+}
+
+// A past time with nanoseconds, so that a copy stamped "now" or truncated to seconds shows.
+void makeOld(const QString& path)
+{
+    const timespec times[2] = {{1500000000, 111111111}, {1600000000, 123456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, native(path).constData(), times, 0), 0);
+}
+
+void expectAttributesKept(const QString& path)
+{
+    const struct stat st = statOf(path);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1600000000);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+}
+
+// Every entry under a folder, hidden ones included, with its content: a changed file or a temporary
+// file left behind shows as a difference.
+QStringList tree(const QString& root)
+{
+    QStringList out;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        QString entry = QDir(root).relativeFilePath(path);
+        if (info.isSymLink())
+            entry += QStringLiteral(" -> ") + info.symLinkTarget();
+        else if (info.isFile()) {
+            QFile f(path);
+            entry +=
+                QStringLiteral(": ") + QString::fromUtf8(f.open(QIODevice::ReadOnly) ? f.readAll() : "?");
+        } else if (!info.isDir())
+            entry += QStringLiteral(" (special)");
+        out << entry;
+    }
+    out.sort();
+    return out;
+}
+
+QByteArray sha256(const QString& path)
+{
+    QFile f(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
+        return {};
+    return hash.result();
+}
+
+void hardLink(const QString& from, const QString& to)
+{
+    ASSERT_EQ(::link(native(from).constData(), native(to).constData()), 0);
+}
+
+// Runs out of space after the first mebibyte.
+class FullDisk : public FileTransfer
+{
+protected:
+    ssize_t writeSome(int fd, const char* data, size_t size) override
+    {
+        if (m_written >= (1 << 20)) {
+            errno = ENOSPC;
+            return -1;
+        }
+        const ssize_t n = ::write(fd, data, size);
+        m_written += n > 0 ? n : 0;
+        return n;
+    }
+
+private:
+    ssize_t m_written = 0;
+};
+
+using Operation = std::function<Result(const QString&, const QString&)>;
+
+struct Refusal
+{
+    const char* name;
+    std::function<void(TempDir&)> setup;
+    const char* source;
+    const char* target;
+    int code;
+    QString message = {}; // errorText(code) when empty
+};
+
+void expectRefusals(const char* operationName, const Operation& operation, const std::vector<Refusal>& cases)
+{
+    for (const Refusal& c : cases) {
+        SCOPED_TRACE(std::string(operationName) + ": " + c.name);
+        TempDir dir;
+        c.setup(dir);
+        const QStringList before = tree(dir.path());
+        const Result r =
+            operation(dir.filePath(QString::fromUtf8(c.source)), dir.filePath(QString::fromUtf8(c.target)));
+        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(r.code(), c.code);
+        EXPECT_EQ(r.message(), c.message.isEmpty() ? errorText(c.code) : c.message);
+        EXPECT_EQ(tree(dir.path()), before);
+    }
+}
+
+class Files : public ::testing::Test
+{
+protected:
+    QString at(const char* relative) const { return dir.filePath(QString::fromUtf8(relative)); }
+    QString write(const char* relative, const QByteArray& content)
+    {
+        return dir.write(QString::fromUtf8(relative), content);
+    }
+
+    TempDir dir;
+};
+
+using FileTransferRename = Files;
+using FileTransferMove = Files;
+using FileTransferCopy = Files;
+using FileTransferNames = Files;
+
+} // namespace
+
+TEST_F(FileTransferRename, GivesTheFileItsNewNameWithContentAndTime)
+{
+    makeOld(write("a.jpg", "Bild"));
+    ASSERT_TRUE(tw::platform::renameFile(at("a.jpg"), at("neu 01.jpg")).ok());
+    EXPECT_EQ(tree(dir.path()), QStringList{QStringLiteral("neu 01.jpg: Bild")});
+    EXPECT_EQ(statOf(at("neu 01.jpg")).st_mtim.tv_nsec, 123456789);
+}
+
+TEST_F(FileTransferRename, IntoAnotherFolderMovesTheFile)
+{
+    write("a.jpg", "Bild");
+    QDir(dir.path()).mkdir(QStringLiteral("Fotos"));
+    ASSERT_TRUE(tw::platform::renameFile(at("a.jpg"), at("Fotos/b.jpg")).ok());
+    EXPECT_EQ(tree(dir.path()), (QStringList{QStringLiteral("Fotos"), QStringLiteral("Fotos/b.jpg: Bild")}));
+}
+
+TEST_F(FileTransferRename, ItsOwnPathSucceedsWithoutChange)
+{
+    write("a.jpg", "Bild");
+    EXPECT_TRUE(tw::platform::renameFile(at("a.jpg"), at("a.jpg")).ok());
+    EXPECT_TRUE(tw::platform::moveFile(at("a.jpg"), at("a.jpg")).ok());
+    EXPECT_EQ(tree(dir.path()), QStringList{QStringLiteral("a.jpg: Bild")});
+}
+
+// Rename and move refuse the same things, and a refusal changes nothing.
+TEST_F(FileTransferRename, RefusalsLeaveEveryFileAsItWas)
+{
+    const auto twoFiles = [](TempDir& d) {
+        d.write(QStringLiteral("a.jpg"), "alt");
+        d.write(QStringLiteral("b.jpg"), "bestehend");
+    };
+    const auto oneFile = [](TempDir& d) { d.write(QStringLiteral("a.jpg"), "alt"); };
+    const std::vector<Refusal> cases = {
+        {"target exists", twoFiles, "a.jpg", "b.jpg", EEXIST},
+        {"target is another hard link of the source",
+         [](TempDir& d) {
+             hardLink(d.write(QStringLiteral("a.jpg"), "alt"), d.filePath(QStringLiteral("b.jpg")));
+         },
+         "a.jpg", "b.jpg", EEXIST},
+        {"target is a folder",
+         [](TempDir& d) {
+             d.write(QStringLiteral("a.jpg"), "alt");
+             d.write(QStringLiteral("Ordner/x"));
+         },
+         "a.jpg", "Ordner", EEXIST},
+        {"target folder missing", oneFile, "a.jpg", "fehlt/b.jpg", ENOENT},
+        {"source missing", oneFile, "fehlt.jpg", "b.jpg", ENOENT},
+        {"own path of a missing file", oneFile, "fehlt.jpg", "fehlt.jpg", ENOENT},
+        {"source is a folder", [](TempDir& d) { d.write(QStringLiteral("Ordner/x")); }, "Ordner", "Neu",
+         EISDIR},
+        {"broken name", oneFile, "a.jpg", "caf\xef\xbf\xbd.jpg", EILSEQ},
+    };
+    expectRefusals("renameFile", tw::platform::renameFile, cases);
+    expectRefusals("moveFile", tw::platform::moveFile, cases);
+}
+
+TEST_F(FileTransferMove, WithinOneFileSystemKeepsTheSameFile)
+{
+    const ino_t inode = statOf(write("a.jpg", "Bild")).st_ino;
+    QDir(dir.path()).mkdir(QStringLiteral("Fotos"));
+    ASSERT_TRUE(tw::platform::moveFile(at("a.jpg"), at("Fotos/b.jpg")).ok());
+    EXPECT_EQ(statOf(at("Fotos/b.jpg")).st_ino, inode);
+    EXPECT_FALSE(dir.exists(QStringLiteral("a.jpg")));
+}
+
+namespace {
+
+// A second folder on another file system than the test's own temporary folder.
+class FileTransferAcross : public Files
+{
+protected:
+    void SetUp() override
+    {
+        const dev_t here = statOf(dir.path()).st_dev;
+        const QStringList bases = {QStringLiteral("/dev/shm"), QStringLiteral("/run/user/%1").arg(::getuid()),
+                                   QStringLiteral("/var/tmp")};
+        for (const QString& base : bases) {
+            auto candidate =
+                std::make_unique<QTemporaryDir>(base + QStringLiteral("/tauschwerk-test-XXXXXX"));
+            if (candidate->isValid() && statOf(candidate->path()).st_dev != here) {
+                m_other = std::move(candidate);
+                return;
+            }
+        }
+        GTEST_SKIP() << "no writable folder on a file system other than " << dir.path().toStdString()
+                     << " (tried /dev/shm, /run/user/<uid>, /var/tmp)";
+    }
+
+    QString there(const char* name) const
+    {
+        return m_other->path() + QLatin1Char('/') + QString::fromUtf8(name);
+    }
+    QString otherPath() const { return m_other->path(); }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_other;
+};
+
+} // namespace
+
+TEST_F(FileTransferAcross, MoveCopiesContentPermissionsAndTimeThenRemovesTheSource)
+{
+    const QString source = write("a.jpg", "Bild");
+    ::chmod(native(source).constData(), 0640);
+    makeOld(source);
+    ASSERT_TRUE(tw::platform::moveFile(source, there("b.jpg")).ok());
+    EXPECT_TRUE(tree(dir.path()).isEmpty());
+    EXPECT_EQ(tree(otherPath()), QStringList{QStringLiteral("b.jpg: Bild")});
+    expectAttributesKept(there("b.jpg"));
+}
+
+TEST_F(FileTransferAcross, MoveOntoAnExistingTargetAndRenameChangeNothing)
+{
+    write("a.jpg", "Bild");
+    QFile existing(there("a.jpg"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly) && existing.write("bestehend") == 9);
+    existing.close();
+    const QStringList here = tree(dir.path()), other = tree(otherPath());
+
+    EXPECT_EQ(tw::platform::moveFile(at("a.jpg"), there("a.jpg")).code(), EEXIST);
+    // A rename stays on its file system; moving between them is the move's job.
+    EXPECT_EQ(tw::platform::renameFile(at("a.jpg"), there("b.jpg")).code(), EXDEV);
+    EXPECT_EQ(tree(dir.path()), here);
+    EXPECT_EQ(tree(otherPath()), other);
+}
+
+TEST_F(FileTransferAcross, FailedCopyIsRemovedAndTheSourceKept)
+{
+    write("a.bin", QByteArray(3 << 20, 'x'));
+    const QByteArray before = sha256(at("a.bin"));
+    const Result r = FullDisk().move(at("a.bin"), there("a.bin"));
+    EXPECT_EQ(r.code(), ENOSPC);
+    EXPECT_EQ(r.message(), errorText(ENOSPC));
+    EXPECT_EQ(sha256(at("a.bin")), before);
+    EXPECT_TRUE(tree(otherPath()).isEmpty());
+}
+
+TEST_F(FileTransferAcross, SymbolicLinkArrivesAsALink)
+{
+    ASSERT_EQ(::symlink("ziel.jpg", native(at("verweis.jpg")).constData()), 0);
+    ASSERT_TRUE(tw::platform::moveFile(at("verweis.jpg"), there("verweis.jpg")).ok());
+    EXPECT_TRUE(tree(dir.path()).isEmpty());
+    EXPECT_EQ(QFile::symLinkTarget(there("verweis.jpg")), otherPath() + QStringLiteral("/ziel.jpg"));
+}
+
+TEST_F(FileTransferCopy, CopiesContentPermissionsAndTimeLeavingTheSource)
+{
+    const QString source = write("a.jpg", "Bild");
+    ::chmod(native(source).constData(), 0640);
+    makeOld(source);
+    ASSERT_TRUE(tw::platform::copyFile(source, at("b.jpg")).ok());
+    EXPECT_EQ(tree(dir.path()), (QStringList{QStringLiteral("a.jpg: Bild"), QStringLiteral("b.jpg: Bild")}));
+    expectAttributesKept(source);
+    expectAttributesKept(at("b.jpg"));
+}
+
+TEST_F(FileTransferCopy, ReplacesAnExistingTargetCompletely)
+{
+    write("a.jpg", "neu");
+    write("b.jpg", "ein viel längerer alter Inhalt");
+    ASSERT_TRUE(tw::platform::copyFile(at("a.jpg"), at("b.jpg")).ok());
+    EXPECT_EQ(tree(dir.path()), (QStringList{QStringLiteral("a.jpg: neu"), QStringLiteral("b.jpg: neu")}));
+}
+
+TEST_F(FileTransferCopy, RefusalsLeaveEveryFileAsItWas)
+{
+    const auto oneFile = [](TempDir& d) { d.write(QStringLiteral("a.jpg"), "alt"); };
+    const auto withFolder = [](TempDir& d) {
+        d.write(QStringLiteral("a.jpg"), "alt");
+        d.write(QStringLiteral("Ordner/x"), "x");
+    };
+    const std::vector<Refusal> cases = {
+        {"own path", oneFile, "a.jpg", "a.jpg", EINVAL, sameFileText},
+        {"own file by another path", withFolder, "a.jpg", "Ordner/../a.jpg", EINVAL, sameFileText},
+        {"own file by a hard link",
+         [](TempDir& d) {
+             hardLink(d.write(QStringLiteral("a.jpg"), "alt"), d.filePath(QStringLiteral("b.jpg")));
+         },
+         "a.jpg", "b.jpg", EINVAL, sameFileText},
+        {"target folder missing", oneFile, "a.jpg", "fehlt/b.jpg", ENOENT},
+        {"source missing", oneFile, "fehlt.jpg", "b.jpg", ENOENT},
+        {"source is a folder", withFolder, "Ordner", "b.jpg", EISDIR},
+        {"target is a folder", withFolder, "a.jpg", "Ordner", EISDIR},
+        {"source is a FIFO, target exists",
+         [](TempDir& d) {
+             d.write(QStringLiteral("b.jpg"), "bestehend");
+             ASSERT_EQ(::mkfifo(native(d.filePath(QStringLiteral("rohr"))).constData(), 0600), 0);
+         },
+         "rohr", "b.jpg", EINVAL, notAFileText},
+        {"broken name", oneFile, "caf\xef\xbf\xbd.jpg", "b.jpg", EILSEQ},
+    };
+    expectRefusals("copyFile", tw::platform::copyFile, cases);
+}
+
+TEST_F(FileTransferCopy, FailedWriteLeavesTheTargetAsItWas)
+{
+    write("a.bin", QByteArray(3 << 20, 'x'));
+    write("b.bin", "bestehend");
+    const QStringList before = tree(dir.path());
+    const Result r = FullDisk().copy(at("a.bin"), at("b.bin"));
+    EXPECT_EQ(r.code(), ENOSPC);
+    EXPECT_EQ(r.message(), errorText(ENOSPC));
+    EXPECT_EQ(tree(dir.path()), before);
+}
+
+TEST_F(FileTransferCopy, FiftyMegabytesArriveIntact)
+{
+    QFile source(at("gross.bin"));
+    ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+    QByteArray block(1 << 20, '\0');
+    char* bytes = block.data();
+    for (int mb = 0; mb < 50; ++mb) {
+        for (int i = 0; i < block.size(); ++i)
+            bytes[i] = char((i * 31 + mb * 7) ^ (i >> 9));
+        ASSERT_EQ(source.write(block), block.size());
+    }
+    source.close();
+    ASSERT_TRUE(tw::platform::copyFile(at("gross.bin"), at("kopie.bin")).ok());
+    EXPECT_EQ(QFileInfo(at("kopie.bin")).size(), 50 << 20);
+    EXPECT_EQ(sha256(at("kopie.bin")), sha256(at("gross.bin")));
+    EXPECT_EQ(dir.entries(), (QStringList{QStringLiteral("gross.bin"), QStringLiteral("kopie.bin")}));
+}
+
+TEST_F(FileTransferCopy, WithoutPermissionNothingChanges)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "runs as root, where every permission check passes";
+    const QString locked = write("geschützt/a.jpg", "alt");
+    write("schreibgeschützt.jpg", "bleibt");
+    write("unlesbar.jpg", "geheim");
+    ::chmod(native(at("schreibgeschützt.jpg")).constData(), 0444);
+    ::chmod(native(at("unlesbar.jpg")).constData(), 0);
+    ::chmod(native(at("geschützt")).constData(), 0555);
+    const QStringList before = tree(dir.path());
+
+    EXPECT_EQ(tw::platform::renameFile(locked, at("geschützt/b.jpg")).code(), EACCES);
+    EXPECT_EQ(tw::platform::copyFile(locked, at("schreibgeschützt.jpg")).code(), EACCES);
+    EXPECT_EQ(tw::platform::copyFile(at("unlesbar.jpg"), at("b.jpg")).code(), EACCES);
+    EXPECT_EQ(tree(dir.path()), before);
+    ::chmod(native(at("geschützt")).constData(), 0755);
+}
+
+TEST_F(FileTransferNames, RepresentableOnlyWhenEveryCharacterSurvives)
+{
+    const struct
+    {
+        const char* name;
+        QString path;
+        bool expected;
+    } cases[] = {
+        {"plain", QStringLiteral("/home/a/Bild 01.jpg"), true},
+        {"umlauts", QStringLiteral("/home/a/Bäume_ß.jpg"), true},
+        {"surrogate pair", QStringLiteral("/home/a/\U0001F600.jpg"), true},
+        {"replacement character", QStringLiteral("/home/a/caf\uFFFD.jpg"), false},
+        {"lone high surrogate", QStringLiteral("/home/a/x") + QChar(0xD83D) + QStringLiteral(".jpg"), false},
+        {"lone low surrogate", QStringLiteral("/home/a/x") + QChar(0xDE00), false},
+        {"high surrogate at the end", QStringLiteral("/home/a/x") + QChar(0xD83D), false},
+        {"NUL", QStringLiteral("/home/a/x") + QChar(0) + QStringLiteral(".jpg"), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(tw::platform::representable(c.path), c.expected) << c.name;
+}
+
+// Qt's folder listing skips such a name; a path read elsewhere (a journal) may still carry one.
+TEST_F(FileTransferNames, FileWhoseNameIsNotUtf8IsRefusedAndKept)
+{
+    const QByteArray raw = native(dir.path()) + "/caf\xe9.jpg";
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const QString decoded = QFile::decodeName(raw);
+    EXPECT_FALSE(tw::platform::representable(decoded));
+    EXPECT_EQ(tw::platform::renameFile(decoded, at("cafe.jpg")).code(), EILSEQ);
+    EXPECT_EQ(tw::platform::copyFile(decoded, at("cafe.jpg")).code(), EILSEQ);
+    EXPECT_FALSE(dir.exists(QStringLiteral("cafe.jpg")));
+    // Qt cannot remove what it cannot name.
+    EXPECT_EQ(::unlink(raw.constData()), 0);
+}
