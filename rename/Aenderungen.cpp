@@ -1,0 +1,465 @@
+#include "Aenderungen.h"
+
+#include "catalogue/Dateiauswahl.h"
+#include "journal/DatenBanken.h"
+#include "platform/ImageStrip.h"
+#include "platform/WrapButton.h"
+#include "rename/Datensicherung.h"
+#include "rename/Stapelziehen.h"
+#include "shell/DisplayAnpassen.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace tw::rename {
+
+namespace {
+
+const QString schrittweise = QStringLiteral("Schrittweise beginnen");
+const QString umbenennenText = QStringLiteral("Umbenennen");
+constexpr double schrift = 8.25;
+
+} // namespace
+
+Aenderungen::Aenderungen(AenderungenUmgebung umgebung, catalogue::Dateiauswahl& dateiauswahl,
+                         Ueberwachungsmonitor& monitor, QWidget* parent)
+    : platform::TwipsForm(*umgebung.screen, parent, Qt::Window | Qt::FramelessWindowHint),
+      m_umgebung(std::move(umgebung)),
+      m_dateiauswahl(dateiauswahl),
+      m_monitor(&monitor)
+{
+    setObjectName(QStringLiteral("Aenderungen"));
+    setWindowTitle(QStringLiteral("Tausch3"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    QPalette grau = palette();
+    grau.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(grau);
+    setAutoFillBackground(true);
+    bauen();
+    laden();
+}
+
+Aenderungen::~Aenderungen() = default;
+
+void Aenderungen::bauen()
+{
+    setWidth(15360);
+    setHeight(5775);
+
+    auto label = [this](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+        auto* lbl = new QLabel(QString::fromUtf8(text), parent);
+        lbl->setObjectName(QString::fromLatin1(name));
+        addControl(lbl, l, t, w, h, schrift);
+        return lbl;
+    };
+    auto feld = [this](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+        auto* edit = new QLineEdit(QString::fromUtf8(text), parent);
+        edit->setObjectName(QString::fromLatin1(name));
+        addControl(edit, l, t, w, h, schrift);
+        return edit;
+    };
+    auto knopf = [this](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+        auto* b = new platform::WrapButton(QString::fromUtf8(text), parent);
+        b->setObjectName(QString::fromLatin1(name));
+        addControl(b, l, t, w, h, schrift);
+        return b;
+    };
+    auto rahmen = [this](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+        auto* g = new QGroupBox(QString::fromUtf8(text), parent);
+        g->setObjectName(QString::fromLatin1(name));
+        addControl(g, l, t, w, h, schrift);
+        return g;
+    };
+    auto option = [this](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+        auto* o = new QRadioButton(QString::fromUtf8(text), parent);
+        o->setObjectName(QString::fromLatin1(name));
+        addControl(o, l, t, w, h, schrift);
+        return o;
+    };
+
+    Label2_0 = label(this, "Label2_0", "Dateiname   :", 180, 300, 975, 315);
+    Text1 = feld(this, "Text1", "", 1170, 270, 13965, 345);
+    Label2_1 = label(this, "Label2_1", "Ordnername :", 180, 660, 975, 315);
+    Text3 = feld(this, "Text3", "Ursprungsfad", 1170, 630, 13965, 315);
+    Text3->setEnabled(false);
+
+    List1 = new QListView(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setModel(&m_liste);
+    List1->setUniformItemSizes(true);
+    List1->setLayoutMode(QListView::Batched);
+    List1->setSelectionMode(QAbstractItemView::NoSelection);
+    addControl(List1, 150, 1050, 6195, 3660, schrift);
+
+    Frame1[0] = rahmen(this, "Frame1_0", "Optionen für Namensänderung", 6570, 1050, 8505, 3675);
+    Frame2 = rahmen(Frame1[0], "Frame2", "Option für Ordneränderung", 150, 300, 2595, 1335);
+    Frame1[2] = rahmen(Frame1[0], "Frame1_2", "Zahlen", 2820, 300, 2655, 3135);
+    Command1[2] = knopf(Frame1[0], "Command1_2", "Urspungsname eintragen", 5610, 390, 2625, 495);
+    Frame3 = rahmen(Frame1[0], "Frame3", "Zählerreihenfolge", 5640, 990, 2595, 1065);
+    Frame3->setEnabled(false);
+
+    Option3[0] = option(Frame2, "Option3_0", "Ordner beibehalten", 120, 270, 2355, 375);
+    Option3[1] = option(Frame2, "Option3_1", "In Ordner kopieren", 150, 600, 2415, 375);
+    Option3[2] = option(Frame2, "Option3_2", "Ordner verschieben", 120, 900, 2415, 375);
+    Option3[0]->setChecked(true);
+
+    Label1[0] = label(Frame1[2], "Label1_0", "Von:", 150, 330, 795, 285);
+    text2[0] = feld(Frame1[2], "text2_0", "0", 570, 270, 1815, 285);
+    Label1[1] = label(Frame1[2], "Label1_1", "Bis:", 180, 660, 495, 285);
+    text2[1] = feld(Frame1[2], "text2_1", "0", 570, 600, 1815, 315);
+    Option1[0] = option(Frame1[2], "Option1_0", "00001= 99999", 210, 1350, 2145, 345);
+    Option1[1] = option(Frame1[2], "Option1_1", "        1= 99999", 210, 1740, 2355, 345);
+    Option1[0]->setChecked(true);
+    Command1[0] = knopf(Frame1[2], "Command1_0", "Zähler 1-?", 120, 2520, 2265, 405);
+
+    Option4[0] = option(Frame3, "Option4_0", "Links -------> rechts", 90, 240, 2265, 345);
+    Option4[1] = option(Frame3, "Option4_1", "Links <------- rechts", 90, 570, 2265, 345);
+    Option4[1]->setChecked(true);
+
+    Command3 = knopf(this, "Command3", "Alle Dateien Makieren", 150, 4800, 2835, 555);
+    Command4 = knopf(this, "Command4", "Makierung löschen", 3187, 4800, 2835, 555);
+    Command5 = knopf(this, "Command5", "Schrittweise beginnen", 6224, 4800, 2835, 555);
+    Command6 = knopf(this, "Command6", "Alle Dateien umbennen", 9261, 4800, 2835, 555);
+    Command2 = knopf(this, "Command2", "Abbrechen", 12300, 4800, 2835, 555);
+
+    Verschieben = new platform::ImageStrip(platform::ImageStrip::drawBar(QStringLiteral("Umbenennfenster verschieben")), this);
+    Verschieben->setObjectName(QStringLiteral("Verschieben"));
+    Verschieben->setCursor(Qt::SizeVerCursor);
+    addControl(Verschieben, 0, 5460, 15360, 300);
+
+    // Tab order of the focusable controls.
+    QWidget* reihenfolge[] = {Option1[0], text2[0],   Command1[0], Command1[2], List1,      Command2,   Text3,
+                              Command3,   Command4,   Command5,    Command6,    Option3[2], Option3[1], Option3[0],
+                              Option4[1], Option4[0], text2[1],    Option1[1],  Text1};
+    for (std::size_t i = 0; i + 1 < std::size(reihenfolge); ++i)
+        setTabOrder(reihenfolge[i], reihenfolge[i + 1]);
+
+    Text1->installEventFilter(this);
+    text2[0]->installEventFilter(this);
+    text2[1]->installEventFilter(this);
+    connect(Text1, &QLineEdit::textEdited, this, &Aenderungen::Text1_Geaendert);
+    connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
+    connect(Command1[2], &QPushButton::clicked, this, [this] { Command1_Click(2); });
+    connect(Command2, &QPushButton::clicked, this, &Aenderungen::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Aenderungen::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Aenderungen::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Aenderungen::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &Aenderungen::Command6_Click);
+    for (int i = 0; i < 3; ++i)
+        connect(Option3[i], &QRadioButton::clicked, this, [this, i] { Option3_Click(i); });
+    connect(List1, &QListView::clicked, this, [this](const QModelIndex& index) { List1_Click(index.row()); });
+    connect(Verschieben, &platform::ImageStrip::pressed, this, [this] { Ziehen = true; });
+    connect(Verschieben, &platform::ImageStrip::released, this, [this] { Ziehen = false; });
+    connect(Verschieben, &platform::ImageStrip::moved, this, [this] {
+        if (Ziehen)
+            verschiebenNach(QCursor::pos().y());
+    });
+}
+
+void Aenderungen::laden()
+{
+    platform::Formular form = formular();
+    shell::Display_anpassen(form, 0, *m_umgebung.screen);
+    setFormular(form);
+
+    m_dateiauswahl.hide();
+    m_dateiauswahl.Timer1->stop();
+    if (m_umgebung.gemeinsam->IE)
+        m_umgebung.gemeinsam->IE->setVisible(false);
+    m_liste.setEintraege(m_dateiauswahl.markierteTexte());
+    m_umgebung.journal->Sitzung_beginnen();
+}
+
+bool Aenderungen::laeuft() const
+{
+    return Command5->text() == umbenennenText;
+}
+
+void Aenderungen::nachrichten()
+{
+    QCoreApplication::processEvents();
+}
+
+void Aenderungen::meldung(const QString& text, platform::MessageBox::Icon icon)
+{
+    m_umgebung.messages->show(this, text, icon);
+}
+
+bool Aenderungen::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && !m_pruefeFeld) {
+        if (watched == text2[0])
+            QTimer::singleShot(0, this, [this] { text2_LostFocus(0); });
+        else if (watched == text2[1])
+            QTimer::singleShot(0, this, [this] { text2_LostFocus(1); });
+    }
+    return platform::TwipsForm::eventFilter(watched, event);
+}
+
+void Aenderungen::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !focusWidget())
+        setFocus();
+    platform::TwipsForm::changeEvent(event);
+}
+
+void Aenderungen::Text1_Geaendert(const QString& text)
+{
+    // Every edit by the user is checked against the last accepted pattern, typed or pasted alike.
+    if (!text.isEmpty() &&
+        (!text_check(text, Vortext, ZaehlerMarke) || !text_check(text, Vortext, NameMarke))) {
+        meldung(QStringLiteral("Eingabe Ungültig"));
+        Text1->setText(Vortext);
+        return;
+    }
+    Vortext = text;
+}
+
+void Aenderungen::text2_LostFocus(int index)
+{
+    m_pruefeFeld = true;
+    const Feldpruefung p = zaehlerfeldVerlassen(index, text2[0]->text(), text2[1]->text(), m_liste.anzahl());
+    text2[0]->setText(p.von);
+    text2[1]->setText(p.bis);
+    if (!p.meldung.isEmpty())
+        meldung(p.meldung, p.fehlerSymbol ? platform::MessageBox::Icon::Critical : platform::MessageBox::Icon::Information);
+    if (p.fokus >= 0)
+        text2[p.fokus]->setFocus();
+    m_pruefeFeld = false;
+}
+
+void Aenderungen::List1_Click(int zeile)
+{
+    const int eintrag = m_liste.eintragInZeile(zeile);
+    if (eintrag >= 0)
+        m_liste.setMarkiert(eintrag, !m_liste.istMarkiert(eintrag));
+    text2[1]->setText(QString::number(m_liste.markierteAnzahl()));
+}
+
+void Aenderungen::Command1_Click(int index)
+{
+    if (index == 0)
+        Text1->setText(zaehlerEinfuegen(Text1->text(), text2[0]->text(), text2[1]->text(), Option1[0]->isChecked()));
+    else if (index == 2)
+        Text1->setText(nameEinfuegen(Text1->text()));
+    Vortext = Text1->text();
+}
+
+void Aenderungen::Command3_Click()
+{
+    m_liste.alleMarkieren(true);
+    text2[1]->setText(QString::number(m_liste.markierteAnzahl()));
+}
+
+void Aenderungen::Command4_Click()
+{
+    m_liste.alleMarkieren(false);
+    Text1->setText(QStringLiteral("0"));
+    Vortext = Text1->text();
+    text2[1]->setText(QStringLiteral("0"));
+}
+
+QString Aenderungen::Browse(const QString& titel)
+{
+    return m_umgebung.ordnerWaehlen ? m_umgebung.ordnerWaehlen(this, titel) : QString();
+}
+
+void Aenderungen::Option3_Click(int index)
+{
+    if (index == 0)
+        Text3->setText(Ursprungsfad);
+    else
+        Text3->setText(Browse(QStringLiteral("Suchen Sie sich einen Ordner aus!")));
+    if (Text3->text().contains(QStringLiteral("::")) || Text3->text().isEmpty()) {
+        Text3->setText(Ursprungsfad);
+        Option3[0]->setChecked(true);
+    }
+}
+
+int Aenderungen::aktionsindex() const
+{
+    for (int i = 0; i < 3; ++i) {
+        if (Option3[i]->isChecked())
+            return i;
+    }
+    return 0;
+}
+
+void Aenderungen::eingabenFreigeben(bool frei)
+{
+    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command1[2]),
+                       static_cast<QWidget*>(Command3), static_cast<QWidget*>(Command4),
+                       static_cast<QWidget*>(List1), static_cast<QWidget*>(Frame1[0]),
+                       static_cast<QWidget*>(Frame1[2]), static_cast<QWidget*>(Frame2)})
+        w->setEnabled(frei);
+    if (!frei)
+        Text3->setEnabled(false);
+}
+
+void Aenderungen::Command5_Click()
+{
+    if (m_entladen)
+        return;
+    if (Text1->text().isEmpty()) {
+        m_umgebung.messages->showTitled(this, QStringLiteral("Hinweis"), QStringLiteral("Sie müssen einen neuen Pfad eingeben"),
+                                        platform::MessageBox::Icon::Critical);
+        Text1->setFocus();
+        return;
+    }
+    if (m_liste.markierteAnzahl() == 0 || Abbruch) {
+        Command5->setText(schrittweise);
+        eingabenFreigeben(true);
+        m_liste.aktualisieren();
+        m_dateiauswahl.Liste_fuellen();
+        if (m_liste.anzahl() > 0) {
+            if (!Abbruch)
+                meldung(QStringLiteral("Sie müssen eine Datei makieren!"));
+            Abbruch = false;
+            m_zaehlwerk.Collection_leeren();
+        }
+        if (m_liste.anzahl() == 0) {
+            m_zaehlwerk.Collection_leeren();
+            meldung(QStringLiteral("Es sind Keine Dateien zum Schreiben mehr da"));
+            close();
+        }
+        return;
+    }
+    if (Command5->text() == schrittweise) {
+        ++m_umgebung.gemeinsam->Sitzung;
+        Command5->setText(umbenennenText);
+        nachrichten();
+        eingabenFreigeben(false);
+        nachrichten();
+        m_zaehlwerk.Zaehler(Text1->text());
+        Umbenennen();
+        Neuen_Pfad_erstellen();
+        return;
+    }
+    nachrichten();
+    if (m_entladen)
+        return;
+    Datei_Umschreiben();
+    Umbenennen();
+    Neuen_Pfad_erstellen();
+}
+
+void Aenderungen::Command6_Click()
+{
+    if (Abbruch || m_liste.anzahl() == 0 || Text1->text().isEmpty())
+        return;
+    QPointer<Aenderungen> self(this);
+    Command5_Click();
+    const int n = m_liste.markierteAnzahl();
+    for (int i = 0; i < n; ++i) {
+        nachrichten();
+        if (!self || m_entladen)
+            return;
+        Command5_Click();
+    }
+    if (self && !m_entladen)
+        Command5_Click();
+}
+
+void Aenderungen::Command2_Click()
+{
+    if (laeuft())
+        Abbruch = true;
+    else
+        close();
+}
+
+void Aenderungen::Datei_Umschreiben()
+{
+    if (!m_monitor)
+        return;
+    Aktion_ausfuehren(*m_monitor, aktionsindex(), *m_umgebung.journal, &m_dateiauswahl.Katalog());
+    m_liste.entfernen(Listenindex);
+}
+
+void Aenderungen::Umbenennen()
+{
+    if (laeuft())
+        m_zaehlwerk.Umbenennen(static_cast<int>(text2[1]->text().size()));
+}
+
+void Aenderungen::Neuen_Pfad_erstellen()
+{
+    const int eintrag = m_liste.ersteMarkierte();
+    if (eintrag < 0 || !m_monitor)
+        return;
+    Listenindex = eintrag;
+    const NeuerName n = rename::Neuen_Pfad_erstellen(m_liste.text(eintrag), Text1->text(), m_zaehlwerk, Text3->text());
+    m_monitor->setLabel(MonitorLabel::Label2, n.alterOrdner);
+    m_monitor->setLabel(MonitorLabel::Label4, n.alterName);
+    m_monitor->setLabel(MonitorLabel::Label3, n.neuerPfad);
+    m_monitor->setLabel(MonitorLabel::Label5, n.neuerName);
+    m_monitor->setLabel(MonitorLabel::Label7, n.neuerOrdner);
+    m_monitor->setLabel(MonitorLabel::Label6_2,
+                        QStringLiteral("Noch %1 Dateien zum Umbennen").arg(m_liste.anzahl()));
+}
+
+void Aenderungen::verschiebenNach(int y)
+{
+    if (!m_auswahlbutton || !m_monitor)
+        return;
+    Renamestapel s{m_auswahlbutton->Top(), m_auswahlbutton->Height(), m_monitor->Top(),
+                   m_monitor->Height(),     Top(),                     Height()};
+    if (!renamestapelZiehen(s, y))
+        Ziehen = false;
+    m_auswahlbutton->setTop(s.barTop);
+    m_monitor->setTop(s.monitorTop);
+    m_monitor->setHeight(s.monitorHeight);
+    setTop(s.fensterTop);
+}
+
+void Aenderungen::closeEvent(QCloseEvent* event)
+{
+    // A run is never cut off in the middle of a file: closing asks it to stop at the next one.
+    if (laeuft()) {
+        Abbruch = true;
+        event->ignore();
+        return;
+    }
+    if (!entladen()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool Aenderungen::entladen()
+{
+    if (m_entladen)
+        return true;
+    shell::Gemeinsam& g = *m_umgebung.gemeinsam;
+    const platform::Result gespeichert = m_umgebung.journal->Sitzung_speichern(g.Programmstart, g.Sitzung, Text1->text());
+    if (!gespeichert.ok()) {
+        const bool trotzdem = m_umgebung.messages->askYesNo(
+            this, QStringLiteral("Die Sitzung konnte nicht in die Sicherungsdatei geschrieben werden:\n%1\n\n"
+                                 "Soll das Fenster trotzdem geschlossen werden? Mit „Nein“ bleibt es offen, und "
+                                 "beim nächsten Schließen wird erneut gespeichert.")
+                      .arg(gespeichert.message()));
+        if (!trotzdem)
+            return false;
+    }
+    m_entladen = true;
+    m_dateiauswahl.setTop(Top());
+    m_dateiauswahl.show();
+    if (g.IE)
+        g.IE->setVisible(true);
+    if (m_monitor)
+        m_monitor->close();
+    m_dateiauswahl.Timer1->start();
+    m_dateiauswahl.setAnzahlText(QStringLiteral("Aktion durchgeführt!"));
+    m_dateiauswahl.Command5_Click();
+    return true;
+}
+
+} // namespace tw::rename

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "platform/MessageBox.h"
+#include "platform/TwipsForm.h"
+#include "rename/Arbeitsliste.h"
+#include "rename/Namensbauer.h"
+#include "rename/Ueberwachungsmonitor.h"
+#include "shell/Gemeinsam.h"
+
+#include <QMap>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QRadioButton;
+
+namespace tw::catalogue {
+class Dateiauswahl;
+}
+namespace tw::journal {
+class DatenBanken;
+}
+namespace tw::platform {
+class ImageStrip;
+class WrapButton;
+} // namespace tw::platform
+
+namespace tw::rename {
+
+// What the rename window works with besides its own controls.
+struct AenderungenUmgebung
+{
+    const platform::ScreenMetrics* screen = nullptr;
+    shell::Gemeinsam* gemeinsam = nullptr;
+    platform::MessageBox* messages = nullptr;
+    journal::DatenBanken* journal = nullptr;
+    // The folder chooser: the chosen folder, empty when the user cancelled.
+    std::function<QString(QWidget* parent, const QString& titel)> ordnerWaehlen;
+};
+
+// The rename window: the name pattern and its counters, the folder option, the work list, and the runs
+// that rename, copy or move the marked files.
+class Aenderungen : public platform::TwipsForm
+{
+    Q_OBJECT
+
+public:
+    Aenderungen(AenderungenUmgebung umgebung, catalogue::Dateiauswahl& dateiauswahl,
+                Ueberwachungsmonitor& monitor, QWidget* parent = nullptr);
+    ~Aenderungen() override;
+
+    // The pick bar above the monitor, which the drag bar moves with the window.
+    void setAuswahlbutton(platform::TwipsForm* bar) { m_auswahlbutton = bar; }
+
+    void Command1_Click(int index);
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Option3_Click(int index);
+    void List1_Click(int zeile);
+    void text2_LostFocus(int index);
+    void Text1_Geaendert(const QString& text);
+    void Datei_Umschreiben();
+    void Umbenennen();
+    void Neuen_Pfad_erstellen();
+    QString Browse(const QString& titel);
+    void verschiebenNach(int y);
+
+    bool laeuft() const;
+    Arbeitsliste& arbeitsliste() { return m_liste; }
+    int aktionsindex() const;
+    const Zaehlwerk& zaehlwerk() const { return m_zaehlwerk; }
+
+    QLabel* Label2_0 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLabel* Label2_1 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QListView* List1 = nullptr;
+    std::array<QGroupBox*, 3> Frame1{};
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    std::array<platform::WrapButton*, 3> Command1{};
+    std::array<QRadioButton*, 3> Option3{};
+    std::array<QLabel*, 2> Label1{};
+    std::array<QLineEdit*, 2> text2{};
+    std::array<QRadioButton*, 2> Option1{};
+    std::array<QRadioButton*, 2> Option4{};
+    platform::WrapButton* Command2 = nullptr;
+    platform::WrapButton* Command3 = nullptr;
+    platform::WrapButton* Command4 = nullptr;
+    platform::WrapButton* Command5 = nullptr;
+    platform::WrapButton* Command6 = nullptr;
+    platform::ImageStrip* Verschieben = nullptr;
+
+    QString Vortext;
+    int Listenindex = -1;
+    bool Abbruch = false;
+    bool Ziehen = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void bauen();
+    void laden();
+    bool entladen();
+    void eingabenFreigeben(bool frei);
+    void nachrichten();
+    void meldung(const QString& text, platform::MessageBox::Icon icon = platform::MessageBox::Icon::None);
+
+    AenderungenUmgebung m_umgebung;
+    catalogue::Dateiauswahl& m_dateiauswahl;
+    QPointer<Ueberwachungsmonitor> m_monitor;
+    QPointer<platform::TwipsForm> m_auswahlbutton;
+    Arbeitsliste m_liste;
+    Zaehlwerk m_zaehlwerk;
+    bool m_entladen = false;
+    bool m_pruefeFeld = false;
+};
+
+} // namespace tw::rename

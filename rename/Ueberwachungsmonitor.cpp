@@ -1,0 +1,92 @@
+#include "Ueberwachungsmonitor.h"
+
+#include "shell/DisplayAnpassen.h"
+
+#include <QGroupBox>
+#include <QLabel>
+
+namespace tw::rename {
+
+Ueberwachungsmonitor::Ueberwachungsmonitor(const platform::ScreenMetrics& screen, QWidget* parent)
+    : platform::TwipsForm(screen, parent, Qt::Tool | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("Ueberwachungsmonitor"));
+    setWindowTitle(QStringLiteral("Tausch4"));
+    setWidth(15360);
+    setHeight(5385);
+
+    Frame1 = new QGroupBox(QStringLiteral("Überwachungsmonitor"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    QPalette weiss = Frame1->palette();
+    weiss.setColor(QPalette::Window, Qt::white);
+    Frame1->setPalette(weiss);
+    Frame1->setAutoFillBackground(true);
+    addControl(Frame1, 150, 90, 15165, 4995, 8.25);
+
+    auto label = [this](const char* name, const char* text, float l, float t, float w, float h, double pt, bool rot) {
+        auto* lbl = new QLabel(QString::fromUtf8(text), Frame1);
+        lbl->setObjectName(QString::fromLatin1(name));
+        lbl->setAutoFillBackground(true);
+        QPalette p = lbl->palette();
+        p.setColor(QPalette::Window, Qt::white);
+        if (rot)
+            p.setColor(QPalette::WindowText, Qt::red);
+        lbl->setPalette(p);
+        lbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // File names are shown as they are, never read as markup.
+        lbl->setTextFormat(Qt::PlainText);
+        addControl(lbl, l, t, w, h, pt);
+        return lbl;
+    };
+    Label6[2] = label("Label6_2", "Noch 000 Datein zum Umbenennen", 240, 270, 9045, 495, 18, false);
+    Label1[0] = label("Label1_0", "Alter Pfad :", 240, 720, 4095, 615, 24, false);
+    Label2 = label("Label2", "Pfad", 3060, 810, 11925, 435, 13.5, false);
+    Label1[3] = label("Label1_3", "Alter Name :", 210, 1320, 3015, 615, 24, false);
+    Label4 = label("Label4", "Name", 3060, 1440, 11745, 435, 13.5, false);
+    Label1[1] = label("Label1_1", "NeuerPfad:", 240, 2130, 2535, 615, 24, false);
+    Label7 = label("Label7", "Pfad", 3120, 2280, 11805, 435, 12, true);
+    Label3 = label("Label3", "Pfad", 3240, 2280, 11805, 435, 12, true);
+    Label1[2] = label("Label1_2", "Neuer Name:", 240, 2730, 4095, 615, 24, false);
+    Label5 = label("Label5", "Name", 3240, 2850, 11775, 435, 12, true);
+    Label6[0] = label("Label6_0", "", 270, 3780, 10965, 495, 9.75, false);
+    Label6[1] = label("Label6_1", "", 270, 4290, 7305, 495, 18, false);
+
+    platform::Formular form = formular();
+    shell::Display_anpassen(form, 0, screen);
+    setFormular(form);
+}
+
+QLabel* Ueberwachungsmonitor::zuLabel(MonitorLabel label) const
+{
+    switch (label) {
+    case MonitorLabel::Label2:
+        return Label2;
+    case MonitorLabel::Label3:
+        return Label3;
+    case MonitorLabel::Label4:
+        return Label4;
+    case MonitorLabel::Label5:
+        return Label5;
+    case MonitorLabel::Label7:
+        return Label7;
+    case MonitorLabel::Label6_0:
+        return Label6[0];
+    case MonitorLabel::Label6_1:
+        return Label6[1];
+    case MonitorLabel::Label6_2:
+        return Label6[2];
+    }
+    return nullptr;
+}
+
+void Ueberwachungsmonitor::setLabel(MonitorLabel label, const QString& text)
+{
+    zuLabel(label)->setText(text);
+}
+
+QString Ueberwachungsmonitor::label(MonitorLabel label) const
+{
+    return zuLabel(label)->text();
+}
+
+} // namespace tw::rename
