@@ -1,7 +1,14 @@
 #include "ProgrammStart.h"
 
+#include "catalogue/Dateiauswahl.h"
 #include "platform/FileOps.h"
 #include "platform/QtScreenMetrics.h"
+#include "rename/Aenderungen.h"
+#include "rename/Ueberwachungsmonitor.h"
+#include "shell/Stapellayout.h"
+#include "stack/frmAuswahlbutton.h"
+
+#include <cmath>
 
 #include <QCloseEvent>
 #include <QDir>
@@ -98,6 +105,21 @@ void ProgrammStart::Command1_Click(int index)
     switch (index) {
     case 0:
         IE_Neu_erstellen();
+        if (!IE || !m_dateiauswahl)
+            break;
+        if (!einstellungen.Item(QStringLiteral("Button_top")).isEmpty()) {
+            const auto zahl = [this](const char* key) { return einstellungen.Item(QString::fromLatin1(key)); };
+            m_auswahlbutton->setTop(zahl("Button_top").toFloat());
+            m_dateiauswahl->setTop(zahl("Datei_top").toFloat());
+            // A value the closing window could not read was not stored; it is not applied either.
+            bool ok = false;
+            if (const int top = zahl("IE_Top").toInt(&ok); ok)
+                IE->setTop(top);
+            if (const int hoehe = zahl("IE_Height").toInt(&ok); ok)
+                IE->setHeight(hoehe);
+            IE->navigate(zahl("ie_Pfad"));
+        }
+        IE->setVisible(true);
         break;
     case 1:
         m_deps.messages->show(this,
@@ -128,14 +150,105 @@ void ProgrammStart::Command1_Click(int index)
 
 void ProgrammStart::IE_Neu_erstellen()
 {
-    m_deps.messages->show(this,
-                          QStringLiteral("Die Dateiauswahl ist in dieser Ausgabe von Tauschwerk noch nicht "
-                                         "enthalten."),
-                          platform::MessageBox::Icon::Information);
+    IE = m_deps.browserErstellen ? m_deps.browserErstellen() : nullptr;
+    if (!IE) {
+        m_deps.messages->show(this, QStringLiteral("Das Browserfenster konnte nicht geöffnet werden."),
+                              platform::MessageBox::Icon::Critical);
+        return;
+    }
+    IE->navigate(QStringLiteral("file://C:\\"));
+    IE->setFullscreen(true);
+
+    // The selection window is loaded first: on a narrow screen the browser's top comes from it.
+    m_dateiauswahl = new catalogue::Dateiauswahl(*m_deps.screen, *this, *m_deps.messages);
+    const Stapellayout l = stapelBerechnen(*m_deps.screen, m_dateiauswahl->Top());
+    IE->setWidth(static_cast<int>(std::lround(l.browserWidth)));
+    IE->setHeight(0);
+    IE->setTop(static_cast<int>(std::lround(l.browserTop)));
+    IE->setLeft(0);
+
+    m_auswahlbutton = new stack::frmAuswahlbutton(*m_deps.screen, *this, *m_deps.laufwerke);
+    m_auswahlbutton->setLeft(l.barLeft);
+    m_auswahlbutton->setWidth(l.barWidth);
+    m_auswahlbutton->setTop(l.barTop);
+
+    m_dateiauswahl->setWidth(l.auswahlWidth);
+    m_dateiauswahl->setHeight(l.auswahlHeight);
+    m_dateiauswahl->setTop(l.auswahlTop);
+    m_dateiauswahl->setLeft(l.auswahlLeft);
+    m_dateiauswahl->verschiebenAnsEnde();
+
+    m_auswahlbutton->setAuswahlfenster(m_dateiauswahl);
+    m_dateiauswahl->setAuswahlbutton(m_auswahlbutton);
+    m_dateiauswahl->umschreibenOeffnen = [this] { umschreibenOeffnen(); };
+
+    m_auswahlbutton->show();
+    m_dateiauswahl->show();
+    hide();
+}
+
+catalogue::Dateiauswahl* ProgrammStart::dateiauswahl() const
+{
+    return m_dateiauswahl;
+}
+
+stack::frmAuswahlbutton* ProgrammStart::auswahlbutton() const
+{
+    return m_auswahlbutton;
+}
+
+rename::Aenderungen* ProgrammStart::aenderungen() const
+{
+    return m_aenderungen;
+}
+
+rename::Ueberwachungsmonitor* ProgrammStart::ueberwachungsmonitor() const
+{
+    return m_monitor;
+}
+
+void ProgrammStart::umschreibenOeffnen()
+{
+    if (!m_dateiauswahl || !IE)
+        return;
+    m_monitor = new rename::Ueberwachungsmonitor(*m_deps.screen);
+    m_monitor->setAttribute(Qt::WA_DeleteOnClose);
+    // The browser's place in pixels, converted with the fixed 15 twips per pixel.
+    m_monitor->setWidth(static_cast<float>(IE->Width().ok() ? *IE->Width() : 0) * 15.0f);
+    m_monitor->setHeight(static_cast<float>(IE->Height().ok() ? *IE->Height() : 0) * 15.0f);
+    m_monitor->setTop(static_cast<float>(IE->Top().ok() ? *IE->Top() : 0) * 15.0f);
+    m_monitor->setLeft(static_cast<float>(IE->Left().ok() ? *IE->Left() : 0) * 15.0f);
+
+    rename::AenderungenUmgebung umgebung;
+    umgebung.screen = m_deps.screen;
+    umgebung.gemeinsam = this;
+    umgebung.messages = m_deps.messages;
+    umgebung.journal = m_datenBanken.get();
+    umgebung.ordnerWaehlen = m_deps.ordnerWaehlen;
+    m_aenderungen = new rename::Aenderungen(umgebung, *m_dateiauswahl, *m_monitor);
+    m_aenderungen->setAuswahlbutton(m_auswahlbutton);
+    m_aenderungen->setWidth(m_dateiauswahl->Width());
+    m_aenderungen->setHeight(m_dateiauswahl->Height());
+    m_aenderungen->setTop(m_dateiauswahl->Top());
+    m_aenderungen->setLeft(m_dateiauswahl->Left());
+    m_aenderungen->show();
+    m_monitor->show();
 }
 
 void ProgrammStart::closeEvent(QCloseEvent* event)
 {
+    // The rename window goes first: it saves its session and needs the selection window to do so.
+    if (m_aenderungen) {
+        m_aenderungen->close();
+        if (m_aenderungen && m_aenderungen->isVisible()) {
+            event->ignore();
+            return;
+        }
+    }
+    if (m_dateiauswahl)
+        m_dateiauswahl->close();
+    if (m_monitor)
+        m_monitor->close();
     Timer1->stop();
     event->accept();
 }

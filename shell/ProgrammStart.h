@@ -9,6 +9,7 @@
 #include "shell/Einstellungen.h"
 #include "shell/Gemeinsam.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -18,6 +19,18 @@
 class QLabel;
 class QPushButton;
 class QTimer;
+
+namespace tw::catalogue {
+class Dateiauswahl;
+}
+namespace tw::rename {
+class Aenderungen;
+class Ueberwachungsmonitor;
+} // namespace tw::rename
+namespace tw::stack {
+class frmAuswahlbutton;
+class Laufwerksquelle;
+} // namespace tw::stack
 
 namespace tw::shell {
 
@@ -30,6 +43,11 @@ struct StartDependencies
     platform::MessageBox* messages = nullptr;
     platform::DocumentOpener* opener = nullptr;
     QString documentation; // full path of the user guide page
+    // A new browser window for step 1; nothing when none can be made.
+    std::function<std::unique_ptr<platform::Browser>()> browserErstellen;
+    const stack::Laufwerksquelle* laufwerke = nullptr;
+    // The folder chooser of the rename window: the chosen folder, empty when cancelled.
+    std::function<QString(QWidget* parent, const QString& titel)> ordnerWaehlen;
 };
 
 // The first window: step 1, the administration of earlier work and the documentation. It owns the
@@ -51,6 +69,15 @@ public:
     // The watcher the timer calls; the window stack sets it.
     std::function<void()> fensterPruefen;
 
+    // The windows of step 1 while they are open.
+    catalogue::Dateiauswahl* dateiauswahl() const;
+    stack::frmAuswahlbutton* auswahlbutton() const;
+    rename::Aenderungen* aenderungen() const;
+    rename::Ueberwachungsmonitor* ueberwachungsmonitor() const;
+    // "Dateien umschreiben": the monitor on the browser's place, the rename window on the selection
+    // window's.
+    void umschreibenOeffnen();
+
     std::array<QPushButton*, 3> Command1{};
     QLabel* Label1 = nullptr;
     QTimer* Timer1 = nullptr;
@@ -65,6 +92,10 @@ private:
 
     StartDependencies m_deps;
     std::unique_ptr<journal::DatenBanken> m_datenBanken;
+    QPointer<catalogue::Dateiauswahl> m_dateiauswahl;
+    QPointer<stack::frmAuswahlbutton> m_auswahlbutton;
+    QPointer<rename::Aenderungen> m_aenderungen;
+    QPointer<rename::Ueberwachungsmonitor> m_monitor;
 };
 
 } // namespace tw::shell

@@ -1,0 +1,222 @@
+#include "catalogue/Dateiauswahl.h"
+#include "journal/DatenBanken.h"
+#include "platform/ImageStrip.h"
+#include "rename/Aenderungen.h"
+#include "rename/Ueberwachungsmonitor.h"
+#include "shell/ProgrammStart.h"
+#include "stack/Laufwerksquelle.h"
+#include "stack/frmAuswahlbutton.h"
+#include "support/FakeBrowser.h"
+#include "support/FakeClock.h"
+#include "support/FakeDocumentOpener.h"
+#include "support/FakeScreen.h"
+#include "support/QtApplicationEnvironment.h"
+#include "support/QtPrinters.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QListView>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+[[maybe_unused]] const auto* const qtApplication = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+class EinLaufwerk : public stack::Laufwerksquelle
+{
+public:
+    QList<stack::Laufwerk> laufwerke() const override { return {{QStringLiteral("/"), QStringLiteral("/")}}; }
+    QString wurzelVon(const QString&) const override { return QStringLiteral("/"); }
+};
+
+platform::ShellItem datei(const QString& pfad)
+{
+    return {pfad, pfad.section(u'/', -1), QStringLiteral("JPEG-Bild"), 10, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))};
+}
+
+class Schritt1 : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        shell::StartDependencies deps;
+        deps.programFolder = folder.path();
+        deps.clock = &clock;
+        deps.screen = &screen;
+        deps.messages = &messages;
+        deps.opener = &opener;
+        deps.laufwerke = &laufwerke;
+        deps.browserErstellen = [this] {
+            auto b = std::make_unique<FakeBrowser>();
+            browser = b.get();
+            ++browserErstellt;
+            return b;
+        };
+        start = std::make_unique<shell::ProgrammStart>(deps);
+        start->show();
+    }
+
+    void TearDown() override
+    {
+        start->close();
+        QCoreApplication::processEvents();
+    }
+
+    void schritt1()
+    {
+        start->Command1_Click(0);
+        ASSERT_NE(start->dateiauswahl(), nullptr);
+    }
+
+    catalogue::Dateiauswahl& auswahl() { return *start->dateiauswahl(); }
+
+    TempDir folder;
+    FakeClock clock;
+    FakeScreen screen;
+    ScriptedMessageBox messages;
+    FakeDocumentOpener opener;
+    EinLaufwerk laufwerke;
+    FakeBrowser* browser = nullptr;
+    int browserErstellt = 0;
+    std::unique_ptr<shell::ProgrammStart> start;
+};
+
+} // namespace
+
+TEST_F(Schritt1, OpensTheStackInTheFrameOf1024By768)
+{
+    schritt1();
+    EXPECT_FALSE(start->isVisible());
+    EXPECT_EQ(browser->navigations().value(0), QStringLiteral("file://C:\\"));
+    EXPECT_TRUE(browser->fullscreen());
+    EXPECT_EQ(*browser->Width(), 1024);
+    EXPECT_EQ(*browser->Height(), 0);
+    EXPECT_EQ(*browser->Top(), 256);
+    EXPECT_EQ(*browser->Left(), 0);
+    EXPECT_TRUE(*browser->Visible());
+
+    stack::frmAuswahlbutton* bar = start->auswahlbutton();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_FLOAT_EQ(bar->Top(), 3540);
+    EXPECT_FLOAT_EQ(bar->Width(), 15360);
+    EXPECT_EQ(bar->geometry(), QRect(0, 236, 1024, 23));
+
+    EXPECT_TRUE(auswahl().isVisible());
+    EXPECT_EQ(auswahl().geometry(), QRect(0, 256, 1024, 384)) << "from a third to five sixths of the frame";
+    EXPECT_EQ(auswahl().Verschieben->geometry().bottom(), 383) << "the drag bar at the bottom edge";
+}
+
+TEST_F(Schritt1, OnANarrowScreenTheStackFillsTheScreen)
+{
+    screen.setSize(800, 600);
+    schritt1();
+    EXPECT_EQ(*browser->Width(), 800);
+    EXPECT_EQ(auswahl().geometry(), QRect(0, 200, 800, 300));
+    EXPECT_EQ(start->auswahlbutton()->geometry().top(), 180);
+}
+
+TEST_F(Schritt1, ThePollMirrorsTheSelectionOnlyWhenItsEndsOrCountChange)
+{
+    schritt1();
+    browser->setSelection({datei(QStringLiteral("/b/1.jpg")), datei(QStringLiteral("/b/2.jpg")), datei(QStringLiteral("/b/3.jpg"))});
+    auswahl().Timer1_Timer();
+    EXPECT_EQ(auswahl().linkeListe(), (QStringList{QStringLiteral("/b/1.jpg\r\n"), QStringLiteral("/b/2.jpg\r\n"),
+                                                   QStringLiteral("/b/3.jpg\r\n")}));
+    EXPECT_EQ(auswahl().Label1[1]->text(), QStringLiteral("Es wurden 3 Objekte makiert"));
+    EXPECT_TRUE(auswahl().Timer1->isActive());
+
+    // Another middle item with the same first, last and count is not noticed by the poll...
+    browser->setSelection({datei(QStringLiteral("/b/1.jpg")), datei(QStringLiteral("/b/9.jpg")), datei(QStringLiteral("/b/3.jpg"))});
+    auswahl().Timer1_Timer();
+    EXPECT_EQ(auswahl().linkeListe().value(1), QStringLiteral("/b/2.jpg\r\n"));
+    // ...but the take-over uses the current selection.
+    auswahl().Command1_Click(1);
+    EXPECT_TRUE(auswahl().rechteListe().contains(QStringLiteral("/b/9.jpg")));
+
+    browser->setSelection(QList<platform::ShellItem>{});
+    auswahl().Timer1_Timer();
+    EXPECT_TRUE(auswahl().linkeListe().isEmpty());
+    EXPECT_EQ(auswahl().Label1[1]->text(), QStringLiteral("Es wurden 0 Objekte makiert"));
+    auswahl().Command1_Click(1);
+    EXPECT_EQ(messages.texts().last(), QStringLiteral("Es müssen erst Daten in das Linke Listenfeld übernommen werden"));
+}
+
+TEST_F(Schritt1, ClosingStoresTheSettingsAndTheNextStep1AppliesThem)
+{
+    schritt1();
+    start->auswahlbutton()->setTop(1500);
+    browser->setTop(120);
+    browser->setHeight(300);
+    auswahl().setTop(6600);
+    browser->browseTo(QStringLiteral("/home/nutzer/Bilder"));
+    auswahl().close();
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(start->isVisible());
+    EXPECT_EQ(browser->quitCalls(), 1);
+    const shell::Einstellungen& e = start->einstellungen;
+    EXPECT_EQ(e.Item(QStringLiteral("Button_top")), QStringLiteral("1500"));
+    EXPECT_EQ(e.Item(QStringLiteral("Datei_top")), QStringLiteral("6600"));
+    EXPECT_EQ(e.Item(QStringLiteral("IE_Top")), QStringLiteral("120"));
+    EXPECT_EQ(e.Item(QStringLiteral("IE_Height")), QStringLiteral("300"));
+    EXPECT_EQ(e.Item(QStringLiteral("ie_Pfad")), QStringLiteral("file:///home/nutzer/Bilder"));
+
+    schritt1();
+    EXPECT_EQ(browserErstellt, 2);
+    EXPECT_FLOAT_EQ(start->auswahlbutton()->Top(), 1500);
+    EXPECT_FLOAT_EQ(auswahl().Top(), 6600);
+    EXPECT_EQ(*browser->Top(), 120);
+    EXPECT_EQ(*browser->Height(), 300);
+    EXPECT_EQ(browser->navigations().last(), QStringLiteral("file:///home/nutzer/Bilder"));
+}
+
+TEST_F(Schritt1, ABrowserWithoutLocationIsStoredAsTheStandIn)
+{
+    schritt1();
+    browser->close(); // the user closed it: every member fails
+    auswahl().close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(start->einstellungen.Item(QStringLiteral("ie_Pfad")), QStringLiteral("c:\\"));
+    EXPECT_FALSE(start->einstellungen.contains(QStringLiteral("IE_Top")));
+    schritt1();
+    EXPECT_EQ(browser->navigations().last(), QStringLiteral("c:\\"));
+}
+
+TEST_F(Schritt1, TheHandOverNeedsFullPathsAndPlacesMonitorAndRenameWindow)
+{
+    schritt1();
+    browser->setSelection({datei(folder.write(QStringLiteral("a.jpg"))), datei(folder.write(QStringLiteral("b.jpg")))});
+    auswahl().Timer1_Timer();
+    auswahl().Command1_Click(1);
+    auswahl().Command6_Click();
+    auswahl().Option1[1]->click();
+    auswahl().Command2_Click();
+    EXPECT_EQ(messages.texts().last(), QStringLiteral("Bitte Anzeigeoption auf Pfadname stellen"));
+    EXPECT_EQ(start->aenderungen(), nullptr);
+
+    auswahl().Option1[0]->click();
+    auswahl().Command6_Click();
+    browser->setHeight(200);
+    auswahl().Command2_Click();
+    ASSERT_NE(start->aenderungen(), nullptr);
+    EXPECT_EQ(start->aenderungen()->arbeitsliste().anzahl(), 2);
+    EXPECT_EQ(start->ueberwachungsmonitor()->geometry(), QRect(0, 256, 1024, 200)) << "on the browser's place";
+    EXPECT_EQ(start->aenderungen()->geometry(), auswahl().geometry());
+    EXPECT_FALSE(auswahl().isVisible());
+
+    // Closing the start window closes the rename window first, which saves its session.
+    start->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(start->aenderungen(), nullptr);
+    EXPECT_EQ(start->dateiauswahl(), nullptr);
+    EXPECT_EQ(browser->quitCalls(), 1);
+}
