@@ -1,9 +1,14 @@
+#include "platform/BrowserWindow.h"
 #include "platform/DocumentOpener.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
 #include "platform/QtScreenMetrics.h"
 #include "shell/ProgrammStart.h"
 #include "stack/ForgroundWindow.h"
+#include "stack/SystemLaufwerke.h"
+
+#include <QDir>
+#include <QFileDialog>
 
 #include <QApplication>
 #include <QLocale>
@@ -30,6 +35,7 @@ int main(int argc, char* argv[])
     tw::platform::QtScreenMetrics screen;
     tw::platform::QtMessageBox messages;
     tw::platform::DesktopDocumentOpener opener;
+    tw::stack::SystemLaufwerke laufwerke;
 
     tw::shell::StartDependencies deps;
     deps.programFolder = tw::platform::programFolder();
@@ -38,6 +44,13 @@ int main(int argc, char* argv[])
     deps.messages = &messages;
     deps.opener = &opener;
     deps.documentation = QApplication::applicationDirPath() + QStringLiteral("/Tauschwerk.html");
+    deps.browserErstellen = [] { return std::make_unique<tw::platform::BrowserWindow>(); };
+    deps.laufwerke = &laufwerke;
+    deps.ordnerWaehlen = [](QWidget* parent, const QString& titel) {
+        const QString ordner = QFileDialog::getExistingDirectory(parent, titel, QDir::homePath());
+        // No trailing separator, except for the root.
+        return ordner.size() > 1 && ordner.endsWith(u'/') ? ordner.chopped(1) : ordner;
+    };
 
     tw::shell::ProgrammStart start(deps);
     start.fensterPruefen = [] { tw::stack::Fenster_pruefen(); };

@@ -2,16 +2,25 @@
 // run to the figures whose name contains it.
 #include "catalogue/KatalogLogik.h"
 #include "journal/DatenBanken.h"
+#include "platform/BrowserWindow.h"
 #include "platform/FieldDef.h"
 #include "platform/RecordSet.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QItemSelectionModel>
+#include <QLocale>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
 
+#include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -164,6 +173,159 @@ double takeOver(int n)
     return s;
 }
 
+// The longest time the event loop went without running a 5 ms timer, from start() to stopMs().
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
+    }
+    void start()
+    {
+        m_clock.start();
+        m_last = 0;
+        m_longest = 0;
+        m_timer.start();
+    }
+    double stopMs()
+    {
+        tick();
+        m_timer.stop();
+        return static_cast<double>(m_longest) / 1e6;
+    }
+
+private:
+    void tick()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        m_longest = std::max(m_longest, now - m_last);
+        m_last = now;
+    }
+
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+// Runs the event loop until the condition holds; false when the time runs out first.
+bool runUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+double secondsSince(const QElapsedTimer& clock)
+{
+    return static_cast<double>(clock.nsecsElapsed()) / 1e9;
+}
+
+void createEmptyFile(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_EXCL, 0644);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+// A folder of 100,000 empty files opened in the browser window, all selected and taken over into the
+// catalogue, with the longest stall of the event loop over the whole run; then a file appears in the
+// folder while 99,999 files are selected.
+void browserFigures()
+{
+    constexpr int files = 100000;
+    // As the program: the kinds of files in German.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QTemporaryDir dir;
+    const QByteArray base = QFile::encodeName(dir.path());
+    for (int i = 0; i < files; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "/Bild_%06d.%s", i, i % 2 ? "jpg" : "txt");
+        createEmptyFile(base + name);
+    }
+
+    StallMeter stall;
+    QElapsedTimer clock;
+    stall.start();
+    clock.start();
+
+    tw::platform::BrowserWindow browser;
+    browser.setFullscreen(true);
+    browser.setLeft(0);
+    browser.setTop(256);
+    browser.setWidth(1024);
+    browser.setHeight(400);
+    browser.setVisible(true);
+    if (!browser.navigate(dir.path()))
+        std::fprintf(stderr, "browser navigation failed\n");
+    const QAbstractItemModel* model = browser.view()->model();
+    if (!runUntil([&] { return browser.isListed() && model->rowCount() == files; }, 120000))
+        std::fprintf(stderr, "browser listed %d of %d files\n", model->rowCount(), files);
+    const double listed = secondsSince(clock);
+
+    QElapsedTimer step;
+    step.start();
+    browser.selectAll();
+    const auto selection = browser.SelectedItems();
+    const double selected = secondsSince(step);
+
+    step.restart();
+    StummeAnsicht ansicht;
+    tw::catalogue::KatalogLogik logik(ansicht);
+    if (selection)
+        logik.Explorerauswahl = *selection;
+    logik.uebernehmen();
+    const double takenOver = secondsSince(step);
+    const double total = secondsSince(clock);
+    const double longestStall = stall.stopMs();
+    if (ansicht.liste.size() != files || ansicht.combo.size() != 2)
+        std::fprintf(stderr, "browser take-over listed %lld entries, %lld extensions\n",
+                     static_cast<long long>(ansicht.liste.size()),
+                     static_cast<long long>(ansicht.combo.size()));
+
+    constexpr int polls = 1000;
+    step.restart();
+    for (int i = 0; i < polls; ++i) {
+        const auto poll = browser.SelectedItems();
+        if (!poll || poll->Count() != files || poll->Item(poll->Count() - 1).Name.isEmpty())
+            std::fprintf(stderr, "poll failed\n");
+    }
+    const double poll = secondsSince(step) / polls;
+
+    // Everything but the last file, then a change on disk that makes the list refresh.
+    QItemSelectionModel* marks = browser.view()->selectionModel();
+    marks->select(QItemSelection(model->index(0, 0), model->index(files - 2, 0)),
+                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    stall.start();
+    step.restart();
+    createEmptyFile(base + "/Bild_neu.txt");
+    if (!runUntil([&] { return model->rowCount() == files + 1; }, 120000))
+        std::fprintf(stderr, "the new file was not listed\n");
+    const double refreshed = secondsSince(step);
+    const double refreshStall = stall.stopMs();
+    const auto kept = browser.SelectedItems();
+    if (!kept || kept->Count() != files - 1)
+        std::fprintf(stderr, "refresh kept %d of %d marks\n", kept ? kept->Count() : -1, files - 1);
+
+    figure("browser_list_100000", listed, "s");
+    figure("browser_select_all_100000", selected, "s");
+    figure("browser_takeover_100000", takenOver, "s");
+    figure("browser_open_select_takeover_100000", total, "s");
+    figure("browser_longest_event_loop_stall", longestStall, "ms");
+    figure("browser_selection_poll_100000", poll * 1e6, "us");
+    figure("browser_change_listed_with_99999_selected", refreshed, "s");
+    figure("browser_change_with_99999_selected_longest_stall", refreshStall, "ms");
+    browser.Quit();
+}
+
 void catalogueFigures()
 {
     const double small = takeOver(10000);
@@ -177,13 +339,17 @@ void catalogueFigures()
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The browser figures need windows, which need no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     if (argc > 1)
         g_only = QString::fromLocal8Bit(argv[1]);
     const std::vector<std::pair<const char*, void (*)()>> groups = {
         {"journal", journalFigures},
         {"lookup", lookupFigures},
         {"catalogue", catalogueFigures},
+        {"browser", browserFigures},
     };
     for (const auto& [name, run] : groups) {
         if (g_only.isEmpty() || QString::fromLatin1(name).contains(g_only))

@@ -1,0 +1,440 @@
+#include "platform/BrowserWindow.h"
+#include "support/QtApplicationEnvironment.h"
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
+
+#include <QAbstractItemModel>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMimeDatabase>
+#include <QMouseEvent>
+#include <QTreeView>
+#include <QUrl>
+#include <cerrno>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+using tw::platform::Browser;
+using tw::platform::BrowserWindow;
+using tw::platform::ShellItems;
+using namespace tw::test;
+
+[[maybe_unused]] const auto* const qtApplication =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+QString url(const QString& path)
+{
+    return QUrl::fromLocalFile(path).toString();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Addresses
+
+struct AddressCase
+{
+    const char* address;
+    const char* folder; // "" for none
+};
+
+void PrintTo(const AddressCase& c, std::ostream* os)
+{
+    *os << '"' << c.address << '"';
+}
+
+class platform_BrowserAddress : public ::testing::TestWithParam<AddressCase>
+{
+};
+
+TEST_P(platform_BrowserAddress, NamesTheLocalFolder)
+{
+    EXPECT_EQ(BrowserWindow::folderForAddress(QString::fromUtf8(GetParam().address),
+                                              QStringLiteral("/home/nutzer")),
+              QString::fromUtf8(GetParam().folder));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, platform_BrowserAddress,
+    ::testing::Values(AddressCase{"file:///tmp/Bilder", "/tmp/Bilder"},
+                      AddressCase{"file:///tmp/Urlaub%202026/", "/tmp/Urlaub 2026"},
+                      AddressCase{"file:///tmp/100%25%20%23a", "/tmp/100% #a"},
+                      AddressCase{"file://localhost/tmp", "/tmp"}, AddressCase{"/tmp/a/../b/", "/tmp/b"},
+                      AddressCase{"/", "/"}, AddressCase{"file://C:\\", "/home/nutzer"},
+                      AddressCase{"c:\\", "/home/nutzer"}, AddressCase{"C:\\", "/home/nutzer"},
+                      AddressCase{"file:\\\\c:\\", "/home/nutzer"},
+                      AddressCase{"  file://c:/ ", "/home/nutzer"}, AddressCase{"d:\\", ""},
+                      AddressCase{"file:\\\\d:\\", ""}, AddressCase{"file://server/share", ""},
+                      AddressCase{"http://example.org/", ""}, AddressCase{"Bilder", ""},
+                      AddressCase{"", ""}));
+
+// ---------------------------------------------------------------------------------------------
+// The window
+
+class platform_BrowserWindow : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+
+    void SetUp() override
+    {
+        home = dir.filePath(QStringLiteral("home"));
+        QDir().mkpath(home);
+        browser = std::make_unique<BrowserWindow>(home);
+    }
+
+    QString mkdir(const QString& relative)
+    {
+        QDir().mkpath(dir.filePath(relative));
+        return dir.filePath(relative);
+    }
+
+    // Navigates and waits until the folder is listed.
+    void show(const QString& address)
+    {
+        ASSERT_TRUE(browser->navigate(address));
+        ASSERT_TRUE(waitUntil([&] { return browser->isListed(); }));
+    }
+
+    QAbstractItemModel* model() const { return browser->view()->model(); }
+
+    QStringList rowNames() const
+    {
+        QStringList names;
+        for (int row = 0; row < model()->rowCount(); ++row)
+            names.append(model()->index(row, 0).data().toString());
+        return names;
+    }
+
+    void mark(const QList<int>& rows)
+    {
+        for (int row : rows)
+            browser->view()->selectionModel()->select(model()->index(row, 0), QItemSelectionModel::Select |
+                                                                                  QItemSelectionModel::Rows);
+    }
+
+    QStringList selectedNames() const
+    {
+        QStringList names;
+        const auto items = browser->SelectedItems();
+        for (int i = 0; items && i < items->Count(); ++i)
+            names.append(items->Item(i).Name);
+        return names;
+    }
+
+    void key(int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, code, modifiers);
+        QCoreApplication::sendEvent(browser->view(), &press);
+    }
+
+    TempDir dir;
+    QString home;
+    std::unique_ptr<BrowserWindow> browser;
+};
+
+TEST_F(platform_BrowserWindow, NavigatesToUrlsPlainPathsAndHomeForDriveC)
+{
+    EXPECT_EQ(browser->locationurl().value(), QString());
+    EXPECT_FALSE(browser->SelectedItems()) << "no folder shown yet";
+
+    const QString bilder = mkdir(QStringLiteral("Urlaub 100% #1"));
+    show(url(bilder));
+    EXPECT_EQ(browser->locationurl().value(), url(bilder));
+    EXPECT_EQ(browser->locationname().value(), QStringLiteral("Urlaub 100% #1"));
+
+    show(dir.path());
+    EXPECT_EQ(browser->locationurl().value(), url(dir.path()));
+    // A remembered address comes back as it was given out.
+    show(url(bilder));
+    EXPECT_EQ(browser->locationurl().value(), url(bilder));
+
+    show(QStringLiteral("file://C:\\"));
+    EXPECT_EQ(browser->locationurl().value(), url(home));
+    show(QStringLiteral("/"));
+    EXPECT_EQ(browser->locationname().value(), QStringLiteral("/"));
+    show(QStringLiteral("c:\\"));
+    EXPECT_EQ(browser->locationurl().value(), url(home));
+}
+
+TEST_F(platform_BrowserWindow, RefusesWhatIsNoFolderAndKeepsTheView)
+{
+    dir.write(QStringLiteral("a.txt"));
+    show(dir.path());
+    const QStringList before = rowNames();
+
+    const auto missing = browser->navigate(dir.filePath(QStringLiteral("fehlt")));
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.code(), ENOENT);
+    const auto file = browser->navigate(url(dir.filePath(QStringLiteral("a.txt"))));
+    EXPECT_EQ(file.code(), ENOTDIR);
+    EXPECT_FALSE(browser->navigate(QStringLiteral("d:\\")));
+
+    EXPECT_EQ(browser->locationurl().value(), url(dir.path()));
+    EXPECT_EQ(rowNames(), before);
+    EXPECT_FALSE(browser->GoBack()) << "a refused address is no step in the history";
+}
+
+TEST_F(platform_BrowserWindow, StepsThroughTheHistoryAndFailsAtBothEnds)
+{
+    const QString a = mkdir(QStringLiteral("a")), b = mkdir(QStringLiteral("b")),
+                  c = mkdir(QStringLiteral("c"));
+    show(a);
+    EXPECT_FALSE(browser->GoBack());
+    EXPECT_FALSE(browser->GoForward());
+    show(b);
+    show(c);
+
+    ASSERT_TRUE(browser->GoBack());
+    EXPECT_EQ(browser->locationurl().value(), url(b));
+    ASSERT_TRUE(browser->GoBack());
+    EXPECT_EQ(browser->locationurl().value(), url(a));
+    EXPECT_FALSE(browser->GoBack());
+    EXPECT_EQ(browser->locationurl().value(), url(a));
+
+    ASSERT_TRUE(browser->GoForward());
+    ASSERT_TRUE(browser->GoForward());
+    EXPECT_EQ(browser->locationurl().value(), url(c));
+    EXPECT_FALSE(browser->GoForward());
+    EXPECT_EQ(browser->locationurl().value(), url(c));
+
+    // A new address after stepping back drops the steps ahead.
+    ASSERT_TRUE(browser->GoBack());
+    show(a);
+    EXPECT_FALSE(browser->GoForward());
+    ASSERT_TRUE(browser->GoBack());
+    EXPECT_EQ(browser->locationurl().value(), url(b));
+}
+
+TEST_F(platform_BrowserWindow, ReturnAndDoubleClickEnterAFolderButNotAFile)
+{
+    mkdir(QStringLiteral("Ordner/Unterordner"));
+    dir.write(QStringLiteral("x.txt"));
+    browser->setVisible(true);
+    show(dir.path());
+    ASSERT_EQ(rowNames(),
+              (QStringList{QStringLiteral("home"), QStringLiteral("Ordner"), QStringLiteral("x.txt")}));
+
+    browser->view()->setCurrentIndex(model()->index(2, 0));
+    key(Qt::Key_Return);
+    EXPECT_EQ(browser->locationurl().value(), url(dir.path()));
+
+    browser->view()->setCurrentIndex(model()->index(1, 0));
+    key(Qt::Key_Return);
+    EXPECT_EQ(browser->locationurl().value(), url(dir.filePath(QStringLiteral("Ordner"))));
+    ASSERT_TRUE(waitUntil([&] { return browser->isListed() && model()->rowCount() == 1; }));
+
+    QWidget* viewport = browser->view()->viewport();
+    const QPoint at = browser->view()->visualRect(model()->index(0, 0)).center();
+    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                            QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &event);
+    }
+    EXPECT_EQ(browser->locationurl().value(), url(dir.filePath(QStringLiteral("Ordner/Unterordner"))));
+
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(browser->locationurl().value(), url(dir.filePath(QStringLiteral("Ordner"))));
+}
+
+TEST_F(platform_BrowserWindow, SelectionComesInViewOrderWithTheShellFields)
+{
+    const QDateTime changed(QDate(2026, 12, 5), QTime(14, 3, 11));
+    const std::pair<const char*, const char*> files[] = {
+        {"Datei10.txt", "zehn"}, {"Datei9.txt", "neun!"}, {"Foto.jpg", "jpg"}, {"daten.unbekannt123", ""}};
+    for (const auto& [name, content] : files) {
+        const QString path = dir.write(QString::fromUtf8(name), content);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(changed, QFileDevice::FileModificationTime));
+    }
+    mkdir(QStringLiteral("zOrdner"));
+    show(dir.path());
+    // Folders first, then numbers in names by their value.
+    ASSERT_EQ(rowNames(), (QStringList{QStringLiteral("home"), QStringLiteral("zOrdner"),
+                                       QStringLiteral("Datei9.txt"), QStringLiteral("Datei10.txt"),
+                                       QStringLiteral("daten.unbekannt123"), QStringLiteral("Foto.jpg")}));
+
+    mark({5, 1, 3, 2, 4});
+    const auto items = browser->SelectedItems();
+    ASSERT_TRUE(items);
+    ASSERT_EQ(items->Count(), 5);
+    EXPECT_EQ(items->paths(), (QStringList{dir.filePath(QStringLiteral("zOrdner")),
+                                           dir.filePath(QStringLiteral("Datei9.txt")),
+                                           dir.filePath(QStringLiteral("Datei10.txt")),
+                                           dir.filePath(QStringLiteral("daten.unbekannt123")),
+                                           dir.filePath(QStringLiteral("Foto.jpg"))}));
+
+    EXPECT_EQ(items->Item(0).Name, QStringLiteral("zOrdner"));
+    EXPECT_EQ(items->Item(0).Type, QStringLiteral("Dateiordner"));
+    const auto nine = items->Item(1);
+    EXPECT_EQ(nine.Path, dir.filePath(QStringLiteral("Datei9.txt")));
+    EXPECT_EQ(nine.Name, QStringLiteral("Datei9.txt"));
+    EXPECT_EQ(nine.Type, QMimeDatabase().mimeTypeForName(QStringLiteral("text/plain")).comment());
+    EXPECT_NE(nine.Type, QStringLiteral("plain text document")) << "the comment comes in German";
+    EXPECT_EQ(nine.Size, 5);
+    EXPECT_EQ(nine.ModifyDate, changed);
+    EXPECT_EQ(items->Item(3).Type, QStringLiteral("UNBEKANNT123-Datei"));
+    EXPECT_EQ(items->Item(4).Type, QStringLiteral("JPEG-Bild"));
+    EXPECT_EQ(items->Item(4).Size, 3);
+}
+
+TEST_F(platform_BrowserWindow, DescribesKindsByName)
+{
+    EXPECT_EQ(BrowserWindow::shellType(dir.path()), QStringLiteral("Dateiordner"));
+    EXPECT_EQ(BrowserWindow::shellType(dir.write(QStringLiteral("B.JPG"))), QStringLiteral("JPEG-Bild"));
+    EXPECT_EQ(BrowserWindow::shellType(dir.write(QStringLiteral("leer.unbekannt123"))),
+              QStringLiteral("UNBEKANNT123-Datei"))
+        << "an unknown extension still names a kind the catalogue takes over";
+    EXPECT_EQ(BrowserWindow::shellType(dir.write(QStringLiteral("text.unbekannt123"), "Nur Text\n")),
+              QStringLiteral("UNBEKANNT123-Datei"))
+        << "the content is not read";
+    EXPECT_EQ(BrowserWindow::shellType(dir.write(QStringLiteral("LIESMICH"))), QStringLiteral("Datei"));
+}
+
+TEST_F(platform_BrowserWindow, PollsReuseTheSelectionUntilItChanges)
+{
+    for (int i = 0; i < 5; ++i)
+        dir.write(QStringLiteral("f%1.txt").arg(i));
+    show(dir.path());
+    mark({1, 2});
+
+    const auto first = browser->SelectedItems();
+    const int builds = browser->selectionBuilds();
+    const auto again = browser->SelectedItems();
+    EXPECT_EQ(browser->selectionBuilds(), builds);
+    EXPECT_EQ(&first->paths(), &again->paths()) << "the same shared selection";
+
+    mark({3});
+    EXPECT_EQ(browser->SelectedItems()->Count(), 3);
+    EXPECT_EQ(browser->selectionBuilds(), builds + 1);
+
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(browser->SelectedItems()->Count(), 6);
+    browser->view()->selectionModel()->clearSelection();
+    EXPECT_EQ(browser->SelectedItems()->Count(), 0);
+    ASSERT_TRUE(browser->selectAll());
+    EXPECT_EQ(browser->SelectedItems()->Count(), 6);
+}
+
+TEST_F(platform_BrowserWindow, ChangesOnDiskKeepTheMarksOfTheFilesStillThere)
+{
+    for (const char* name : {"b.txt", "c.txt", "d.txt"})
+        dir.write(QString::fromUtf8(name));
+    show(dir.path());
+    mark({1, 2, 3});
+    ASSERT_EQ(selectedNames().size(), 3);
+
+    dir.write(QStringLiteral("a.txt"));
+    QFile::remove(dir.filePath(QStringLiteral("c.txt")));
+    ASSERT_TRUE(
+        waitUntil([&] { return rowNames().contains(QStringLiteral("a.txt")) && model()->rowCount() == 4; }));
+    EXPECT_EQ(selectedNames(), (QStringList{QStringLiteral("b.txt"), QStringLiteral("d.txt")}));
+
+    // Marks never travel to another folder that holds the same names.
+    const QString other = mkdir(QStringLiteral("anders"));
+    QFile::copy(dir.filePath(QStringLiteral("b.txt")), other + QStringLiteral("/b.txt"));
+    show(other);
+    EXPECT_EQ(browser->SelectedItems()->Count(), 0);
+}
+
+TEST_F(platform_BrowserWindow, KeepsGeometryInPixelsAndTakesAHeightOfZero)
+{
+    ASSERT_TRUE(browser->setFullscreen(true));
+    EXPECT_TRUE(browser->window()->windowFlags().testFlag(Qt::FramelessWindowHint));
+    browser->setLeft(0);
+    browser->setTop(256);
+    browser->setWidth(1024);
+    browser->setHeight(0);
+    ASSERT_TRUE(browser->setVisible(true));
+    show(dir.path());
+    EXPECT_EQ(browser->Left().value(), 0);
+    EXPECT_EQ(browser->Top().value(), 256);
+    EXPECT_EQ(browser->Width().value(), 1024);
+    EXPECT_EQ(browser->Height().value(), 0);
+    EXPECT_TRUE(browser->Visible().value());
+
+    browser->setHeight(300);
+    browser->setTop(40);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(browser->Height().value(), 300);
+    EXPECT_EQ(browser->Top().value(), 40);
+    EXPECT_EQ(browser->hwnd().value(), browser->window()->winId());
+    ASSERT_TRUE(browser->setVisible(false));
+    EXPECT_FALSE(browser->Visible().value());
+}
+
+// Every member, each reporting whether it succeeded.
+const std::vector<std::pair<const char*, std::function<bool(Browser&)>>> members = {
+    {"navigate", [](Browser& b) { return b.navigate(QStringLiteral("/")).ok(); }},
+    {"fullscreen", [](Browser& b) { return b.setFullscreen(true).ok(); }},
+    {"Top", [](Browser& b) { return b.Top().ok(); }},
+    {"Left", [](Browser& b) { return b.Left().ok(); }},
+    {"Width", [](Browser& b) { return b.Width().ok(); }},
+    {"Height", [](Browser& b) { return b.Height().ok(); }},
+    {"setTop", [](Browser& b) { return b.setTop(1).ok(); }},
+    {"setLeft", [](Browser& b) { return b.setLeft(1).ok(); }},
+    {"setWidth", [](Browser& b) { return b.setWidth(1).ok(); }},
+    {"setHeight", [](Browser& b) { return b.setHeight(1).ok(); }},
+    {"Visible", [](Browser& b) { return b.Visible().ok(); }},
+    {"setVisible", [](Browser& b) { return b.setVisible(true).ok(); }},
+    {"locationurl", [](Browser& b) { return b.locationurl().ok(); }},
+    {"locationname", [](Browser& b) { return b.locationname().ok(); }},
+    {"GoBack", [](Browser& b) { return b.GoBack().ok(); }},
+    {"GoForward", [](Browser& b) { return b.GoForward().ok(); }},
+    {"Quit", [](Browser& b) { return b.Quit().ok(); }},
+    {"hwnd", [](Browser& b) { return b.hwnd().ok(); }},
+    {"SelectedItems", [](Browser& b) { return b.SelectedItems().ok(); }},
+};
+
+TEST_F(platform_BrowserWindow, EveryMemberFailsAfterQuitAndTheLastSelectionStillResolves)
+{
+    dir.write(QStringLiteral("a.txt"), "abc");
+    show(dir.path());
+    browser->selectAll();
+    const ShellItems kept = browser->SelectedItems().value();
+
+    ASSERT_TRUE(browser->Quit());
+    EXPECT_EQ(browser->window(), nullptr);
+    EXPECT_EQ(browser->Top().error().message(), QStringLiteral("Das Browserfenster ist geschlossen."));
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& [name, call] : members)
+            EXPECT_FALSE(call(*browser)) << name;
+        QCoreApplication::processEvents(); // the window itself goes now
+    }
+    EXPECT_EQ(kept.Item(1).Size, 3);
+    EXPECT_FALSE(browser->selectAll());
+
+    std::unique_ptr<Browser> owner = std::move(browser);
+    owner.reset(); // quitting did not delete the object
+}
+
+TEST_F(platform_BrowserWindow, EveryMemberFailsAfterTheUserClosedTheWindow)
+{
+    show(dir.path());
+    browser->setVisible(true);
+    ASSERT_TRUE(browser->window()->close());
+    for (const auto& [name, call] : members)
+        EXPECT_FALSE(call(*browser)) << name;
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(browser->SelectedItems());
+}
+
+} // namespace
