@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDatabase>
 
 #include <QApplication>
 #include <QLocale>
@@ -25,6 +26,14 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tauschwerk"));
     QApplication::setQuitOnLastWindowClosed(true);
+
+    // The window layouts were drawn for a narrow sans-serif; a face with Arial's widths keeps their
+    // captions from being cut where one is installed.
+    if (QFontDatabase::families().contains(QStringLiteral("Liberation Sans"))) {
+        QFont schrift = QApplication::font();
+        schrift.setFamily(QStringLiteral("Liberation Sans"));
+        QApplication::setFont(schrift);
+    }
 
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),

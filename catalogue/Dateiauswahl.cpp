@@ -84,10 +84,7 @@ Dateiauswahl::Dateiauswahl(const platform::ScreenMetrics& screen, shell::Gemeins
     setObjectName(QStringLiteral("Dateiauswahl"));
     setWindowTitle(QStringLiteral("Tausch2"));
     setAttribute(Qt::WA_DeleteOnClose);
-    QPalette grau = palette();
-    grau.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    setPalette(grau);
-    setAutoFillBackground(true);
+    setGreyBackground();
     bauen();
 
     // Load: fit to the screen, then the catalogue exists (the logic made it).
@@ -175,7 +172,7 @@ void Dateiauswahl::bauen()
         auto* button = new QRadioButton(QString::fromUtf8(o.text), Frame1[o.frame]);
         button->setObjectName(QStringLiteral("Option1_%1").arg(o.index));
         Option1.insert(o.index, button);
-        addControl(button, o.left, o.top, o.frame == 0 ? 1455 : 1935, 255, schrift);
+        addControl(button, o.left, o.top, o.frame == 0 ? 1455 : 1935, o.frame == 0 ? 255 : 210, schrift);
         connect(button, &QRadioButton::clicked, this, [this, i = o.index] { m_logik.Option1_Click(i); });
     }
     Option1[0]->setChecked(true);

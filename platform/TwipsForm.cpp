@@ -11,6 +11,19 @@ TwipsForm::TwipsForm(const ScreenMetrics& screen, QWidget* parent, Qt::WindowFla
 {
 }
 
+void TwipsForm::setGreyBackground()
+{
+    QPalette grau = palette();
+    grau.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    grau.setColor(QPalette::Button, QColor(0xD4, 0xD0, 0xC8));
+    const QColor gedimmt(0x5A, 0x5A, 0x5A);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        grau.setColor(QPalette::Disabled, role, gedimmt);
+    grau.setColor(QPalette::Disabled, QPalette::Base, QColor(0xD8, 0xD8, 0xD8));
+    setPalette(grau);
+    setAutoFillBackground(true);
+}
+
 int TwipsForm::toPixelsX(float twips) const
 {
     return twipsToPixels(twips, m_screen.twipsPerPixelX());

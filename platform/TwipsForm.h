@@ -43,6 +43,9 @@ public:
     Formular formular() const;
     void setFormular(const Formular& form);
 
+    // The light grey of the work windows, with disabled texts still readable on it.
+    void setGreyBackground();
+
     const ScreenMetrics& screen() const { return m_screen; }
     int toPixelsX(float twips) const;
     int toPixelsY(float twips) const;

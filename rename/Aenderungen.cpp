@@ -38,10 +38,7 @@ Aenderungen::Aenderungen(AenderungenUmgebung umgebung, catalogue::Dateiauswahl& 
     setObjectName(QStringLiteral("Aenderungen"));
     setWindowTitle(QStringLiteral("Tausch3"));
     setAttribute(Qt::WA_DeleteOnClose);
-    QPalette grau = palette();
-    grau.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    setPalette(grau);
-    setAutoFillBackground(true);
+    setGreyBackground();
     bauen();
     laden();
 }
