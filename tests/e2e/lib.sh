@@ -1,0 +1,110 @@
+# Shared by the end-to-end tests: an X server of their own with a window manager, the real program run
+# from a copy in a temporary program folder, and helpers to find, click and look at its windows.
+#
+# A test sources this file with PROGRAM and SCRATCH set, then calls e2e_start_x and e2e_start_program.
+# Exit 0 on success, 77 when Xvfb, xdotool or openbox is missing, 1 on a failure.
+
+for tool in Xvfb xdotool openbox xprop; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+
+e2e_xvfb_pid='' e2e_wm_pid='' app_pid=''
+mkdir -p "$SCRATCH"
+work=$(mktemp -d "$SCRATCH/run.XXXXXX")
+shots="$SCRATCH/screenshots"
+mkdir -p "$shots"
+
+e2e_cleanup() {
+    local pid
+    for pid in "$app_pid" "$e2e_wm_pid" "$e2e_xvfb_pid"; do
+        [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    done
+    for pid in "$app_pid" "$e2e_wm_pid" "$e2e_xvfb_pid"; do
+        [ -n "$pid" ] && wait "$pid" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap e2e_cleanup EXIT
+trap 'exit 1' INT TERM
+
+fail() {
+    echo "FAIL: $*"
+    shot failure
+    if [ -s "$work/program.log" ]; then
+        echo "--- program output ---"
+        cat "$work/program.log"
+    fi
+    exit 1
+}
+
+# Polls a command every 0.2 s until it succeeds or the seconds run out.
+wait_for() {
+    local seconds=$1
+    shift
+    local tries=$((seconds * 5))
+    while [ "$tries" -gt 0 ]; do
+        "$@" >/dev/null 2>&1 && return 0
+        sleep 0.2
+        tries=$((tries - 1))
+    done
+    return 1
+}
+
+e2e_start_x() {
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    e2e_xvfb_pid=$!
+    wait_for 20 grep -q '[0-9]' "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    export DISPLAY=":$(tr -dc '0-9' <"$work/display")"
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    e2e_wm_pid=$!
+    wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+    wait_for 20 wm_ready || fail "openbox did not start: $(cat "$work/openbox.log")"
+}
+
+# Copies the program and its user guide into a fresh program folder and starts it there, with HOME as
+# given (the browser starts in the home folder).
+e2e_start_program() {
+    local home=$1
+    folder="$work/program"
+    mkdir -p "$folder"
+    cp "$PROGRAM" "$folder/tauschwerk" || fail "cannot copy $PROGRAM"
+    local page
+    page="$(dirname "$PROGRAM")/Tauschwerk.html"
+    [ -f "$page" ] && cp "$page" "$folder/"
+    export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan.supp:print_suppressions=0}"
+    HOME="$home" QT_QPA_PLATFORM=xcb "$folder/tauschwerk" >"$work/program.log" 2>&1 &
+    app_pid=$!
+}
+
+# The visible window with exactly this title.
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+window_shown() { [ -n "$(window_named "$1")" ]; }
+window_gone() { [ -z "$(window_named "$1")" ]; }
+
+# Sets WX, WY, WW, WH to a window's place and size.
+geometry_of() {
+    local id
+    id=$(window_named "$1")
+    [ -n "$id" ] || fail "no window '$1'"
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    WX=$X WY=$Y WW=$WIDTH WH=$HEIGHT
+}
+
+# Clicks at a point given in pixels inside a window.
+click_in() {
+    geometry_of "$1"
+    xdotool mousemove $((WX + $2)) $((WY + $3)) click 1
+    sleep 0.3
+}
+
+shot() { import -window root "$shots/$1.png" 2>/dev/null; }
+
+# The mean brightness (0..1) of a screen region: an empty white list is 1.
+brightness() {
+    import -window root "$work/probe.png" 2>/dev/null
+    convert "$work/probe.png" -crop "$3x$4+$1+$2" +repage -colorspace Gray -format '%[fx:mean]' info:
+}
+not_blank() { awk -v b="$(brightness "$@")" 'BEGIN { exit !(b < 0.995) }'; }

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The whole way through the real windows: step 1 opens the stack, the pick bar's handle gives the browser
+# its height, files selected in the browser with real clicks reach the left list, the take-over fills the
+# right list, the rename window renames them with a pattern typed in, the day's journal holds the session,
+# and closing the windows brings the start window back.
+#
+# Usage: workflow.sh PROGRAM SCRATCH_FOLDER
+set -uo pipefail
+PROGRAM=${1:?usage: workflow.sh PROGRAM SCRATCH_FOLDER}
+SCRATCH=${2:?usage: workflow.sh PROGRAM SCRATCH_FOLDER}
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
+
+home="$work/home"
+mkdir -p "$home/urlaub"
+for i in 1 2 3 4 5; do echo "Bild $i" >"$home/urlaub/IMG_000$i.jpg"; done
+
+e2e_start_x
+e2e_start_program "$home"
+start='Tauschwerk © TW-Team'
+wait_for 30 window_shown "$start" || fail "the start window did not appear"
+
+# --- Step 1: pick bar over the browser, selection window below, in the 1024 x 768 frame.
+click_in "$start" 155 41
+wait_for 15 window_shown Tausch2 || fail "step 1 opened no selection window"
+wait_for 5 window_gone "$start" || fail "the start window stayed visible"
+geometry_of Tausch1
+[ "$WX,$WY,$WW,$WH" = "0,236,1024,23" ] || fail "pick bar at $WX,$WY ${WW}x$WH"
+geometry_of Tausch2
+[ "$WX,$WY,$WW,$WH" = "0,256,1024,384" ] || fail "selection window at $WX,$WY ${WW}x$WH"
+shot 1-step1
+
+# --- The handle pulls the bar up; the browser fills the space down to the selection window.
+xdotool mousemove 512 247 mousedown 1
+for y in 230 180 120 80 60; do xdotool mousemove 512 "$y"; sleep 0.1; done
+xdotool mouseup 1
+sleep 0.5
+geometry_of Tausch1
+[ "$WY" = 50 ] || fail "the pick bar followed the pointer to $WY, expected 50"
+browser=$(basename "$home")
+wait_for 5 window_shown "$browser" || fail "the browser window did not appear"
+geometry_of "$browser"
+[ "$WY,$WH" = "70,186" ] || fail "browser at $WY with height $WH, expected 70 and 186"
+shot 2-browser
+
+# --- Real clicks in the browser: enter the folder, select the five files.
+sleep 1
+xdotool mousemove 60 97 click --repeat 2 --delay 100 1
+sleep 1.5
+xdotool mousemove 300 97 click 1
+xdotool keydown shift mousemove 300 169 click 1 keyup shift
+sleep 1.2
+# The left list (16..506, 277..486 on the screen) shows them within a second of the poll.
+not_blank 20 280 480 60 || fail "the left list stayed empty after selecting in the browser"
+shot 3-selected
+
+# --- Take-over: the right list and the combo box fill.
+click_in Tausch2 85 288
+sleep 0.5
+not_blank 516 280 470 60 || fail "the right list stayed empty after the take-over"
+click_in Tausch2 782 265 # Alle Dateien in Liste makieren
+shot 4-taken-over
+
+# --- Hand-over to the rename window and the monitor on the browser's place.
+click_in Tausch2 923 265
+wait_for 10 window_shown Tausch3 || fail "no rename window"
+wait_for 5 window_shown Tausch4 || fail "no progress monitor"
+geometry_of Tausch4
+[ "$WY,$WH" = "70,186" ] || fail "monitor at $WY with height $WH, expected the browser's place"
+wait_for 5 window_gone Tausch2 || fail "the selection window stayed visible"
+
+# --- Pattern, old-name placeholder, counter, all files.
+click_in Tausch3 400 19
+xdotool type --delay 30 'Urlaub_'
+click_in Tausch3 899 112 # Urspungsname eintragen
+click_in Tausch3 104 338 # Alle Dateien Makieren
+click_in Tausch3 709 271 # Zähler 1-?
+shot 5-pattern
+click_in Tausch3 712 338 # Alle Dateien umbennen
+wait_for 15 window_shown Tauschwerk || fail "no message at the end of the run"
+shot 6-done
+xdotool key Return
+wait_for 10 window_gone Tausch3 || fail "the rename window did not close"
+wait_for 10 window_shown Tausch2 || fail "the selection window did not come back"
+
+for i in 1 2 3 4 5; do
+    [ -f "$home/urlaub/Urlaub_IMG_000$i$i.jpg" ] || fail "IMG_000$i.jpg was not renamed: $(ls "$home/urlaub" | tr '\n' ' ')"
+done
+[ "$(ls "$home/urlaub" | wc -l)" = 5 ] || fail "files on disk: $(ls "$home/urlaub" | tr '\n' ' ')"
+journal="$folder/Sich_$(date +%d.%m.%Y).xml"
+[ -f "$journal" ] || fail "no journal $journal"
+[ "$(grep -o '<z:row ' "$journal" | wc -l)" = 1 ] || fail "the journal holds not exactly one session"
+[ "$(grep -o 'Umbenannt' "$journal" | wc -l)" = 5 ] || fail "the session does not list five renames"
+shot 7-back
+
+# --- Closing the selection window brings the start window back; closing that ends the program.
+click_in Tausch2 923 314 # Beenden
+wait_for 10 window_shown "$start" || fail "the start window did not come back"
+wait_for 5 window_gone Tausch1 || fail "the pick bar stayed"
+xdotool windowactivate --sync "$(window_named "$start")" >/dev/null 2>&1
+xdotool key alt+F4
+ended() { ! kill -0 "$app_pid" 2>/dev/null; }
+wait_for 10 ended || fail "the program still runs after its last window closed"
+wait "$app_pid"
+status=$?
+app_pid=''
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+echo "PASS"
