@@ -337,6 +337,8 @@ void catalogueFigures()
 
 } // namespace
 
+void renameFigures();
+
 int main(int argc, char* argv[])
 {
     // The browser figures need windows, which need no display.
@@ -350,6 +352,7 @@ int main(int argc, char* argv[])
         {"lookup", lookupFigures},
         {"catalogue", catalogueFigures},
         {"browser", browserFigures},
+        {"rename", renameFigures},
     };
     for (const auto& [name, run] : groups) {
         if (g_only.isEmpty() || QString::fromLatin1(name).contains(g_only))
