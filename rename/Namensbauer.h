@@ -8,7 +8,7 @@
 
 namespace tw::rename {
 
-// Marks a counter specification "start - end" in a name pattern.
+// Encloses a counter, "start - end", in a name pattern.
 inline constexpr QChar ZaehlerMarke = QChar(0x00A9);
 // Marks a placeholder for the file's old base name.
 inline constexpr QChar NameMarke = QChar(0x00AE);

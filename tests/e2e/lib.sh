@@ -108,3 +108,15 @@ brightness() {
     convert "$work/probe.png" -crop "$3x$4+$1+$2" +repage -colorspace Gray -format '%[fx:mean]' info:
 }
 not_blank() { awk -v b="$(brightness "$@")" 'BEGIN { exit !(b < 0.995) }'; }
+
+# Closes a window with Alt+F4 through the window manager and expects the program to end by itself.
+e2e_quit_via() {
+    xdotool windowactivate --sync "$(window_named "$1")" >/dev/null 2>&1
+    xdotool key alt+F4
+    ended() { ! kill -0 "$app_pid" 2>/dev/null; }
+    wait_for 10 ended || fail "the program still runs after its last window closed"
+    wait "$app_pid"
+    local status=$?
+    app_pid=''
+    [ "$status" -eq 0 ] || fail "the program ended with status $status"
+}

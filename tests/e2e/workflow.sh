@@ -97,12 +97,5 @@ shot 7-back
 click_in Tausch2 923 314 # Beenden
 wait_for 10 window_shown "$start" || fail "the start window did not come back"
 wait_for 5 window_gone Tausch1 || fail "the pick bar stayed"
-xdotool windowactivate --sync "$(window_named "$start")" >/dev/null 2>&1
-xdotool key alt+F4
-ended() { ! kill -0 "$app_pid" 2>/dev/null; }
-wait_for 10 ended || fail "the program still runs after its last window closed"
-wait "$app_pid"
-status=$?
-app_pid=''
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+e2e_quit_via "$start"
 echo "PASS"
