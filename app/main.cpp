@@ -1,11 +1,15 @@
+#include "catalogue/Dateiauswahl.h"
 #include "platform/BrowserWindow.h"
 #include "platform/DocumentOpener.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
 #include "platform/QtScreenMetrics.h"
+#include "rename/Aenderungen.h"
 #include "shell/ProgrammStart.h"
 #include "stack/ForgroundWindow.h"
+#include "stack/QtFensterumgebung.h"
 #include "stack/SystemLaufwerke.h"
+#include "stack/frmAuswahlbutton.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -62,7 +66,13 @@ int main(int argc, char* argv[])
     };
 
     tw::shell::ProgrammStart start(deps);
-    start.fensterPruefen = [] { tw::stack::Fenster_pruefen(); };
+    tw::stack::QtFensterumgebung::Formulare formulare;
+    formulare.auswahlbutton = [&start]() -> QWidget* { return start.auswahlbutton(); };
+    formulare.dateiauswahl = [&start]() -> QWidget* { return start.dateiauswahl(); };
+    formulare.aenderungen = [&start]() -> QWidget* { return start.aenderungen(); };
+    tw::stack::QtFensterumgebung fenster(start, *start.Timer1, std::move(formulare));
+    tw::stack::ForgroundWindow waechter(fenster);
+    start.fensterPruefen = [&waechter] { waechter.Fenster_pruefen(); };
     start.show();
     return QApplication::exec();
 }

@@ -2,9 +2,13 @@
 // run to the figures whose name contains it.
 #include "catalogue/KatalogLogik.h"
 #include "journal/DatenBanken.h"
+#include "journal/Rueckgaengig.h"
+#include "journal/Sitzungsauswahl.h"
 #include "platform/BrowserWindow.h"
 #include "platform/FieldDef.h"
 #include "platform/RecordSet.h"
+#include "stack/ForgroundWindow.h"
+#include "stack/QtFensterumgebung.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,6 +24,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
+#include <stdio.h> // renameat2
 #include <unistd.h>
 #include <vector>
 
@@ -335,6 +340,146 @@ void catalogueFigures()
     figure("catalogue_takeover_100000_to_10000_ratio", large / small, "x");
 }
 
+// Renames every file of a list from one name to the other with renameat2, as a bare loop would.
+int renameAll(const std::vector<QByteArray>& from, const std::vector<QByteArray>& to)
+{
+    int failed = 0;
+    for (std::size_t i = 0; i < from.size(); ++i)
+        failed +=
+            ::renameat2(AT_FDCWD, from[i].constData(), AT_FDCWD, to[i].constData(), RENAME_NOREPLACE) != 0;
+    return failed;
+}
+
+// A session of 100,000 renames undone through the performer and the journal, against a bare renameat2
+// loop that puts the same files back; then the choice lists of a journal of 1,000 sessions.
+void undoFigures()
+{
+    constexpr int actions = 100000;
+    QTemporaryDir dir;
+    const QString files = dir.filePath(QStringLiteral("dateien"));
+    QDir().mkpath(files);
+    FixedClock clock;
+    tw::journal::DatenBanken db(dir.path(), clock);
+    db.Sitzung_beginnen();
+    std::vector<QByteArray> alt, neu;
+    alt.reserve(actions);
+    neu.reserve(actions);
+    for (int i = 0; i < actions; ++i) {
+        const QString a = files + QStringLiteral("/IMG_%1.JPG").arg(i, 6, 10, QLatin1Char('0'));
+        const QString n = files + QStringLiteral("/Urlaub_%1.JPG").arg(i, 6, 10, QLatin1Char('0'));
+        alt.push_back(QFile::encodeName(a));
+        neu.push_back(QFile::encodeName(n));
+        createEmptyFile(alt.back());
+        db.Aktion_eintragen(a, n, QStringLiteral("Umbenannt"));
+    }
+    if (renameAll(alt, neu) != 0 || !db.Sitzung_speichern(1, 1, QStringLiteral("Urlaub_©000000©")))
+        std::fprintf(stderr, "undo set-up failed\n");
+
+    RecordSet rs;
+    rs.Open(db.journalPfadHeute());
+    rs.MoveFirst();
+    const tw::journal::Sitzungssatz satz = tw::journal::Sitzungssatz::lesen(rs);
+    tw::journal::DateiUmkehrer umkehrer;
+    tw::platform::AtomicFileWriter writer;
+    tw::journal::RueckgaengigErgebnis e;
+    const double undo =
+        seconds([&] { e = tw::journal::Rueckgaengig(db.journalPfadHeute(), satz, umkehrer, writer); });
+    if (!e.fehlgeschlagen.isEmpty() || !e.journal || !e.journalGeloescht)
+        std::fprintf(stderr, "undo left %lld actions\n", static_cast<long long>(e.fehlgeschlagen.size()));
+    if (renameAll(alt, neu) != 0)
+        std::fprintf(stderr, "files were not back for the bare loop\n");
+    int failed = 0;
+    const double bare = seconds([&] { failed = renameAll(neu, alt); });
+    if (failed != 0)
+        std::fprintf(stderr, "bare loop failed %d times\n", failed);
+    figure("undo_100000_actions", undo, "s");
+    figure("undo_bare_renameat2_loop_100000", bare, "s");
+    figure("undo_to_bare_ratio", undo / bare, "x");
+
+    // 50 program starts of 20 sessions with 10 actions each.
+    constexpr int sessions = 1000;
+    RecordSet journal;
+    for (const char* f : {"Programmstart", "Sitzung", "Aktionsstring", "Ergebnisstring", "Zeit"})
+        journal.Append(QString::fromLatin1(f), tw::platform::adType::VarChar, -1);
+    journal.Open();
+    for (int i = 0; i < sessions; ++i) {
+        QString ergebnis;
+        for (int k = 0; k < 10; ++k) {
+            const QString pfad = benchPath(i * 10 + k);
+            for (const QString& wert : {pfad, QString(pfad + QStringLiteral(".neu")),
+                                        QStringLiteral("05.12.2026 14:03:11"), QStringLiteral("Umbenannt")})
+                ergebnis += wert + tw::journal::Trennzeichen;
+        }
+        journal.AddNew();
+        journal.setValue(u"Programmstart", QString::number(i / 20 + 1));
+        journal.setValue(u"Sitzung", QString::number(i % 20 + 1));
+        journal.setValue(u"Aktionsstring", QStringLiteral("Urlaub_©00©"));
+        journal.setValue(u"Ergebnisstring", ergebnis);
+        journal.setValue(u"Zeit", QStringLiteral("05.12.2026 14:03:11"));
+        journal.Update();
+    }
+    const QString path = dir.filePath(QStringLiteral("Sich_05.12.2026.xml"));
+    journal.Save(path);
+    QStringList starts;
+    RecordSet gelesen;
+    const double open = seconds([&] {
+        if (tw::journal::journalOeffnen(path, gelesen))
+            starts = tw::journal::Programmstarts(gelesen);
+    });
+    int listed = 0;
+    const double lists = seconds([&] {
+        for (const QString& start : starts) {
+            gelesen.setFilter(*tw::journal::auswahlFilter(start));
+            listed += static_cast<int>(tw::journal::Sitzungen(gelesen).size());
+        }
+    });
+    if (starts.size() != sessions / 20 || listed != sessions)
+        std::fprintf(stderr, "listed %lld starts and %d sessions\n", static_cast<long long>(starts.size()),
+                     listed);
+    figure("undo_open_and_list_starts_1000_sessions", open, "s");
+    figure("undo_list_sessions_of_every_start_1000_sessions", lists, "s");
+    figure("undo_list_sessions_of_one_start_1000_sessions", lists / starts.size(), "s");
+}
+
+// The foreground watcher at the start window's pace with nothing changing: the program's own work per
+// tick is one look at the active window and the timer switched off and on. The median of 7 rounds.
+void watcherFigures()
+{
+    constexpr int ticks = 1000;
+    constexpr int rounds = 7;
+    QWidget fenster;
+    fenster.setWindowTitle(QStringLiteral("Tausch2"));
+    fenster.resize(200, 100);
+    fenster.show();
+    fenster.activateWindow();
+    if (!runUntil([&] { return QApplication::activeWindow() == &fenster; }, 5000))
+        std::fprintf(stderr, "the window did not become active\n");
+
+    tw::shell::Gemeinsam gemeinsam;
+    QTimer timer;
+    timer.setInterval(20);
+    timer.start();
+    tw::stack::QtFensterumgebung::Formulare formulare;
+    formulare.dateiauswahl = [&fenster] { return &fenster; };
+    tw::stack::QtFensterumgebung umgebung(gemeinsam, timer, formulare);
+    tw::stack::ForgroundWindow waechter(umgebung);
+    waechter.Fenster_pruefen();
+    if (waechter.Letztes_Fenster != static_cast<tw::stack::Fensterhandle>(fenster.winId()))
+        std::fprintf(stderr, "the watcher did not see the window\n");
+
+    std::vector<double> totals;
+    for (int r = 0; r < rounds; ++r) {
+        totals.push_back(seconds([&] {
+            for (int i = 0; i < ticks; ++i)
+                waechter.Fenster_pruefen();
+        }));
+    }
+    if (!timer.isActive())
+        std::fprintf(stderr, "the watcher left the timer off\n");
+    std::sort(totals.begin(), totals.end());
+    figure("watcher_1000_unchanged_ticks", totals[rounds / 2] * 1e3, "ms");
+}
+
 } // namespace
 
 void renameFigures();
@@ -352,7 +497,9 @@ int main(int argc, char* argv[])
         {"lookup", lookupFigures},
         {"catalogue", catalogueFigures},
         {"browser", browserFigures},
+        {"watcher", watcherFigures},
         {"rename", renameFigures},
+        {"undo", undoFigures},
     };
     for (const auto& [name, run] : groups) {
         if (g_only.isEmpty() || QString::fromLatin1(name).contains(g_only))

@@ -7,6 +7,9 @@
 #include "rename/Datensicherung.h"
 #include "rename/Stapelziehen.h"
 #include "shell/DisplayAnpassen.h"
+#include "stack/Klickflaeche.h"
+#include "stack/Laufwerksliste.h"
+#include "stack/frmAuswahlbutton.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -33,7 +36,8 @@ Aenderungen::Aenderungen(AenderungenUmgebung umgebung, catalogue::Dateiauswahl& 
     : platform::TwipsForm(*umgebung.screen, parent, Qt::Window | Qt::FramelessWindowHint),
       m_umgebung(std::move(umgebung)),
       m_dateiauswahl(dateiauswahl),
-      m_monitor(&monitor)
+      m_monitor(&monitor),
+      m_auswahlbutton(m_umgebung.auswahlbutton)
 {
     setObjectName(QStringLiteral("Aenderungen"));
     setWindowTitle(QStringLiteral("Tausch3"));
@@ -170,6 +174,11 @@ void Aenderungen::laden()
     m_dateiauswahl.Timer1->stop();
     if (m_umgebung.gemeinsam->IE)
         m_umgebung.gemeinsam->IE->setVisible(false);
+    if (m_auswahlbutton) {
+        m_auswahlbutton->Image1->show();
+        for (stack::Klickflaeche* flaeche : m_auswahlbutton->Image2)
+            flaeche->setEnabled(false);
+    }
     m_liste.setEintraege(m_dateiauswahl.markierteTexte());
     m_umgebung.journal->Sitzung_beginnen();
 }
@@ -202,8 +211,12 @@ bool Aenderungen::eventFilter(QObject* watched, QEvent* event)
 
 void Aenderungen::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !focusWidget())
-        setFocus();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (m_auswahlbutton && !m_entladen)
+            m_auswahlbutton->Drive1->hide();
+        if (!focusWidget())
+            setFocus();
+    }
     platform::TwipsForm::changeEvent(event);
 }
 
@@ -451,11 +464,19 @@ bool Aenderungen::entladen()
     m_dateiauswahl.show();
     if (g.IE)
         g.IE->setVisible(true);
+    if (m_auswahlbutton) {
+        m_auswahlbutton->Image1->hide();
+        for (stack::Klickflaeche* flaeche : m_auswahlbutton->Image2)
+            flaeche->setEnabled(true);
+        m_auswahlbutton->Versch();
+    }
     if (m_monitor)
         m_monitor->close();
     m_dateiauswahl.Timer1->start();
     m_dateiauswahl.setAnzahlText(QStringLiteral("Aktion durchgeführt!"));
     m_dateiauswahl.Command5_Click();
+    if (m_auswahlbutton)
+        m_auswahlbutton->Drive1->show();
     return true;
 }
 

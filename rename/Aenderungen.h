@@ -29,6 +29,9 @@ namespace tw::platform {
 class ImageStrip;
 class WrapButton;
 } // namespace tw::platform
+namespace tw::stack {
+class frmAuswahlbutton;
+}
 
 namespace tw::rename {
 
@@ -41,6 +44,9 @@ struct AenderungenUmgebung
     journal::DatenBanken* journal = nullptr;
     // The folder chooser: the chosen folder, empty when the user cancelled.
     std::function<QString(QWidget* parent, const QString& titel)> ordnerWaehlen;
+    // The pick bar above the monitor: it shows its rename handle while this window is open, and the
+    // drag bar moves it with the window.
+    stack::frmAuswahlbutton* auswahlbutton = nullptr;
 };
 
 // The rename window: the name pattern and its counters, the folder option, the work list, and the runs
@@ -53,9 +59,6 @@ public:
     Aenderungen(AenderungenUmgebung umgebung, catalogue::Dateiauswahl& dateiauswahl,
                 Ueberwachungsmonitor& monitor, QWidget* parent = nullptr);
     ~Aenderungen() override;
-
-    // The pick bar above the monitor, which the drag bar moves with the window.
-    void setAuswahlbutton(platform::TwipsForm* bar) { m_auswahlbutton = bar; }
 
     void Command1_Click(int index);
     void Command2_Click();
@@ -120,7 +123,7 @@ private:
     AenderungenUmgebung m_umgebung;
     catalogue::Dateiauswahl& m_dateiauswahl;
     QPointer<Ueberwachungsmonitor> m_monitor;
-    QPointer<platform::TwipsForm> m_auswahlbutton;
+    QPointer<stack::frmAuswahlbutton> m_auswahlbutton;
     Arbeitsliste m_liste;
     Zaehlwerk m_zaehlwerk;
     bool m_entladen = false;

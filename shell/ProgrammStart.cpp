@@ -1,6 +1,7 @@
 #include "ProgrammStart.h"
 
 #include "catalogue/Dateiauswahl.h"
+#include "journal/Zurueck.h"
 #include "platform/FileOps.h"
 #include "platform/QtScreenMetrics.h"
 #include "rename/Aenderungen.h"
@@ -69,7 +70,11 @@ ProgrammStart::ProgrammStart(StartDependencies deps, QWidget* parent)
     Command1[2]->setFocus();
 }
 
-ProgrammStart::~ProgrammStart() = default;
+ProgrammStart::~ProgrammStart()
+{
+    // A closed undo window may still wait for its deferred deletion when the event loop has ended.
+    delete m_zurueck.data();
+}
 
 void ProgrammStart::Form_Load()
 {
@@ -122,10 +127,18 @@ void ProgrammStart::Command1_Click(int index)
         IE->setVisible(true);
         break;
     case 1:
-        m_deps.messages->show(this,
-                              QStringLiteral("Die Verwaltung der Sicherungsdateien ist in dieser Ausgabe "
-                                             "von Tauschwerk noch nicht enthalten."),
-                              platform::MessageBox::Icon::Information);
+        if (!m_zurueck) {
+            journal::ZurueckUmgebung umgebung;
+            umgebung.programmordner = m_deps.programFolder;
+            umgebung.screen = m_deps.screen;
+            umgebung.messages = m_deps.messages;
+            umgebung.opener = m_deps.opener;
+            m_zurueck = new journal::Zurueck(umgebung);
+            m_zurueck->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        m_zurueck->show();
+        m_zurueck->raise();
+        m_zurueck->activateWindow();
         break;
     case 2: {
         const QString page = m_deps.documentation;
@@ -207,6 +220,11 @@ rename::Ueberwachungsmonitor* ProgrammStart::ueberwachungsmonitor() const
     return m_monitor;
 }
 
+journal::Zurueck* ProgrammStart::zurueck() const
+{
+    return m_zurueck;
+}
+
 void ProgrammStart::umschreibenOeffnen()
 {
     if (!m_dateiauswahl || !IE)
@@ -225,8 +243,10 @@ void ProgrammStart::umschreibenOeffnen()
     umgebung.messages = m_deps.messages;
     umgebung.journal = m_datenBanken.get();
     umgebung.ordnerWaehlen = m_deps.ordnerWaehlen;
+    umgebung.auswahlbutton = m_auswahlbutton;
     m_aenderungen = new rename::Aenderungen(umgebung, *m_dateiauswahl, *m_monitor);
-    m_aenderungen->setAuswahlbutton(m_auswahlbutton);
+    if (m_auswahlbutton)
+        m_auswahlbutton->setUmbenennfenster(m_aenderungen, m_monitor);
     m_aenderungen->setWidth(m_dateiauswahl->Width());
     m_aenderungen->setHeight(m_dateiauswahl->Height());
     m_aenderungen->setTop(m_dateiauswahl->Top());
@@ -249,6 +269,8 @@ void ProgrammStart::closeEvent(QCloseEvent* event)
         m_dateiauswahl->close();
     if (m_monitor)
         m_monitor->close();
+    if (m_zurueck)
+        m_zurueck->close();
     Timer1->stop();
     event->accept();
 }

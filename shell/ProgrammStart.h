@@ -23,6 +23,9 @@ class QTimer;
 namespace tw::catalogue {
 class Dateiauswahl;
 }
+namespace tw::journal {
+class Zurueck;
+}
 namespace tw::rename {
 class Aenderungen;
 class Ueberwachungsmonitor;
@@ -74,6 +77,8 @@ public:
     stack::frmAuswahlbutton* auswahlbutton() const;
     rename::Aenderungen* aenderungen() const;
     rename::Ueberwachungsmonitor* ueberwachungsmonitor() const;
+    // The undo window while it is open.
+    journal::Zurueck* zurueck() const;
     // "Dateien umschreiben": the monitor on the browser's place, the rename window on the selection
     // window's.
     void umschreibenOeffnen();
@@ -96,6 +101,7 @@ private:
     QPointer<stack::frmAuswahlbutton> m_auswahlbutton;
     QPointer<rename::Aenderungen> m_aenderungen;
     QPointer<rename::Ueberwachungsmonitor> m_monitor;
+    QPointer<journal::Zurueck> m_zurueck;
 };
 
 } // namespace tw::shell

@@ -3,8 +3,10 @@
 #include "platform/ImageStrip.h"
 #include "shell/DisplayAnpassen.h"
 #include "stack/ExplorerZiehen.h"
+#include "stack/Fokus.h"
 #include "stack/Klickflaeche.h"
 #include "stack/Laufwerksliste.h"
+#include "stack/MonitorZiehen.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -98,6 +100,9 @@ void frmAuswahlbutton::bauen()
     connect(EplorerButton, &platform::ImageStrip::moved, this,
             [this] { EplorerButton_MouseMove(QCursor::pos().y()); });
     connect(EplorerButton, &platform::ImageStrip::released, this, &frmAuswahlbutton::EplorerButton_MouseUp);
+    connect(Image1, &platform::ImageStrip::pressed, this, &frmAuswahlbutton::Image1_MouseDown);
+    connect(Image1, &platform::ImageStrip::moved, this, [this] { Image1_MouseMove(QCursor::pos().y()); });
+    connect(Image1, &platform::ImageStrip::released, this, &frmAuswahlbutton::Image1_MouseUp);
     connect(Timer1, &QTimer::timeout, this, &frmAuswahlbutton::Timer1_Timer);
 }
 
@@ -215,10 +220,52 @@ void frmAuswahlbutton::EplorerButton_MouseUp()
     }
 }
 
+void frmAuswahlbutton::setUmbenennfenster(platform::TwipsForm* aenderungen, platform::TwipsForm* monitor)
+{
+    m_aenderungen = aenderungen;
+    m_monitor = monitor;
+}
+
+void frmAuswahlbutton::Image1_MouseDown()
+{
+    Ziehen_Monitor = true;
+}
+
+void frmAuswahlbutton::Image1_MouseMove(int y)
+{
+    if (!Ziehen_Monitor || !m_aenderungen)
+        return;
+    const MonitorZug zug = monitorZiehen(y, m_aenderungen->Top(), Height());
+    if (!zug.bewegt)
+        return;
+    setTop(static_cast<float>(zug.barTop));
+    if (m_monitor) {
+        m_monitor->setTop(zug.monitorTop);
+        m_monitor->setHeight(zug.monitorHeight);
+    }
+}
+
+void frmAuswahlbutton::Image1_MouseUp()
+{
+    Ziehen_Monitor = false;
+    fokussieren(m_aenderungen);
+}
+
+void frmAuswahlbutton::Versch()
+{
+    platform::Browser* ie = m_gemeinsam.IE.get();
+    if (!ie || !m_monitor)
+        return;
+    const BrowserPlatz platz = browserAufMonitor(m_monitor->Top(), m_monitor->Height());
+    ie->setTop(platz.top);
+    ie->setHeight(platz.height);
+}
+
 void frmAuswahlbutton::closeEvent(QCloseEvent* event)
 {
     Timer1->stop();
     Ziehen_Explorer = false;
+    Ziehen_Monitor = false;
     event->accept();
 }
 

@@ -21,8 +21,9 @@ class Klickflaeche;
 class Laufwerksliste;
 
 // The pick bar across the top edge of the browser window: a drive list, back and forward, and a handle
-// that pulls the bar and the browser's top edge up or down above the selection window. Borderless, not
-// in the task bar; close() unloads it (the window deletes itself).
+// that pulls the bar and the browser's top edge up or down above the selection window. While renaming,
+// the handle Image1 covers the others and pulls the bar and the monitor's top edge instead. Borderless,
+// not in the task bar; close() unloads it (the window deletes itself).
 class frmAuswahlbutton : public platform::TwipsForm
 {
     Q_OBJECT
@@ -36,6 +37,9 @@ public:
     // focus when the drag ends.
     void setAuswahlfenster(platform::TwipsForm* fenster) { m_auswahlfenster = fenster; }
     platform::TwipsForm* auswahlfenster() const { return m_auswahlfenster; }
+    // While renaming: the rename window, above which the rename handle stops and which gets the focus
+    // when the drag ends, and the progress monitor that the handle resizes.
+    void setUmbenennfenster(platform::TwipsForm* aenderungen, platform::TwipsForm* monitor);
 
     void Drive1_Change();
     void Image2_Click(int index);
@@ -44,6 +48,12 @@ public:
     // A mouse move over the handle with the pointer at screen row y.
     void EplorerButton_MouseMove(int y);
     void EplorerButton_MouseUp();
+    void Image1_MouseDown();
+    // A mouse move over the rename handle with the pointer at screen row y.
+    void Image1_MouseMove(int y);
+    void Image1_MouseUp();
+    // Puts the browser on the monitor's place.
+    void Versch();
 
     // Re-reads the volumes; the entry shown stays when its volume is still mounted.
     void laufwerkeLesen();
@@ -60,6 +70,7 @@ public:
     QTimer* Timer1 = nullptr;
 
     bool Ziehen_Explorer = false;
+    bool Ziehen_Monitor = false;
     QString Letztes_Laufwerk;
 
 protected:
@@ -73,6 +84,8 @@ private:
     shell::Gemeinsam& m_gemeinsam;
     const Laufwerksquelle& m_quelle;
     QPointer<platform::TwipsForm> m_auswahlfenster;
+    QPointer<platform::TwipsForm> m_aenderungen;
+    QPointer<platform::TwipsForm> m_monitor;
     QList<Laufwerk> m_laufwerke;
 };
 

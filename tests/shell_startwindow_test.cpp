@@ -1,4 +1,5 @@
 #include "journal/DatenBanken.h"
+#include "journal/Zurueck.h"
 #include "shell/Einstellungen.h"
 #include "shell/ProgrammStart.h"
 #include "support/FakeClock.h"
@@ -13,8 +14,11 @@
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -382,36 +386,47 @@ TEST_F(shell_StartWindow, DokumentationWarnsWithTheReasonWhenTheGuideCannotBeOpe
         messages.shown()[0].text.contains(QStringLiteral("Kein Programm für HTML-Seiten eingerichtet.")));
 }
 
-class shell_StartWindowPending : public shell_StartWindow, public ::testing::WithParamInterface<int>
-{
-};
-
-// Verwaltung leads to a window of its own; until that exists, the button says so and leaves the
-// shared state alone.
-TEST_P(shell_StartWindowPending, ButtonOnlyInformsAndChangesNothing)
+TEST_F(shell_StartWindow, VerwaltungOpensTheUndoWindowOnceAndClosingTheStartWindowClosesIt)
 {
     const auto w = open();
     w->show();
-    button(*w, GetParam())->click();
+    button(*w, 1)->click();
+    QPointer<tw::journal::Zurueck> zurueck = w->zurueck();
+    ASSERT_NE(zurueck, nullptr);
+    EXPECT_TRUE(zurueck->isVisible());
+    EXPECT_TRUE(w->isVisible()) << "the start window stays usable beside it";
 
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Information);
-    EXPECT_FALSE(messages.shown()[0].question);
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->IE, nullptr);
-    EXPECT_EQ(w->Programmstart, 1);
-    EXPECT_EQ(w->Sitzung, 0);
-    EXPECT_EQ(w->einstellungen.Count(), 5);
-    for (int i = 1; i <= 5; ++i)
-        EXPECT_TRUE(w->einstellungen.Item(w->einstellungen.key(i)).isEmpty());
-    EXPECT_TRUE(opener.opened().isEmpty());
+    zurueck->hide();
+    button(*w, 1)->click();
+    EXPECT_EQ(w->zurueck(), zurueck.data()) << "shown again, not loaded twice";
+    EXPECT_TRUE(zurueck->isVisible());
+    const QWidgetList fenster = QApplication::topLevelWidgets();
+    EXPECT_EQ(std::count_if(fenster.begin(), fenster.end(),
+                            [](const QWidget* t) { return t->objectName() == QStringLiteral("Zurueck"); }),
+              1);
+
+    w->close();
+    EXPECT_TRUE(waitUntil([&zurueck] { return zurueck.isNull(); }));
+    EXPECT_TRUE(messages.shown().isEmpty());
     EXPECT_TRUE(folder.entries().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Button, shell_StartWindowPending, ::testing::Values(1),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(info.param == 1 ? "Verwaltung" : "Schritt1");
-                         });
+TEST_F(shell_StartWindow, VerwaltungLoadsAFreshUndoWindowAfterItsAbbrechen)
+{
+    saveSession(1);
+    const auto w = open();
+    button(*w, 1)->click();
+    QPointer<tw::journal::Zurueck> erstes = w->zurueck();
+    ASSERT_NE(erstes, nullptr);
+    EXPECT_EQ(erstes->File1->count(), 1) << "it lists the journals of the program folder";
+    erstes->Command3->click();
+    EXPECT_TRUE(waitUntil([&erstes] { return erstes.isNull(); }));
+    EXPECT_EQ(w->zurueck(), nullptr);
+
+    button(*w, 1)->click();
+    ASSERT_NE(w->zurueck(), nullptr);
+    EXPECT_TRUE(w->zurueck()->isVisible());
+}
 
 // ---------------------------------------------------------------------------------------------
 // The window settings

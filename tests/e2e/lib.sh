@@ -4,7 +4,7 @@
 # A test sources this file with PROGRAM and SCRATCH set, then calls e2e_start_x and e2e_start_program.
 # Exit 0 on success, 77 when Xvfb, xdotool or openbox is missing, 1 on a failure.
 
-for tool in Xvfb xdotool openbox xprop; do
+for tool in Xvfb xdotool openbox xprop xwininfo; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         echo "SKIP: $tool is not installed"
         exit 77
@@ -89,8 +89,13 @@ geometry_of() {
     local id
     id=$(window_named "$1")
     [ -n "$id" ] || fail "no window '$1'"
-    eval "$(xdotool getwindowgeometry --shell "$id")"
-    WX=$X WY=$Y WW=$WIDTH WH=$HEIGHT
+    # xwininfo gives the client area's true screen place also under a reparenting window manager.
+    local info
+    info=$(xwininfo -id "$id")
+    WX=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
+    WY=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
+    WW=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
+    WH=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
 }
 
 # Clicks at a point given in pixels inside a window.

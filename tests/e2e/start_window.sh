@@ -21,20 +21,20 @@ geometry_of "$title"
 [ "$WW" = 312 ] && [ "$WH" = 230 ] || fail "start window is ${WW}x${WH}, expected 312x230"
 shot start-window
 
-# --- A real click on "Verwaltung" (18, 82, 275 x 41 pixels inside the window) shows a message box.
-box=''
-for attempt in 1 2 3; do
-    click_in "$title" 155 102
-    if wait_for 10 window_shown Tauschwerk; then
-        box=$(window_named Tauschwerk)
-        break
-    fi
-    echo "no message box after click $attempt"
-done
-[ -n "$box" ] || fail "clicking 'Verwaltung' showed no message box titled 'Tauschwerk'"
-xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
-xdotool key Return
-wait_for 10 window_gone Tauschwerk || fail "Return did not close the message box"
+# --- A real click on "Verwaltung" (18, 82, 275 x 41 pixels inside the window) opens the undo window
+# once; "Abbrechen" closes it.
+undo='Änderungen rückganig machen'
+click_in "$title" 155 102
+wait_for 10 window_shown "$undo" || fail "clicking 'Verwaltung' opened no undo window"
+xdotool windowactivate --sync "$(window_named "$title")" >/dev/null 2>&1
+click_in "$title" 155 102
+sleep 0.5
+[ "$(xdotool search --onlyvisible --name "^$undo\$" | wc -l)" = 1 ] || fail "a second press opened a second window"
+shot undo-window
+xdotool windowactivate --sync "$(window_named "$undo")" >/dev/null 2>&1
+geometry_of "$undo"
+click_in "$undo" $((WW - 100)) $((WH - 18))
+wait_for 10 window_gone "$undo" || fail "'Abbrechen' did not close the undo window"
 
 e2e_quit_via "$title"
 

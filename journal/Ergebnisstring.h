@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+#include <optional>
+
+namespace tw::journal {
+
+// One action of a session as its Ergebnisstring records it.
+struct Aktionseintrag
+{
+    QString AlterPfad;
+    QString NeuerPfad;
+    QString Zeit;
+    QString Aktion;
+};
+
+// Whether the text is one of the journal's four action texts.
+bool istAktionstext(const QString& text);
+
+// The actions of an Ergebnisstring in list order. Nothing when the text does not split into whole
+// records (4n + 1 pieces, the last one empty, an action text in every fourth place): a path that held
+// the separator shifts every value after it, and reversing shifted values would move the wrong files.
+std::optional<QVector<Aktionseintrag>> aktionenLesen(const QString& ergebnisstring);
+
+// The text the journal stores for the actions: each value followed by the separator.
+QString ergebnisstringBilden(const QVector<Aktionseintrag>& aktionen);
+
+} // namespace tw::journal

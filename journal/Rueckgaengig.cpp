@@ -1,0 +1,258 @@
+#include "Rueckgaengig.h"
+
+#include "journal/DatenBanken.h"
+#include "platform/FieldDef.h"
+#include "platform/FileOps.h"
+#include "platform/FileTransfer.h"
+#include "platform/RecordSet.h"
+#include "rename/Datensicherung.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tw::journal {
+
+using platform::Result;
+
+namespace {
+
+bool gleicherInhalt(const QString& a, const QString& b)
+{
+    QFile fa(a);
+    QFile fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return false;
+    constexpr qint64 block = qint64(1) << 20;
+    for (;;) {
+        const QByteArray da = fa.read(block);
+        const QByteArray db = fb.read(block);
+        if (da != db)
+            return false;
+        if (da.isEmpty())
+            return fa.error() == QFileDevice::NoError && fb.error() == QFileDevice::NoError;
+    }
+}
+
+// The first record of the view that holds the session's five values becomes current.
+bool satzFinden(platform::RecordSet& rs, const Sitzungssatz& satz)
+{
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+        if (satz.gleich(rs))
+            return true;
+    }
+    return false;
+}
+
+Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVector<Fehlschlag>& offen,
+                        platform::AtomicFileWriter& writer, bool& geloescht)
+{
+    const QString name = QDir::toNativeSeparators(pfad);
+    platform::FileLock lock(pfad);
+    if (Result gesperrt = lock.acquire(); !gesperrt)
+        return gesperrt;
+    if (!platform::fileExists(pfad))
+        return Result::failure(ENOENT,
+                               QStringLiteral("Die Sicherungsdatei %1 ist nicht mehr vorhanden.").arg(name));
+    platform::RecordSet journal;
+    if (Result gelesen = journal.Open(pfad); !gelesen)
+        return Result::failure(gelesen.code(),
+                               QStringLiteral("Die Sicherungsdatei %1 kann nicht gelesen werden: %2")
+                                   .arg(name, gelesen.message()));
+    if (!satzFinden(journal, satz))
+        return Result::failure(
+            ENOENT, QStringLiteral("Die Sitzung steht nicht mehr in der Sicherungsdatei %1.").arg(name));
+
+    if (offen.isEmpty()) {
+        journal.Delete();
+    } else {
+        QVector<Aktionseintrag> bleiben;
+        bleiben.reserve(offen.size());
+        for (const Fehlschlag& f : offen)
+            bleiben.append(f.aktion);
+        journal.setValue(u"Ergebnisstring", ergebnisstringBilden(bleiben));
+    }
+    journal.Update();
+
+    if (journal.RecordCount() == 0) {
+        if (Result entfernt = platform::deleteFile(pfad); !entfernt)
+            return entfernt;
+        geloescht = true;
+        return Result::success();
+    }
+    if (Result geschrieben = writer.replace(pfad, journal.toXml()); !geschrieben)
+        return Result::failure(geschrieben.code(),
+                               QStringLiteral("Die Sicherungsdatei konnte nicht geschrieben werden: %1")
+                                   .arg(geschrieben.message()));
+    return Result::success();
+}
+
+} // namespace
+
+Result DateiUmkehrer::ausfuehren(const QString& neu, const QString& alt, int aktion)
+{
+    const int r = rename::Datei_aendern(neu, alt, aktion, m_monitor);
+    if (r == 0)
+        return Result::success();
+    // The performer's failure line ends with the reason; the path before it may hold anything.
+    const QString zeile = m_monitor.label(rename::MonitorLabel::Label6_0);
+    const QString anfang = QStringLiteral("Pfad ") + alt + QStringLiteral(" wurde nicht ");
+    const QString marke = QStringLiteral(" wegen Fehler ");
+    const qsizetype at = zeile.startsWith(anfang) ? zeile.indexOf(marke, anfang.size()) : -1;
+    return Result::failure(r, at >= 0 ? zeile.mid(at + marke.size()) : platform::errorText(r));
+}
+
+Result DateiUmkehrer::zurueckbenennen(const QString& neu, const QString& alt)
+{
+    return ausfuehren(neu, alt, rename::Umbenennen);
+}
+
+Result DateiUmkehrer::zurueckverschieben(const QString& neu, const QString& alt)
+{
+    return ausfuehren(neu, alt, rename::Verschieben);
+}
+
+Result DateiUmkehrer::kopieLoeschen(const QString& kopie, const QString& original)
+{
+    if (!platform::representable(kopie) || !platform::representable(original))
+        return Result::failure(EILSEQ, platform::errorText(EILSEQ));
+    struct stat k = {};
+    if (::lstat(QFile::encodeName(kopie).constData(), &k) != 0) {
+        const int err = errno;
+        return Result::failure(err, err == ENOENT ? QStringLiteral("Die Kopie ist nicht mehr vorhanden.")
+                                                  : platform::errorText(err));
+    }
+    if (!S_ISREG(k.st_mode))
+        return Result::failure(EINVAL,
+                               QStringLiteral("Unter dem Pfad der Kopie steht keine gewöhnliche Datei."));
+    struct stat o = {};
+    if (::stat(QFile::encodeName(original).constData(), &o) != 0)
+        return Result::failure(
+            ENOENT, QStringLiteral("Das Original ist nicht mehr vorhanden; die Kopie bleibt erhalten, "
+                                   "denn sie könnte die einzige sein."));
+    if (k.st_dev == o.st_dev && k.st_ino == o.st_ino)
+        return Result::failure(EINVAL, QStringLiteral("Kopie und Original sind dieselbe Datei."));
+    if (k.st_size != o.st_size || !gleicherInhalt(kopie, original))
+        return Result::failure(EINVAL,
+                               QStringLiteral("Die Kopie unterscheidet sich vom Original; sie wurde seit dem "
+                                              "Kopieren verändert und bleibt erhalten."));
+    if (::unlink(QFile::encodeName(kopie).constData()) != 0) {
+        const int err = errno;
+        return Result::failure(err, platform::errorText(err));
+    }
+    return Result::success();
+}
+
+QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer)
+{
+    QVector<Fehlschlag> fehlgeschlagen;
+    for (const Aktionseintrag& a : aktionen) {
+        Result r;
+        if (a.Aktion == QLatin1String(AktionUmbenannt))
+            r = umkehrer.zurueckbenennen(a.NeuerPfad, a.AlterPfad);
+        else if (a.Aktion == QLatin1String(AktionKopiert))
+            r = umkehrer.kopieLoeschen(a.NeuerPfad, a.AlterPfad);
+        else if (a.Aktion == QLatin1String(AktionVerschoben))
+            r = umkehrer.zurueckverschieben(a.NeuerPfad, a.AlterPfad);
+        else
+            continue;
+        if (!r)
+            fehlgeschlagen.append({a, r.message()});
+    }
+    return fehlgeschlagen;
+}
+
+RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz& satz, Umkehrer& umkehrer,
+                                  platform::AtomicFileWriter& writer)
+{
+    using Stand = RueckgaengigErgebnis::Stand;
+    RueckgaengigErgebnis e;
+    const auto aktionen = aktionenLesen(platform::valueText(satz.Ergebnisstring));
+    if (!aktionen) {
+        e.stand = Stand::Beschaedigt;
+        e.grund = QStringLiteral("Die Liste der Aktionen dieser Sitzung lässt sich nicht in ganze Einträge "
+                                 "zerlegen; vermutlich enthält ein Pfad das Trennzeichen „%1“.")
+                      .arg(Trennzeichen);
+        return e;
+    }
+
+    // Checked before any file is touched: a session undone meanwhile elsewhere is not reversed twice.
+    {
+        platform::RecordSet journal;
+        if (!platform::fileExists(journalPfad)) {
+            e.stand = Stand::NichtGefunden;
+        } else if (Result gelesen = journal.Open(journalPfad); !gelesen) {
+            e.stand = Stand::NichtLesbar;
+            e.grund = gelesen.message();
+            return e;
+        } else if (!satzFinden(journal, satz)) {
+            e.stand = Stand::NichtGefunden;
+        }
+        if (e.stand == Stand::NichtGefunden) {
+            e.grund =
+                QStringLiteral("Die Sitzung steht nicht mehr in der Sicherungsdatei; sie wurde wohl schon "
+                               "rückgängig gemacht.");
+            return e;
+        }
+    }
+
+    for (const Aktionseintrag& a : *aktionen) {
+        if (a.Aktion != QLatin1String(AktionFehler))
+            ++e.umzukehren;
+    }
+    e.fehlgeschlagen = aktionenUmkehren(*aktionen, umkehrer);
+    e.journal = sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht);
+    return e;
+}
+
+QString ergebnisMeldung(const RueckgaengigErgebnis& e)
+{
+    using Stand = RueckgaengigErgebnis::Stand;
+    const QString nichts = QStringLiteral("\nEs wurde nichts geändert.");
+    switch (e.stand) {
+    case Stand::Beschaedigt:
+    case Stand::NichtGefunden:
+        return e.grund + nichts;
+    case Stand::NichtLesbar:
+        return QStringLiteral("Die Sicherungsdatei kann nicht gelesen werden: %1").arg(e.grund) + nichts;
+    case Stand::Ausgefuehrt:
+        break;
+    }
+    if (e.fehlgeschlagen.isEmpty() && e.journal)
+        return QStringLiteral("Es wurde die Sitzung rückgängig gemacht!");
+    if (e.fehlgeschlagen.isEmpty())
+        return QStringLiteral("Alle Aktionen der Sitzung wurden rückgängig gemacht, aber die Sicherungsdatei "
+                              "konnte nicht geändert werden; die Sitzung steht noch darin.\n%1")
+            .arg(e.journal.message());
+
+    QString text =
+        QStringLiteral("Die Sitzung wurde nicht ganz rückgängig gemacht: %1 von %2 Aktionen konnten "
+                       "nicht rückgängig gemacht werden.\n")
+            .arg(e.fehlgeschlagen.size())
+            .arg(e.umzukehren);
+    // A box taller than the screen would hide its button.
+    constexpr qsizetype gezeigt = 10;
+    for (qsizetype i = 0; i < e.fehlgeschlagen.size() && i < gezeigt; ++i) {
+        const Fehlschlag& f = e.fehlgeschlagen[i];
+        text += QStringLiteral("\n%1: %2\n    Alter Pfad: %3\n    Neuer Pfad: %4\n    Grund: %5\n")
+                    .arg(i + 1)
+                    .arg(f.aktion.Aktion, QDir::toNativeSeparators(f.aktion.AlterPfad),
+                         QDir::toNativeSeparators(f.aktion.NeuerPfad), f.grund);
+    }
+    if (e.fehlgeschlagen.size() > gezeigt)
+        text += QStringLiteral("\n… und %1 weitere.\n").arg(e.fehlgeschlagen.size() - gezeigt);
+    if (e.journal)
+        text +=
+            QStringLiteral("\nDiese Aktionen bleiben in der Sicherungsdatei und können später noch einmal "
+                           "rückgängig gemacht werden.");
+    else
+        text +=
+            QStringLiteral("\nDie Sicherungsdatei konnte nicht geändert werden; die Sitzung steht noch ganz "
+                           "darin.\n%1")
+                .arg(e.journal.message());
+    return text;
+}
+
+} // namespace tw::journal

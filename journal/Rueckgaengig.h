@@ -1,0 +1,86 @@
+#pragma once
+
+#include "journal/Ergebnisstring.h"
+#include "journal/Sitzungsauswahl.h"
+#include "platform/Result.h"
+#include "rename/Ueberwachung.h"
+
+#include <QString>
+#include <QVector>
+
+namespace tw::platform {
+class AtomicFileWriter;
+}
+
+namespace tw::journal {
+
+// Reverses single actions of a session.
+class Umkehrer
+{
+public:
+    virtual ~Umkehrer() = default;
+    virtual platform::Result zurueckbenennen(const QString& neu, const QString& alt) = 0;
+    virtual platform::Result zurueckverschieben(const QString& neu, const QString& alt) = 0;
+    virtual platform::Result kopieLoeschen(const QString& kopie, const QString& original) = 0;
+};
+
+// Through the rename run's performer, which never replaces a file that now stands at the old path. A
+// copy is deleted only while it still is one: a regular file of its own beside an original of the same
+// content, so that nothing the user changed or kept since is lost.
+class DateiUmkehrer : public Umkehrer
+{
+public:
+    platform::Result zurueckbenennen(const QString& neu, const QString& alt) override;
+    platform::Result zurueckverschieben(const QString& neu, const QString& alt) override;
+    platform::Result kopieLoeschen(const QString& kopie, const QString& original) override;
+
+private:
+    platform::Result ausfuehren(const QString& neu, const QString& alt, int aktion);
+
+    rename::MonitorTexte m_monitor;
+};
+
+// An action that could not be reversed, and why.
+struct Fehlschlag
+{
+    Aktionseintrag aktion;
+    QString grund;
+};
+
+// Reverses the actions in list order, the oldest first; texts other than those of a file operation are
+// skipped. Returns the actions that could not be reversed.
+QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer);
+
+struct RueckgaengigErgebnis
+{
+    enum class Stand
+    {
+        Ausgefuehrt,   // the actions were run; see fehlgeschlagen and journal
+        Beschaedigt,   // the Ergebnisstring does not split into whole action records
+        NichtGefunden, // the journal no longer holds the session
+        NichtLesbar,   // the journal cannot be read
+    };
+
+    Stand stand = Stand::Ausgefuehrt;
+    // Why nothing was changed, for every Stand but Ausgefuehrt.
+    QString grund;
+    // Actions of a file operation in the session.
+    int umzukehren = 0;
+    QVector<Fehlschlag> fehlgeschlagen;
+    // Rewriting the journal after the actions.
+    platform::Result journal;
+    bool journalGeloescht = false;
+};
+
+// Reverses a session of the journal and takes it out of the file. The file is read again under the
+// journal lock right before it is rewritten, and only the record with these five values goes, so a
+// session saved meanwhile is kept. Actions that could not be reversed stay in the record for a later
+// try; the file is replaced atomically, or deleted when no record is left.
+RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz& satz, Umkehrer& umkehrer,
+                                  platform::AtomicFileWriter& writer);
+
+// What the user is told afterwards: success only when every action was reversed and the session has
+// left the journal; otherwise how many and which actions failed, or why nothing was changed.
+QString ergebnisMeldung(const RueckgaengigErgebnis& ergebnis);
+
+} // namespace tw::journal

@@ -1,0 +1,88 @@
+#include "AdoJournal.h"
+
+#include "journal/DatenBanken.h"
+
+namespace tw::test {
+
+namespace {
+
+QString attribut(const QString& value)
+{
+    QString out;
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case u'\'':
+            out += QStringLiteral("&#x27;");
+            break;
+        case u'"':
+            out += QStringLiteral("&#x22;");
+            break;
+        case u'&':
+            out += QStringLiteral("&#x26;");
+            break;
+        case u'<':
+            out += QStringLiteral("&#x3c;");
+            break;
+        case u'>':
+            out += QStringLiteral("&#x3e;");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray adoJournalXml(const QList<QStringList>& rows)
+{
+    QString xml = QStringLiteral("<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'\n"
+                                 "\txmlns:dt='uuid:C2F41010-65B3-11d1-A29F-00AA00C14882'\n"
+                                 "\txmlns:rs='urn:schemas-microsoft-com:rowset'\n"
+                                 "\txmlns:z='#RowsetSchema'>\n"
+                                 "<s:Schema id='RowsetSchema'>\n"
+                                 "\t<s:ElementType name='row' content='eltOnly' rs:updatable='true'>\n");
+    const QStringList names = {QStringLiteral("Programmstart"), QStringLiteral("Sitzung"),
+                               QStringLiteral("Aktionsstring"), QStringLiteral("Ergebnisstring"),
+                               QStringLiteral("Zeit")};
+    for (int i = 0; i < names.size(); ++i) {
+        const bool unlimited = i == 2 || i == 3;
+        xml += QStringLiteral(
+                   "\t\t<s:AttributeType name='%1' rs:number='%2' rs:nullable='true' rs:write='true'>\n"
+                   "\t\t\t<s:datatype dt:type='string' rs:dbtype='str' dt:maxLength='%3' "
+                   "rs:precision='0'%4 rs:maybenull='false'/>\n"
+                   "\t\t</s:AttributeType>\n")
+                   .arg(names[i])
+                   .arg(i + 1)
+                   .arg(unlimited ? QStringLiteral("4294967295") : QStringLiteral("100"))
+                   .arg(unlimited ? QStringLiteral(" rs:long='true'") : QString());
+    }
+    xml += QStringLiteral("\t\t<s:extends type='rs:rowbase'/>\n"
+                          "\t</s:ElementType>\n"
+                          "</s:Schema>\n"
+                          "<rs:data>\n"
+                          "\t<rs:insert>\n");
+    for (const QStringList& row : rows) {
+        xml += QStringLiteral("\t\t<z:row");
+        for (int i = 0; i < names.size() && i < row.size(); ++i)
+            xml += QStringLiteral(" %1='%2'").arg(names[i], attribut(row[i]));
+        xml += QStringLiteral("/>\n");
+    }
+    xml += QStringLiteral("\t</rs:insert>\n"
+                          "</rs:data>\n"
+                          "</xml>\n");
+    return xml.replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toUtf8();
+}
+
+QString ergebnis(const QList<QStringList>& aktionen)
+{
+    QString text;
+    for (const QStringList& a : aktionen) {
+        for (const QString& wert : a)
+            text += wert + journal::Trennzeichen;
+    }
+    return text;
+}
+
+} // namespace tw::test

@@ -1,0 +1,258 @@
+#include "journal/DatenBanken.h"
+#include "journal/Zurueck.h"
+#include "rename/Datensicherung.h"
+#include "support/FakeClock.h"
+#include "support/FakeDocumentOpener.h"
+#include "support/FakeScreen.h"
+#include "support/QtApplicationEnvironment.h"
+#include "support/QtPrinters.h"
+#include "support/ScriptedMessageBox.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+using tw::journal::Zurueck;
+using tw::platform::MessageBox;
+using namespace tw::test;
+
+[[maybe_unused]] const auto* const qtApplication =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+const QString journalName = QStringLiteral("Sich_05.12.2026.xml");
+const QString bitte = QStringLiteral("Bitte auswählen");
+
+class UndoWindow : public ::testing::Test
+{
+protected:
+    std::unique_ptr<Zurueck> open()
+    {
+        return std::make_unique<Zurueck>(
+            tw::journal::ZurueckUmgebung{dir.path(), &screen, &messages, &opener});
+    }
+    // Renames daten/<alt> to daten/<neu> and saves it as one session of its own.
+    void sitzung(qint16 start, qint32 nummer, const char* alt, const char* neu)
+    {
+        const QString von = dir.write(QStringLiteral("daten/") + QLatin1String(alt), alt);
+        const QString nach = dir.filePath(QStringLiteral("daten/") + QLatin1String(neu));
+        tw::rename::MonitorTexte m;
+        ASSERT_EQ(tw::rename::Datei_aendern(von, nach, tw::rename::Umbenennen, m), 0);
+        db.Sitzung_beginnen();
+        db.Aktion_eintragen(von, nach, QStringLiteral("Umbenannt"));
+        ASSERT_TRUE(db.Sitzung_speichern(start, nummer, QStringLiteral("Muster ") + QLatin1String(neu)));
+        clock.advance(60);
+    }
+    static void waehle(QComboBox* combo, const QString& text)
+    {
+        const int i = combo->findText(text);
+        ASSERT_GE(i, 0) << text.toStdString();
+        combo->setCurrentIndex(i);
+        emit combo->activated(i);
+    }
+    void waehleSitzung(Zurueck& w, const char* start, const char* nummer)
+    {
+        w.File1->setCurrentRow(w.File1->row(w.File1->findItems(journalName, Qt::MatchExactly).value(0)));
+        waehle(w.Combo1, QString::fromLatin1(start));
+        waehle(w.Combo2, QString::fromLatin1(nummer));
+    }
+    QStringList items(const QComboBox* c) const
+    {
+        QStringList l;
+        for (int i = 0; i < c->count(); ++i)
+            l.append(c->itemText(i));
+        return l;
+    }
+
+    TempDir dir;
+    FakeClock clock;
+    FakeScreen screen;
+    ScriptedMessageBox messages;
+    FakeDocumentOpener opener;
+    tw::journal::DatenBanken db{dir.path(), clock};
+};
+
+} // namespace
+
+TEST_F(UndoWindow, CaptionPlacesFontsAndNothingChosenAtFirst)
+{
+    dir.write(QStringLiteral("Sich_04.12.2026.xml"));
+    dir.write(QStringLiteral("Sicherung.txt"));
+    dir.write(QStringLiteral("Lesen.xml"));
+    const auto w = open();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Änderungen rückganig machen"));
+    EXPECT_FALSE(w->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(w->minimumSize(), QSize(591, 152));
+    EXPECT_EQ(w->maximumSize(), QSize(591, 152));
+    EXPECT_EQ(w->File1->geometry(), QRect(288, 10, 291, 26));
+    EXPECT_EQ(w->Combo2->geometry(), QRect(288, 66, 291, 21));
+    EXPECT_EQ(w->Command3->geometry(), QRect(398, 122, 185, 25));
+    EXPECT_DOUBLE_EQ(w->File1->font().pointSizeF(), 12);
+    EXPECT_EQ(w->Label1[3]->text(), QStringLiteral("Änderungsstring"));
+    EXPECT_EQ(w->Command2->text(), QStringLiteral("Aktionen rückgangig machen"));
+    EXPECT_EQ(w->File1->count(), 1);
+    EXPECT_EQ(w->File1->item(0)->text(), QStringLiteral("Sich_04.12.2026.xml"));
+    for (const QComboBox* c : {w->Combo1, w->Combo2}) {
+        EXPECT_FALSE(c->isEnabled());
+        EXPECT_EQ(Zurueck::comboText(c), bitte);
+    }
+    EXPECT_FALSE(w->Text1->isEnabled());
+}
+
+TEST_F(UndoWindow, TabGoesFromTheFileListThroughTheCombosToTheButtons)
+{
+    sitzung(1, 1, "a", "b");
+    const auto w = open();
+    w->show();
+    w->activateWindow();
+    waehleSitzung(*w, "1", "1");
+    w->File1->setFocus();
+    QList<QWidget*> kette{w->focusWidget()};
+    for (int i = 0; i < 6; ++i) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        ASSERT_NE(w->focusWidget(), nullptr);
+        QCoreApplication::sendEvent(w->focusWidget(), &tab);
+        kette.append(w->focusWidget());
+    }
+    // Text1 shows the pattern only; it takes no focus.
+    EXPECT_EQ(kette, (QList<QWidget*>{w->File1, w->Combo1, w->Combo2, w->Command1, w->Command2, w->Command3,
+                                      w->File1}));
+}
+
+TEST_F(UndoWindow, ChoosingFillsTheListsAndANewProgramStartResetsTheSession)
+{
+    for (int start = 1; start <= 12; ++start)
+        sitzung(static_cast<qint16>(start), start + 1, qPrintable(QStringLiteral("a%1").arg(start)),
+                qPrintable(QStringLiteral("b%1").arg(start)));
+    sitzung(3, 9, "c", "d");
+    const auto w = open();
+    w->File1->setCurrentRow(0);
+    EXPECT_EQ(items(w->Combo1).size(), 12);
+    EXPECT_EQ(items(w->Combo1).first(), QStringLiteral("1"));
+    EXPECT_TRUE(w->Combo1->isEnabled());
+    EXPECT_EQ(Zurueck::comboText(w->Combo1), bitte);
+
+    waehle(w->Combo1, QStringLiteral("3"));
+    EXPECT_EQ(items(w->Combo2), (QStringList{QStringLiteral("4"), QStringLiteral("9")}));
+    waehle(w->Combo2, QStringLiteral("9"));
+    EXPECT_EQ(w->Text1->text(), QStringLiteral("Muster d"));
+    waehle(w->Combo1, QStringLiteral("1"));
+    EXPECT_EQ(Zurueck::comboText(w->Combo2), bitte);
+    EXPECT_TRUE(w->Text1->text().isEmpty());
+    EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+TEST_F(UndoWindow, AFileThatIsNoJournalIsSaidSoCritically)
+{
+    dir.write(journalName, "<xml>kein Journal</xml>");
+    const auto w = open();
+    w->File1->setCurrentRow(0);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].text, QStringLiteral("Dies ist keine Datenbank von Tauschwerk"));
+    EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Critical);
+    EXPECT_EQ(w->Sicherungsdaten, nullptr);
+    EXPECT_FALSE(w->Combo1->isEnabled());
+    EXPECT_EQ(w->Combo1->count(), 0);
+}
+
+TEST_F(UndoWindow, ButtonsAskForEveryChoiceFirstAndNoChangesNothing)
+{
+    sitzung(1, 1, "a", "b");
+    const QByteArray vorher = dir.read(journalName);
+    const auto w = open();
+    const auto bitteErst = [&] {
+        for (QPushButton* b : {w->Command1, w->Command2}) {
+            messages.clear();
+            b->click();
+            ASSERT_EQ(messages.shown().size(), 1);
+            EXPECT_EQ(messages.shown()[0].text, QStringLiteral("Bitte erst alle Eingaben machen"));
+            EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Information);
+        }
+    };
+    bitteErst();
+    w->File1->setCurrentRow(0);
+    waehle(w->Combo1, QStringLiteral("1"));
+    bitteErst();
+
+    waehle(w->Combo2, QStringLiteral("1"));
+    messages.clear();
+    messages.answerNo();
+    w->Command2->click();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].text,
+              QStringLiteral("Möchten Sie wirklich diese Sitzung rückgängig machen"));
+    EXPECT_TRUE(messages.shown()[0].question);
+    EXPECT_EQ(dir.read(journalName), vorher);
+    EXPECT_TRUE(dir.exists(QStringLiteral("daten/b")));
+    EXPECT_TRUE(opener.opened().isEmpty());
+}
+
+TEST_F(UndoWindow, YesUndoesTheSessionKeepsOneSavedMeanwhileAndReloads)
+{
+    sitzung(1, 1, "a", "b");
+    sitzung(1, 2, "c", "d");
+    const auto w = open();
+    waehleSitzung(*w, "1", "2");
+    sitzung(2, 3, "e", "f"); // the rename window of another start saves meanwhile
+
+    messages.answerYes();
+    w->Command2->click();
+    ASSERT_EQ(messages.shown().size(), 2);
+    EXPECT_EQ(messages.shown()[1].text, QStringLiteral("Es wurde die Sitzung rückgängig gemacht!"));
+    EXPECT_EQ(messages.shown()[1].icon, MessageBox::Icon::None);
+    EXPECT_TRUE(dir.exists(QStringLiteral("daten/c")));
+    EXPECT_EQ(items(w->Combo1), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    EXPECT_EQ(Zurueck::comboText(w->Combo1), bitte);
+    EXPECT_FALSE(w->Combo2->isEnabled());
+
+    waehle(w->Combo1, QStringLiteral("1"));
+    EXPECT_EQ(items(w->Combo2), QStringList{QStringLiteral("1")});
+}
+
+TEST_F(UndoWindow, APartialUndoSaysWhichFailedAndTheLastSessionTakesTheFile)
+{
+    sitzung(1, 1, "a", "b");
+    dir.write(QStringLiteral("daten/a"), "neu"); // a new file where the old one stood
+    const auto w = open();
+    waehleSitzung(*w, "1", "1");
+    messages.answerYes();
+    w->Command2->click();
+    ASSERT_EQ(messages.shown().size(), 2);
+    EXPECT_EQ(messages.shown()[1].icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(messages.shown()[1].text.contains(QStringLiteral("1 von 1 Aktionen")));
+    EXPECT_TRUE(messages.shown()[1].text.contains(dir.filePath(QStringLiteral("daten/b"))));
+    EXPECT_EQ(dir.read(QStringLiteral("daten/a")), "neu");
+
+    QFile::remove(dir.filePath(QStringLiteral("daten/a")));
+    waehleSitzung(*w, "1", "1");
+    messages.answerYes();
+    w->Command2->click();
+    EXPECT_EQ(messages.shown().last().text, QStringLiteral("Es wurde die Sitzung rückgängig gemacht!"));
+    EXPECT_FALSE(dir.exists(journalName));
+    EXPECT_EQ(w->File1->count(), 0);
+    EXPECT_FALSE(w->Combo1->isEnabled());
+}
+
+TEST_F(UndoWindow, BetrachtenWritesAndOpensThePageOrSaysWhyNot)
+{
+    sitzung(1, 1, "a", "b<&>");
+    const auto w = open();
+    waehleSitzung(*w, "1", "1");
+    w->Command1->click();
+    EXPECT_EQ(opener.opened(), QStringList{dir.filePath(QStringLiteral("versionen.html"))});
+    EXPECT_TRUE(dir.read(QStringLiteral("versionen.html")).contains("b&lt;&amp;&gt;"));
+    EXPECT_TRUE(messages.shown().isEmpty());
+
+    opener.failWith(QStringLiteral("Kein Programm für HTML-Seiten."));
+    w->Command1->click();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Warning);
+    EXPECT_TRUE(messages.shown()[0].text.contains(QStringLiteral("Kein Programm für HTML-Seiten.")));
+}
