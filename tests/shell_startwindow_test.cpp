@@ -2,6 +2,7 @@
 #include "journal/Zurueck.h"
 #include "shell/Einstellungen.h"
 #include "shell/ProgrammStart.h"
+#include "support/AdoJournal.h"
 #include "support/FakeClock.h"
 #include "support/FakeDocumentOpener.h"
 #include "support/FakeScreen.h"
@@ -87,49 +88,6 @@ protected:
     ScriptedMessageBox messages;
     FakeDocumentOpener opener;
 };
-
-// A journal as ADO persists it; each row holds Programmstart, Sitzung, Aktionsstring, Ergebnisstring,
-// Zeit. Rows that ADO still holds as pending inserts go into rs:insert.
-QByteArray journalXml(const QList<QStringList>& rows, bool pendingInserts = false)
-{
-    QString xml = QStringLiteral("<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'\n"
-                                 "\txmlns:dt='uuid:C2F41010-65B3-11d1-A29F-00AA00C14882'\n"
-                                 "\txmlns:rs='urn:schemas-microsoft-com:rowset'\n"
-                                 "\txmlns:z='#RowsetSchema'>\n"
-                                 "<s:Schema id='RowsetSchema'>\n"
-                                 "\t<s:ElementType name='row' content='eltOnly' rs:updatable='true'>\n");
-    const QStringList names = {QStringLiteral("Programmstart"), QStringLiteral("Sitzung"),
-                               QStringLiteral("Aktionsstring"), QStringLiteral("Ergebnisstring"),
-                               QStringLiteral("Zeit")};
-    for (int i = 0; i < names.size(); ++i) {
-        const bool unlimited = i == 2 || i == 3;
-        xml += QStringLiteral(
-                   "\t\t<s:AttributeType name='%1' rs:number='%2' rs:nullable='true' rs:write='true'>\n"
-                   "\t\t\t<s:datatype dt:type='string' rs:dbtype='str' dt:maxLength='%3' "
-                   "rs:precision='0'%4 rs:maybenull='false'/>\n"
-                   "\t\t</s:AttributeType>\n")
-                   .arg(names[i])
-                   .arg(i + 1)
-                   .arg(unlimited ? QStringLiteral("4294967295") : QStringLiteral("100"))
-                   .arg(unlimited ? QStringLiteral(" rs:long='true'") : QString());
-    }
-    xml += QStringLiteral("\t\t<s:extends type='rs:rowbase'/>\n"
-                          "\t</s:ElementType>\n"
-                          "</s:Schema>\n"
-                          "<rs:data>\n");
-    if (pendingInserts)
-        xml += QStringLiteral("\t<rs:insert>\n");
-    for (const QStringList& row : rows) {
-        xml += QStringLiteral("\t<z:row");
-        for (int i = 0; i < names.size() && i < row.size(); ++i)
-            xml += QStringLiteral(" %1='%2'").arg(names[i], row[i]);
-        xml += QStringLiteral("/>\n");
-    }
-    if (pendingInserts)
-        xml += QStringLiteral("\t</rs:insert>\n");
-    xml += QStringLiteral("</rs:data>\n</xml>\n");
-    return xml.replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toUtf8();
-}
 
 QStringList row(const QString& programmstart, const QString& zeit)
 {
@@ -298,23 +256,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The newest record by its time decides, not the last row nor the largest number.
         JournalCase{"newestByTime",
-                    journalXml({row(QStringLiteral("5"), QStringLiteral("05.12.2026 11:30:00")),
-                                row(QStringLiteral("8"), QStringLiteral("05.12.2026 09:15:00"))}),
+                    adoJournalXml({row(QStringLiteral("5"), QStringLiteral("05.12.2026 11:30:00")),
+                                   row(QStringLiteral("8"), QStringLiteral("05.12.2026 09:15:00"))}),
                     "6"},
         JournalCase{"pendingInsertsAsAdoWritesThem",
-                    journalXml({row(QStringLiteral("1"), QStringLiteral("05.12.2026 08:00:00")),
-                                row(QStringLiteral("2"), QStringLiteral("05.12.2026 08:40:00"))},
-                               true),
+                    adoJournalXml({row(QStringLiteral("1"), QStringLiteral("05.12.2026 08:00:00")),
+                                   row(QStringLiteral("2"), QStringLiteral("05.12.2026 08:40:00"))}),
                     "3"},
         JournalCase{"largestCountableStart",
-                    journalXml({row(QStringLiteral("32766"), QStringLiteral("05.12.2026 10:00:00"))}),
+                    adoJournalXml({row(QStringLiteral("32766"), QStringLiteral("05.12.2026 10:00:00"))}),
                     "32767"},
         JournalCase{"counterAtItsLimit",
-                    journalXml({row(QStringLiteral("32767"), QStringLiteral("05.12.2026 10:00:00"))}), "1"},
+                    adoJournalXml({row(QStringLiteral("32767"), QStringLiteral("05.12.2026 10:00:00"))}),
+                    "1"},
         JournalCase{"startIsNoNumber",
-                    journalXml({row(QStringLiteral("zwei"), QStringLiteral("05.12.2026 10:00:00"))}), "1"},
-        JournalCase{"startIsEmpty", journalXml({row(QString(), QStringLiteral("05.12.2026 10:00:00"))}), "1"},
-        JournalCase{"noRecords", journalXml({}), "1"},
+                    adoJournalXml({row(QStringLiteral("zwei"), QStringLiteral("05.12.2026 10:00:00"))}), "1"},
+        JournalCase{"startIsEmpty", adoJournalXml({row(QString(), QStringLiteral("05.12.2026 10:00:00"))}),
+                    "1"},
+        JournalCase{"noRecords", adoJournalXml({}), "1"},
         JournalCase{"garbage", QByteArray(garbage, sizeof garbage - 1), "1"},
         JournalCase{"emptyFile", QByteArray(), "1"}),
     [](const ::testing::TestParamInfo<JournalCase>& info) { return std::string(info.param.name); });
@@ -322,7 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(shell_StartWindow, JournalsOfOtherDaysDoNotCount)
 {
     folder.write(QStringLiteral("Sich_04.12.2026.xml"),
-                 journalXml({row(QStringLiteral("9"), QStringLiteral("04.12.2026 18:00:00"))}));
+                 adoJournalXml({row(QStringLiteral("9"), QStringLiteral("04.12.2026 18:00:00"))}));
     EXPECT_EQ(label1(*open())->text(), QStringLiteral("1"));
 }
 
