@@ -3,7 +3,6 @@
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -22,8 +21,8 @@ using tw::test::TempDir;
 
 namespace {
 
-const QString sameFileText = QStringLiteral("Quelle und Ziel sind dieselbe Datei.");
-const QString notAFileText = QStringLiteral("Die Quelle ist keine gewöhnliche Datei.");
+const QString sameFileText = u8("Quelle und Ziel sind dieselbe Datei.");
+const QString notAFileText = u8("Die Quelle ist keine gewöhnliche Datei.");
 
 QByteArray native(const QString& path)
 {
@@ -64,26 +63,16 @@ QStringList tree(const QString& root)
         const QFileInfo info = it.fileInfo();
         QString entry = QDir(root).relativeFilePath(path);
         if (info.isSymLink())
-            entry += QStringLiteral(" -> ") + info.symLinkTarget();
+            entry += u8(" -> ") + info.symLinkTarget();
         else if (info.isFile()) {
             QFile f(path);
-            entry +=
-                QStringLiteral(": ") + QString::fromUtf8(f.open(QIODevice::ReadOnly) ? f.readAll() : "?");
+            entry += u8(": ") + QString::fromUtf8(f.open(QIODevice::ReadOnly) ? f.readAll() : "?");
         } else if (!info.isDir())
-            entry += QStringLiteral(" (special)");
+            entry += u8(" (special)");
         out << entry;
     }
     out.sort();
     return out;
-}
-
-QByteArray sha256(const QString& path)
-{
-    QFile f(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
-        return {};
-    return hash.result();
 }
 
 void hardLink(const QString& from, const QString& to)
@@ -157,56 +146,43 @@ using FileTransferNames = Files;
 
 } // namespace
 
-TEST_F(FileTransferRename, GivesTheFileItsNewNameWithContentAndTime)
+TEST_F(FileTransferRename, GivesTheFileItsNewNameAndFolderKeepingContentAndTime)
 {
     makeOld(write("a.jpg", "Bild"));
-    ASSERT_TRUE(tw::platform::renameFile(at("a.jpg"), at("neu 01.jpg")).ok());
-    EXPECT_EQ(tree(dir.path()), QStringList{QStringLiteral("neu 01.jpg: Bild")});
-    EXPECT_EQ(statOf(at("neu 01.jpg")).st_mtim.tv_nsec, 123456789);
-}
-
-TEST_F(FileTransferRename, IntoAnotherFolderMovesTheFile)
-{
-    write("a.jpg", "Bild");
-    QDir(dir.path()).mkdir(QStringLiteral("Fotos"));
-    ASSERT_TRUE(tw::platform::renameFile(at("a.jpg"), at("Fotos/b.jpg")).ok());
-    EXPECT_EQ(tree(dir.path()), (QStringList{QStringLiteral("Fotos"), QStringLiteral("Fotos/b.jpg: Bild")}));
-}
-
-TEST_F(FileTransferRename, ItsOwnPathSucceedsWithoutChange)
-{
-    write("a.jpg", "Bild");
-    EXPECT_TRUE(tw::platform::renameFile(at("a.jpg"), at("a.jpg")).ok());
+    EXPECT_TRUE(tw::platform::renameFile(at("a.jpg"), at("a.jpg")).ok()) << "its own path changes nothing";
     EXPECT_TRUE(tw::platform::moveFile(at("a.jpg"), at("a.jpg")).ok());
-    EXPECT_EQ(tree(dir.path()), QStringList{QStringLiteral("a.jpg: Bild")});
+    ASSERT_TRUE(tw::platform::renameFile(at("a.jpg"), at("neu 01.jpg")).ok());
+    EXPECT_EQ(tree(dir.path()), u8s({"neu 01.jpg: Bild"}));
+    EXPECT_EQ(statOf(at("neu 01.jpg")).st_mtim.tv_nsec, 123456789);
+
+    QDir(dir.path()).mkdir(u8("Fotos"));
+    ASSERT_TRUE(tw::platform::renameFile(at("neu 01.jpg"), at("Fotos/b.jpg")).ok());
+    EXPECT_EQ(tree(dir.path()), u8s({"Fotos", "Fotos/b.jpg: Bild"}));
 }
 
 // Rename and move refuse the same things, and a refusal changes nothing.
 TEST_F(FileTransferRename, RefusalsLeaveEveryFileAsItWas)
 {
     const auto twoFiles = [](TempDir& d) {
-        d.write(QStringLiteral("a.jpg"), "alt");
-        d.write(QStringLiteral("b.jpg"), "bestehend");
+        d.write(u8("a.jpg"), "alt");
+        d.write(u8("b.jpg"), "bestehend");
     };
-    const auto oneFile = [](TempDir& d) { d.write(QStringLiteral("a.jpg"), "alt"); };
+    const auto oneFile = [](TempDir& d) { d.write(u8("a.jpg"), "alt"); };
     const std::vector<Refusal> cases = {
         {"target exists", twoFiles, "a.jpg", "b.jpg", EEXIST},
         {"target is another hard link of the source",
-         [](TempDir& d) {
-             hardLink(d.write(QStringLiteral("a.jpg"), "alt"), d.filePath(QStringLiteral("b.jpg")));
-         },
-         "a.jpg", "b.jpg", EEXIST},
+         [](TempDir& d) { hardLink(d.write(u8("a.jpg"), "alt"), d.filePath(u8("b.jpg"))); }, "a.jpg", "b.jpg",
+         EEXIST},
         {"target is a folder",
          [](TempDir& d) {
-             d.write(QStringLiteral("a.jpg"), "alt");
-             d.write(QStringLiteral("Ordner/x"));
+             d.write(u8("a.jpg"), "alt");
+             d.write(u8("Ordner/x"));
          },
          "a.jpg", "Ordner", EEXIST},
         {"target folder missing", oneFile, "a.jpg", "fehlt/b.jpg", ENOENT},
         {"source missing", oneFile, "fehlt.jpg", "b.jpg", ENOENT},
         {"own path of a missing file", oneFile, "fehlt.jpg", "fehlt.jpg", ENOENT},
-        {"source is a folder", [](TempDir& d) { d.write(QStringLiteral("Ordner/x")); }, "Ordner", "Neu",
-         EISDIR},
+        {"source is a folder", [](TempDir& d) { d.write(u8("Ordner/x")); }, "Ordner", "Neu", EISDIR},
         {"broken name", oneFile, "a.jpg", "caf\xef\xbf\xbd.jpg", EILSEQ},
     };
     expectRefusals("renameFile", tw::platform::renameFile, cases);
@@ -216,10 +192,10 @@ TEST_F(FileTransferRename, RefusalsLeaveEveryFileAsItWas)
 TEST_F(FileTransferMove, WithinOneFileSystemKeepsTheSameFile)
 {
     const ino_t inode = statOf(write("a.jpg", "Bild")).st_ino;
-    QDir(dir.path()).mkdir(QStringLiteral("Fotos"));
+    QDir(dir.path()).mkdir(u8("Fotos"));
     ASSERT_TRUE(tw::platform::moveFile(at("a.jpg"), at("Fotos/b.jpg")).ok());
     EXPECT_EQ(statOf(at("Fotos/b.jpg")).st_ino, inode);
-    EXPECT_FALSE(dir.exists(QStringLiteral("a.jpg")));
+    EXPECT_FALSE(dir.exists(u8("a.jpg")));
 }
 
 namespace {
@@ -231,11 +207,9 @@ protected:
     void SetUp() override
     {
         const dev_t here = statOf(dir.path()).st_dev;
-        const QStringList bases = {QStringLiteral("/dev/shm"), QStringLiteral("/run/user/%1").arg(::getuid()),
-                                   QStringLiteral("/var/tmp")};
+        const QStringList bases = {u8("/dev/shm"), u8("/run/user/%1").arg(::getuid()), u8("/var/tmp")};
         for (const QString& base : bases) {
-            auto candidate =
-                std::make_unique<QTemporaryDir>(base + QStringLiteral("/tauschwerk-test-XXXXXX"));
+            auto candidate = std::make_unique<QTemporaryDir>(base + u8("/tauschwerk-test-XXXXXX"));
             if (candidate->isValid() && statOf(candidate->path()).st_dev != here) {
                 m_other = std::move(candidate);
                 return;
@@ -264,7 +238,7 @@ TEST_F(FileTransferAcross, MoveCopiesContentPermissionsAndTimeThenRemovesTheSour
     makeOld(source);
     ASSERT_TRUE(tw::platform::moveFile(source, there("b.jpg")).ok());
     EXPECT_TRUE(tree(dir.path()).isEmpty());
-    EXPECT_EQ(tree(otherPath()), QStringList{QStringLiteral("b.jpg: Bild")});
+    EXPECT_EQ(tree(otherPath()), u8s({"b.jpg: Bild"}));
     expectAttributesKept(there("b.jpg"));
 }
 
@@ -286,11 +260,11 @@ TEST_F(FileTransferAcross, MoveOntoAnExistingTargetAndRenameChangeNothing)
 TEST_F(FileTransferAcross, FailedCopyIsRemovedAndTheSourceKept)
 {
     write("a.bin", QByteArray(3 << 20, 'x'));
-    const QByteArray before = sha256(at("a.bin"));
+    const QStringList before = tree(dir.path());
     const Result r = FullDisk().move(at("a.bin"), there("a.bin"));
     EXPECT_EQ(r.code(), ENOSPC);
     EXPECT_EQ(r.message(), errorText(ENOSPC));
-    EXPECT_EQ(sha256(at("a.bin")), before);
+    EXPECT_EQ(tree(dir.path()), before);
     EXPECT_TRUE(tree(otherPath()).isEmpty());
 }
 
@@ -299,7 +273,7 @@ TEST_F(FileTransferAcross, SymbolicLinkArrivesAsALink)
     ASSERT_EQ(::symlink("ziel.jpg", native(at("verweis.jpg")).constData()), 0);
     ASSERT_TRUE(tw::platform::moveFile(at("verweis.jpg"), there("verweis.jpg")).ok());
     EXPECT_TRUE(tree(dir.path()).isEmpty());
-    EXPECT_EQ(QFile::symLinkTarget(there("verweis.jpg")), otherPath() + QStringLiteral("/ziel.jpg"));
+    EXPECT_EQ(QFile::symLinkTarget(there("verweis.jpg")), otherPath() + u8("/ziel.jpg"));
 }
 
 TEST_F(FileTransferCopy, CopiesContentPermissionsAndTimeLeavingTheSource)
@@ -308,7 +282,7 @@ TEST_F(FileTransferCopy, CopiesContentPermissionsAndTimeLeavingTheSource)
     ::chmod(native(source).constData(), 0640);
     makeOld(source);
     ASSERT_TRUE(tw::platform::copyFile(source, at("b.jpg")).ok());
-    EXPECT_EQ(tree(dir.path()), (QStringList{QStringLiteral("a.jpg: Bild"), QStringLiteral("b.jpg: Bild")}));
+    EXPECT_EQ(tree(dir.path()), u8s({"a.jpg: Bild", "b.jpg: Bild"}));
     expectAttributesKept(source);
     expectAttributesKept(at("b.jpg"));
 }
@@ -318,32 +292,30 @@ TEST_F(FileTransferCopy, ReplacesAnExistingTargetCompletely)
     write("a.jpg", "neu");
     write("b.jpg", "ein viel längerer alter Inhalt");
     ASSERT_TRUE(tw::platform::copyFile(at("a.jpg"), at("b.jpg")).ok());
-    EXPECT_EQ(tree(dir.path()), (QStringList{QStringLiteral("a.jpg: neu"), QStringLiteral("b.jpg: neu")}));
+    EXPECT_EQ(tree(dir.path()), u8s({"a.jpg: neu", "b.jpg: neu"}));
 }
 
 TEST_F(FileTransferCopy, RefusalsLeaveEveryFileAsItWas)
 {
-    const auto oneFile = [](TempDir& d) { d.write(QStringLiteral("a.jpg"), "alt"); };
+    const auto oneFile = [](TempDir& d) { d.write(u8("a.jpg"), "alt"); };
     const auto withFolder = [](TempDir& d) {
-        d.write(QStringLiteral("a.jpg"), "alt");
-        d.write(QStringLiteral("Ordner/x"), "x");
+        d.write(u8("a.jpg"), "alt");
+        d.write(u8("Ordner/x"), "x");
     };
     const std::vector<Refusal> cases = {
         {"own path", oneFile, "a.jpg", "a.jpg", EINVAL, sameFileText},
         {"own file by another path", withFolder, "a.jpg", "Ordner/../a.jpg", EINVAL, sameFileText},
         {"own file by a hard link",
-         [](TempDir& d) {
-             hardLink(d.write(QStringLiteral("a.jpg"), "alt"), d.filePath(QStringLiteral("b.jpg")));
-         },
-         "a.jpg", "b.jpg", EINVAL, sameFileText},
+         [](TempDir& d) { hardLink(d.write(u8("a.jpg"), "alt"), d.filePath(u8("b.jpg"))); }, "a.jpg", "b.jpg",
+         EINVAL, sameFileText},
         {"target folder missing", oneFile, "a.jpg", "fehlt/b.jpg", ENOENT},
         {"source missing", oneFile, "fehlt.jpg", "b.jpg", ENOENT},
         {"source is a folder", withFolder, "Ordner", "b.jpg", EISDIR},
         {"target is a folder", withFolder, "a.jpg", "Ordner", EISDIR},
         {"source is a FIFO, target exists",
          [](TempDir& d) {
-             d.write(QStringLiteral("b.jpg"), "bestehend");
-             ASSERT_EQ(::mkfifo(native(d.filePath(QStringLiteral("rohr"))).constData(), 0600), 0);
+             d.write(u8("b.jpg"), "bestehend");
+             ASSERT_EQ(::mkfifo(native(d.filePath(u8("rohr"))).constData(), 0600), 0);
          },
          "rohr", "b.jpg", EINVAL, notAFileText},
         {"broken name", oneFile, "caf\xef\xbf\xbd.jpg", "b.jpg", EILSEQ},
@@ -376,8 +348,8 @@ TEST_F(FileTransferCopy, FiftyMegabytesArriveIntact)
     source.close();
     ASSERT_TRUE(tw::platform::copyFile(at("gross.bin"), at("kopie.bin")).ok());
     EXPECT_EQ(QFileInfo(at("kopie.bin")).size(), 50 << 20);
-    EXPECT_EQ(sha256(at("kopie.bin")), sha256(at("gross.bin")));
-    EXPECT_EQ(dir.entries(), (QStringList{QStringLiteral("gross.bin"), QStringLiteral("kopie.bin")}));
+    EXPECT_TRUE(dir.read(u8("kopie.bin")) == dir.read(u8("gross.bin")));
+    EXPECT_EQ(dir.entries(), u8s({"gross.bin", "kopie.bin"}));
 }
 
 TEST_F(FileTransferCopy, WithoutPermissionNothingChanges)
@@ -399,27 +371,6 @@ TEST_F(FileTransferCopy, WithoutPermissionNothingChanges)
     ::chmod(native(at("geschützt")).constData(), 0755);
 }
 
-TEST_F(FileTransferNames, RepresentableOnlyWhenEveryCharacterSurvives)
-{
-    const struct
-    {
-        const char* name;
-        QString path;
-        bool expected;
-    } cases[] = {
-        {"plain", QStringLiteral("/home/a/Bild 01.jpg"), true},
-        {"umlauts", QStringLiteral("/home/a/Bäume_ß.jpg"), true},
-        {"surrogate pair", QStringLiteral("/home/a/\U0001F600.jpg"), true},
-        {"replacement character", QStringLiteral("/home/a/caf\uFFFD.jpg"), false},
-        {"lone high surrogate", QStringLiteral("/home/a/x") + QChar(0xD83D) + QStringLiteral(".jpg"), false},
-        {"lone low surrogate", QStringLiteral("/home/a/x") + QChar(0xDE00), false},
-        {"high surrogate at the end", QStringLiteral("/home/a/x") + QChar(0xD83D), false},
-        {"NUL", QStringLiteral("/home/a/x") + QChar(0) + QStringLiteral(".jpg"), false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(tw::platform::representable(c.path), c.expected) << c.name;
-}
-
 // Qt's folder listing skips such a name; a path read elsewhere (a journal) may still carry one.
 TEST_F(FileTransferNames, FileWhoseNameIsNotUtf8IsRefusedAndKept)
 {
@@ -431,7 +382,7 @@ TEST_F(FileTransferNames, FileWhoseNameIsNotUtf8IsRefusedAndKept)
     EXPECT_FALSE(tw::platform::representable(decoded));
     EXPECT_EQ(tw::platform::renameFile(decoded, at("cafe.jpg")).code(), EILSEQ);
     EXPECT_EQ(tw::platform::copyFile(decoded, at("cafe.jpg")).code(), EILSEQ);
-    EXPECT_FALSE(dir.exists(QStringLiteral("cafe.jpg")));
+    EXPECT_FALSE(dir.exists(u8("cafe.jpg")));
     // Qt cannot remove what it cannot name.
     EXPECT_EQ(::unlink(raw.constData()), 0);
 }

@@ -1,134 +1,113 @@
 #include "journal/DatenBanken.h"
-#include "platform/RecordSet.h"
+#include "support/AdoJournal.h"
 #include "support/FakeClock.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QProcess>
-
+#include <QSet>
 #include <gtest/gtest.h>
 
 using tw::journal::DatenBanken;
 using tw::journal::Trennzeichen;
-using tw::platform::RecordSet;
 using tw::platform::Result;
-using tw::test::FakeClock;
-using tw::test::TempDir;
+using namespace tw::test;
 
 namespace {
 
-struct Eintrag
+// The values of a record, as journalRecords lists them.
+enum Feld
 {
-    QString programmstart, sitzung, aktionsstring, ergebnisstring, zeit;
+    Programmstart,
+    Sitzung,
+    Aktionsstring,
+    Ergebnisstring,
+    Zeit
 };
-
-std::vector<Eintrag> lies(const QString& path)
-{
-    std::vector<Eintrag> out;
-    RecordSet rs;
-    if (!rs.Open(path))
-        return out;
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-        out.push_back({rs.text(u"Programmstart"), rs.text(u"Sitzung"), rs.text(u"Aktionsstring"),
-                       rs.text(u"Ergebnisstring"), rs.text(u"Zeit")});
-    return out;
-}
 
 class Journal : public ::testing::Test
 {
 protected:
-    Result speichere(qint16 programmstart, qint32 sitzung, int aktionen = 1)
+    Result speichere(qint16 programmstart, qint32 sitzung)
     {
         db.Sitzung_beginnen();
-        for (int i = 0; i < aktionen; ++i)
-            db.Aktion_eintragen(QStringLiteral("/a/%1.jpg").arg(i), QStringLiteral("/a/neu%1.jpg").arg(i),
-                                QStringLiteral("Umbenannt"));
-        return db.Sitzung_speichern(programmstart, sitzung, QStringLiteral("Bild_©00 - 25©"));
+        db.Aktion_eintragen(u8("/a/0.jpg"), u8("/a/neu0.jpg"), u8("Umbenannt"));
+        return db.Sitzung_speichern(programmstart, sitzung, u8("Bild_©00 - 25©"));
     }
 
-    QString heute() const { return dir.filePath(QStringLiteral("Sich_05.12.2026.xml")); }
+    QString heute() const { return dir.filePath(u8("Sich_05.12.2026.xml")); }
 
     TempDir dir;
-    FakeClock clock;
+    FakeClock clock; // 05.12.2026 14:03:11
     DatenBanken db{dir.path(), clock};
 };
 
 } // namespace
 
-TEST_F(Journal, PathIsTheDayInGermanFormInTheProgramFolder)
-{
-    EXPECT_EQ(db.journalPfadHeute(), heute());
-    clock.set(QDateTime(QDate(2027, 1, 2), QTime(0, 0, 1)));
-    EXPECT_EQ(db.journalPfadHeute(), dir.filePath(QStringLiteral("Sich_02.01.2027.xml")));
-}
-
 TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounter)
 {
+    EXPECT_EQ(db.journalPfadHeute(), heute());
     ASSERT_TRUE(speichere(3, 7).ok());
     clock.advance(60);
     ASSERT_TRUE(speichere(3, 8).ok());
-    const auto records = lies(heute());
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].programmstart, QStringLiteral("3"));
-    EXPECT_EQ(records[0].sitzung, QStringLiteral("1")) << "the record that creates the file";
-    EXPECT_EQ(records[0].aktionsstring, QStringLiteral("Bild_©00 - 25©"));
-    EXPECT_EQ(records[0].zeit, QStringLiteral("05.12.2026 14:03:11"));
-    EXPECT_EQ(records[1].sitzung, QStringLiteral("8"));
-    EXPECT_EQ(records[1].zeit, QStringLiteral("05.12.2026 14:04:11"));
+    const auto records = journalRecords(heute());
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0][Programmstart], u8("3"));
+    EXPECT_EQ(records[0][Sitzung], u8("1")) << "the record that creates the file";
+    EXPECT_EQ(records[0][Aktionsstring], u8("Bild_©00 - 25©"));
+    EXPECT_EQ(records[0][Zeit], u8("05.12.2026 14:03:11"));
+    EXPECT_EQ(records[1][Sitzung], u8("8"));
+    EXPECT_EQ(records[1][Zeit], u8("05.12.2026 14:04:11"));
 }
 
 TEST_F(Journal, AnEmptySessionWritesNothing)
 {
     db.Sitzung_beginnen();
-    EXPECT_TRUE(db.Sitzung_speichern(1, 1, QStringLiteral("x")).ok());
-    EXPECT_FALSE(dir.exists(QStringLiteral("Sich_05.12.2026.xml")));
-
+    EXPECT_TRUE(db.Sitzung_speichern(1, 1, u8("x")).ok());
     DatenBanken nieBegonnen(dir.path(), clock);
-    EXPECT_TRUE(nieBegonnen.Sitzung_speichern(1, 1, QStringLiteral("x")).ok());
+    EXPECT_TRUE(nieBegonnen.Sitzung_speichern(1, 1, u8("x")).ok());
     EXPECT_TRUE(dir.entries().isEmpty());
 
     ASSERT_TRUE(speichere(1, 1).ok());
-    const QByteArray before = dir.read(QStringLiteral("Sich_05.12.2026.xml"));
+    const QByteArray before = dir.read(u8("Sich_05.12.2026.xml"));
     db.Sitzung_beginnen();
-    EXPECT_TRUE(db.Sitzung_speichern(1, 2, QStringLiteral("x")).ok());
-    EXPECT_EQ(dir.read(QStringLiteral("Sich_05.12.2026.xml")), before) << "the file is left untouched";
+    EXPECT_TRUE(db.Sitzung_speichern(1, 2, u8("x")).ok());
+    EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), before) << "the file is left untouched";
 }
 
 TEST_F(Journal, ThreeActionsGiveTwelveFieldsEachEndedByTheSeparator)
 {
     db.Sitzung_beginnen();
-    db.Aktion_eintragen(QStringLiteral("/a/1.jpg"), QStringLiteral("/a/x1.jpg"), QStringLiteral("Umbenannt"));
+    db.Aktion_eintragen(u8("/a/1.jpg"), u8("/a/x1.jpg"), u8("Umbenannt"));
     clock.advance(1);
-    db.Aktion_eintragen(QStringLiteral("/a/2.jpg"), QStringLiteral("/z/x2.jpg"), QStringLiteral("Kopiert"));
-    db.Aktion_eintragen(QStringLiteral("/a/3.jpg"), QString(), QStringLiteral("Fehler"));
-    ASSERT_TRUE(db.Sitzung_speichern(1, 1, QStringLiteral("x©0©")).ok());
+    db.Aktion_eintragen(u8("/a/2.jpg"), u8("/z/x2.jpg"), u8("Kopiert"));
+    db.Aktion_eintragen(u8("/a/3.jpg"), QString(), u8("Fehler"));
+    ASSERT_TRUE(db.Sitzung_speichern(1, 1, u8("x©0©")).ok());
 
-    const auto records = lies(heute());
-    ASSERT_EQ(records.size(), 1u);
-    const QStringList pieces = records[0].ergebnisstring.split(Trennzeichen);
+    const auto records = journalRecords(heute());
+    ASSERT_EQ(records.size(), 1);
+    const QStringList pieces = records[0][Ergebnisstring].split(Trennzeichen);
     ASSERT_EQ(pieces.size(), 13);
     EXPECT_EQ(pieces.last(), QString());
-    EXPECT_EQ(pieces.mid(0, 4), (QStringList{QStringLiteral("/a/1.jpg"), QStringLiteral("/a/x1.jpg"),
-                                             QStringLiteral("05.12.2026 14:03:11"), QStringLiteral("Umbenannt")}));
-    EXPECT_EQ(pieces.mid(4, 4), (QStringList{QStringLiteral("/a/2.jpg"), QStringLiteral("/z/x2.jpg"),
-                                             QStringLiteral("05.12.2026 14:03:12"), QStringLiteral("Kopiert")}));
+    EXPECT_EQ(pieces.mid(0, 4), u8s({"/a/1.jpg", "/a/x1.jpg", "05.12.2026 14:03:11", "Umbenannt"}));
+    EXPECT_EQ(pieces.mid(4, 4), u8s({"/a/2.jpg", "/z/x2.jpg", "05.12.2026 14:03:12", "Kopiert"}));
     EXPECT_EQ(pieces[9], QString()) << "a missing value is the empty text";
-    EXPECT_EQ(pieces[11], QStringLiteral("Fehler"));
+    EXPECT_EQ(pieces[11], u8("Fehler"));
 }
 
 TEST_F(Journal, ASessionSavedAfterMidnightGoesToTheNewDaysFile)
 {
     ASSERT_TRUE(speichere(1, 1).ok());
     db.Sitzung_beginnen();
-    db.Aktion_eintragen(QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("Umbenannt"));
+    db.Aktion_eintragen(u8("/a"), u8("/b"), u8("Umbenannt"));
     clock.set(QDateTime(QDate(2026, 12, 6), QTime(0, 0, 5)));
-    ASSERT_TRUE(db.Sitzung_speichern(1, 2, QStringLiteral("x")).ok());
-    EXPECT_EQ(lies(heute()).size(), 1u);
-    const auto neu = lies(dir.filePath(QStringLiteral("Sich_06.12.2026.xml")));
-    ASSERT_EQ(neu.size(), 1u);
-    EXPECT_EQ(neu[0].sitzung, QStringLiteral("1"));
-    EXPECT_EQ(neu[0].zeit, QStringLiteral("06.12.2026 00:00:05"));
+    ASSERT_TRUE(db.Sitzung_speichern(1, 2, u8("x")).ok());
+    EXPECT_EQ(journalRecords(heute()).size(), 1);
+    const auto neu = journalRecords(dir.filePath(u8("Sich_06.12.2026.xml")));
+    ASSERT_EQ(neu.size(), 1);
+    EXPECT_EQ(neu[0][Sitzung], u8("1"));
+    EXPECT_EQ(neu[0][Zeit], u8("06.12.2026 00:00:05"));
 }
 
 TEST_F(Journal, ProgramStartCountsTheStartsOfTheDay)
@@ -148,97 +127,71 @@ TEST_F(Journal, ProgramStartCountsTheStartsOfTheDay)
 TEST_F(Journal, UnusableJournalsStartTheCountAtOne)
 {
     for (const char* start : {"32767", "abc", "", "-1"}) {
-        RecordSet rs;
-        for (const char* f : {"Programmstart", "Sitzung", "Aktionsstring", "Ergebnisstring", "Zeit"})
-            rs.Append(QString::fromLatin1(f), tw::platform::adType::VarChar, 100);
-        rs.Open();
-        rs.AddNew();
-        rs.setValue(u"Programmstart", QString::fromLatin1(start));
-        rs.setValue(u"Zeit", QStringLiteral("05.12.2026 10:00:00"));
-        rs.Update();
-        QFile::remove(heute());
-        ASSERT_TRUE(rs.Save(heute()).ok());
+        dir.write(u8("Sich_05.12.2026.xml"),
+                  adoJournalXml({{u8(start), u8("1"), {}, {}, u8("05.12.2026 10:00:00")}}));
         EXPECT_EQ(db.Programmstart_ermitteln(), 1) << start;
     }
-    dir.write(QStringLiteral("Sich_05.12.2026.xml"), "<xml><kaputt");
+    dir.write(u8("Sich_05.12.2026.xml"), "<xml><kaputt");
     EXPECT_EQ(db.Programmstart_ermitteln(), 1);
 }
 
 TEST_F(Journal, AnUnreadableJournalIsNeitherOverwrittenNorSilentlyDropped)
 {
-    dir.write(QStringLiteral("Sich_05.12.2026.xml"), "kein XML");
+    dir.write(u8("Sich_05.12.2026.xml"), "kein XML");
     const Result r = speichere(1, 1);
     EXPECT_FALSE(r.ok());
-    EXPECT_TRUE(r.message().contains(QStringLiteral("Sicherungsdatei"))) << r.message().toStdString();
-    EXPECT_EQ(dir.read(QStringLiteral("Sich_05.12.2026.xml")), QByteArray("kein XML"));
+    EXPECT_TRUE(r.message().contains(u8("Sicherungsdatei"))) << r.message().toStdString();
+    EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), QByteArray("kein XML"));
 }
 
 TEST_F(Journal, ValuesSurviveTheRoundTripUnchanged)
 {
-    const QString heikel = QStringLiteral("Tom's \"Bild\" & <Ordner>\tTab\rCR\nLF\r\n ¢ © ® äöüß ÄÖÜ");
+    const QString heikel = u8("Tom's \"Bild\" & <Ordner>\tTab\rCR\nLF\r\n ¢ © ® äöüß ÄÖÜ");
     QString gross;
     gross.reserve(10 * 1024 * 1024);
     while (gross.size() < 10 * 1024 * 1024)
-        gross += QStringLiteral("/home/nutzer/Bilder/Urlaub 2026/Strand <%1> & 'Meer'.jpg").arg(gross.size());
+        gross += u8("/home/nutzer/Bilder/Urlaub 2026/Strand <%1> & 'Meer'.jpg").arg(gross.size());
     db.Sitzung_beginnen();
-    db.Aktion_eintragen(heikel, gross, QStringLiteral("Verschoben"));
+    db.Aktion_eintragen(heikel, gross, u8("Verschoben"));
     ASSERT_TRUE(db.Sitzung_speichern(1, 1, heikel).ok());
-    const auto records = lies(heute());
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].aktionsstring, heikel);
-    EXPECT_TRUE(records[0].ergebnisstring == heikel + Trennzeichen + gross + Trennzeichen +
-                                                 QStringLiteral("05.12.2026 14:03:11") + Trennzeichen +
-                                                 QStringLiteral("Verschoben") + Trennzeichen);
+    const auto records = journalRecords(heute());
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records[0][Aktionsstring], heikel);
+    EXPECT_TRUE(records[0][Ergebnisstring] == heikel + Trennzeichen + gross + Trennzeichen +
+                                                  u8("05.12.2026 14:03:11") + Trennzeichen +
+                                                  u8("Verschoben") + Trennzeichen);
 }
-
-namespace {
-
-// Writes the temporary file completely, then fails where the rename would replace the journal.
-class FailingWriter : public tw::platform::AtomicFileWriter
-{
-protected:
-    Result commit(const QString& tempPath, const QString&) override
-    {
-        tempWritten = QFile(tempPath).size() > 0;
-        return Result::failure(EIO, QStringLiteral("Ein-/Ausgabefehler"));
-    }
-
-public:
-    bool tempWritten = false;
-};
-
-} // namespace
 
 TEST_F(Journal, ASaveThatFailsLeavesTheOldJournalAndKeepsTheSessionForARetry)
 {
     ASSERT_TRUE(speichere(1, 1).ok());
-    const QByteArray before = dir.read(QStringLiteral("Sich_05.12.2026.xml"));
+    const QByteArray before = dir.read(u8("Sich_05.12.2026.xml"));
 
     auto failing = std::make_unique<FailingWriter>();
     FailingWriter* writer = failing.get();
     db.setWriter(std::move(failing));
     db.Sitzung_beginnen();
-    db.Aktion_eintragen(QStringLiteral("/x"), QStringLiteral("/y"), QStringLiteral("Umbenannt"));
-    const Result r = db.Sitzung_speichern(1, 2, QStringLiteral("x"));
+    db.Aktion_eintragen(u8("/x"), u8("/y"), u8("Umbenannt"));
+    const Result r = db.Sitzung_speichern(1, 2, u8("x"));
     EXPECT_FALSE(r.ok());
     EXPECT_TRUE(writer->tempWritten);
-    EXPECT_TRUE(r.message().contains(QStringLiteral("Ein-/Ausgabefehler")));
-    EXPECT_EQ(dir.read(QStringLiteral("Sich_05.12.2026.xml")), before);
-    EXPECT_EQ(dir.entries(), QStringList{QStringLiteral("Sich_05.12.2026.xml")}) << "no temporary file left";
+    EXPECT_TRUE(r.message().contains(u8("Ein-/Ausgabefehler")));
+    EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), before);
+    EXPECT_EQ(dir.entries(), u8s({"Sich_05.12.2026.xml"})) << "no temporary file left";
 
     db.setWriter(std::make_unique<tw::platform::AtomicFileWriter>());
-    ASSERT_TRUE(db.Sitzung_speichern(1, 2, QStringLiteral("x")).ok()) << "closing again retries";
-    EXPECT_EQ(lies(heute()).size(), 2u);
+    ASSERT_TRUE(db.Sitzung_speichern(1, 2, u8("x")).ok()) << "closing again retries";
+    EXPECT_EQ(journalRecords(heute()).size(), 2);
 }
 
 TEST_F(Journal, AJournalThatCannotBeWrittenIsReportedWithTheReason)
 {
     // A folder where the day's file should be: the replacement fails whoever runs the test.
-    QDir(dir.path()).mkdir(QStringLiteral("Sich_05.12.2026.xml"));
+    QDir(dir.path()).mkdir(u8("Sich_05.12.2026.xml"));
     const Result r = speichere(1, 1);
     EXPECT_FALSE(r.ok());
-    EXPECT_TRUE(r.message().contains(QStringLiteral("Sich_05.12.2026.xml"))) << r.message().toStdString();
-    EXPECT_TRUE(r.message().contains(QStringLiteral("Ordner"))) << r.message().toStdString();
+    EXPECT_TRUE(r.message().contains(u8("Sich_05.12.2026.xml"))) << r.message().toStdString();
+    EXPECT_TRUE(r.message().contains(u8("Ordner"))) << r.message().toStdString();
     EXPECT_EQ(db.aktionenAnzahl(), 1) << "the session stays for a retry";
 }
 
@@ -246,8 +199,8 @@ TEST(JournalProcesses, TwoProcessesSavingAtOnceLoseNothing)
 {
     TempDir dir;
     QProcess a, b;
-    a.start(QStringLiteral(JOURNAL_WRITER), {dir.path(), QStringLiteral("1"), QStringLiteral("100")});
-    b.start(QStringLiteral(JOURNAL_WRITER), {dir.path(), QStringLiteral("2"), QStringLiteral("100")});
+    a.start(u8(JOURNAL_WRITER), {dir.path(), u8("1"), u8("100")});
+    b.start(u8(JOURNAL_WRITER), {dir.path(), u8("2"), u8("100")});
     ASSERT_TRUE(a.waitForFinished(300000));
     ASSERT_TRUE(b.waitForFinished(300000));
     EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
@@ -257,10 +210,10 @@ TEST(JournalProcesses, TwoProcessesSavingAtOnceLoseNothing)
     int records = 0;
     QSet<QString> seen;
     for (const QString& name : dir.entries()) {
-        ASSERT_TRUE(name.startsWith(QStringLiteral("Sich_")) && name.endsWith(QStringLiteral(".xml"))) << name.toStdString();
-        for (const Eintrag& e : lies(dir.filePath(name))) {
+        ASSERT_TRUE(name.startsWith(u8("Sich_")) && name.endsWith(u8(".xml"))) << name.toStdString();
+        for (const QStringList& r : journalRecords(dir.filePath(name))) {
             ++records;
-            seen.insert(e.programmstart + u'/' + e.ergebnisstring.section(Trennzeichen, 0, 0));
+            seen.insert(r[Programmstart] + u'/' + r[Ergebnisstring].section(Trennzeichen, 0, 0));
         }
     }
     EXPECT_EQ(records, 200);

@@ -1,6 +1,5 @@
 #include "platform/TwipsForm.h"
 #include "support/FakeScreen.h"
-#include "support/QtApplicationEnvironment.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -10,14 +9,6 @@
 using tw::platform::Formular;
 using tw::platform::TwipsForm;
 using tw::test::FakeScreen;
-using tw::test::QtApplicationEnvironment;
-
-namespace {
-
-[[maybe_unused]] const auto* const qtApplication =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
-
-} // namespace
 
 TEST(TwipsForm, WindowAndControlsAreShownInPixelsOfTheScreen)
 {

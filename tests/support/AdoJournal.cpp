@@ -1,36 +1,22 @@
 #include "AdoJournal.h"
 
 #include "journal/DatenBanken.h"
+#include "platform/RecordSet.h"
+
+#include <QFile>
 
 namespace tw::test {
 
 namespace {
 
-QString attribut(const QString& value)
+// ADO writes these as hexadecimal character references.
+QString attribut(QString value)
 {
-    QString out;
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case u'\'':
-            out += QStringLiteral("&#x27;");
-            break;
-        case u'"':
-            out += QStringLiteral("&#x22;");
-            break;
-        case u'&':
-            out += QStringLiteral("&#x26;");
-            break;
-        case u'<':
-            out += QStringLiteral("&#x3c;");
-            break;
-        case u'>':
-            out += QStringLiteral("&#x3e;");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return value.replace(u'&', QStringLiteral("&#x26;"))
+        .replace(u'\'', QStringLiteral("&#x27;"))
+        .replace(u'"', QStringLiteral("&#x22;"))
+        .replace(u'<', QStringLiteral("&#x3c;"))
+        .replace(u'>', QStringLiteral("&#x3e;"));
 }
 
 } // namespace
@@ -83,6 +69,24 @@ QString ergebnis(const QList<QStringList>& aktionen)
             text += wert + journal::Trennzeichen;
     }
     return text;
+}
+
+QList<QStringList> journalRecords(const QString& path)
+{
+    QList<QStringList> out;
+    platform::RecordSet rs;
+    if (!rs.Open(path))
+        return out;
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+        out.append({rs.text(u"Programmstart"), rs.text(u"Sitzung"), rs.text(u"Aktionsstring"),
+                    rs.text(u"Ergebnisstring"), rs.text(u"Zeit")});
+    return out;
+}
+
+platform::Result FailingWriter::commit(const QString& tempPath, const QString&)
+{
+    tempWritten = QFile(tempPath).size() > 0;
+    return platform::Result::failure(EIO, QStringLiteral("Ein-/Ausgabefehler"));
 }
 
 } // namespace tw::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileOps.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
@@ -13,5 +15,18 @@ QByteArray adoJournalXml(const QList<QStringList>& rows);
 
 // An Ergebnisstring of the given actions, four values each: old path, new path, time, action.
 QString ergebnis(const QList<QStringList>& aktionen);
+
+// Every record of a journal file, its five values each; none when the file cannot be read.
+QList<QStringList> journalRecords(const QString& path);
+
+// Writes the temporary file completely, then fails where the rename would replace the file.
+class FailingWriter : public platform::AtomicFileWriter
+{
+public:
+    bool tempWritten = false;
+
+protected:
+    platform::Result commit(const QString& tempPath, const QString& path) override;
+};
 
 } // namespace tw::test

@@ -4,35 +4,34 @@
 
 namespace tw::test {
 
-using platform::Expected;
 using platform::Result;
 
 namespace {
 
-QString nameOf(const QString& url)
-{
-    const QString path = QUrl(url).toLocalFile();
-    if (path.isEmpty())
-        return url;
-    const QString name = path.section(u'/', -1, -1, QString::SectionSkipEmpty);
-    return name.isEmpty() ? path : name;
-}
-
-} // namespace
-
-QString FakeBrowser::asUrl(const QString& address)
+QString asUrl(const QString& address)
 {
     if (address.isEmpty() || address.startsWith(QLatin1String("file:")))
         return address;
     return QUrl::fromLocalFile(address).toString();
 }
 
+} // namespace
+
 Result FakeBrowser::gone() const
 {
     return Result::failure(QStringLiteral("Das Browserfenster ist geschlossen."));
 }
 
-void FakeBrowser::enter(const QString& address)
+Result FakeBrowser::navigate(const QString& address)
+{
+    if (m_closed)
+        return gone();
+    m_navigations.append(address);
+    browseTo(address);
+    return {};
+}
+
+void FakeBrowser::browseTo(const QString& address)
 {
     // A new location drops whatever lay ahead in the history.
     m_history.erase(m_history.begin() + (m_historyIndex + 1), m_history.end());
@@ -41,92 +40,21 @@ void FakeBrowser::enter(const QString& address)
     setLocation(address);
 }
 
-Result FakeBrowser::navigate(const QString& address)
-{
-    if (m_closed)
-        return gone();
-    m_navigations.append(address);
-    enter(address);
-    return {};
-}
-
-void FakeBrowser::browseTo(const QString& address)
-{
-    enter(address);
-}
-
 void FakeBrowser::setLocation(const QString& address, const QString& name)
 {
     m_url = asUrl(address);
-    m_name = name.isEmpty() ? nameOf(m_url) : name;
+    m_name = name;
+    if (m_name.isEmpty()) {
+        const QString path = QUrl(m_url).toLocalFile();
+        m_name = path.isEmpty() ? m_url : path.section(u'/', -1, -1, QString::SectionSkipEmpty);
+        if (m_name.isEmpty())
+            m_name = path;
+    }
 }
 
 void FakeBrowser::setSelection(const QList<platform::ShellItem>& items)
 {
     m_selection = platform::ShellItems::fromItems(items);
-}
-
-Result FakeBrowser::setFullscreen(bool on)
-{
-    return assign(m_fullscreen, on);
-}
-
-Expected<int> FakeBrowser::Top() const
-{
-    return ifOpen(m_top);
-}
-Expected<int> FakeBrowser::Left() const
-{
-    return ifOpen(m_left);
-}
-Expected<int> FakeBrowser::Width() const
-{
-    return ifOpen(m_width);
-}
-Expected<int> FakeBrowser::Height() const
-{
-    return ifOpen(m_height);
-}
-Result FakeBrowser::setTop(int pixels)
-{
-    return assign(m_top, pixels);
-}
-Result FakeBrowser::setLeft(int pixels)
-{
-    return assign(m_left, pixels);
-}
-Result FakeBrowser::setWidth(int pixels)
-{
-    return assign(m_width, pixels);
-}
-Result FakeBrowser::setHeight(int pixels)
-{
-    return assign(m_height, pixels);
-}
-Expected<bool> FakeBrowser::Visible() const
-{
-    return ifOpen(m_visible);
-}
-Result FakeBrowser::setVisible(bool on)
-{
-    return assign(m_visible, on);
-}
-Expected<QString> FakeBrowser::locationurl() const
-{
-    return ifOpen(m_url);
-}
-Expected<QString> FakeBrowser::locationname() const
-{
-    return ifOpen(m_name);
-}
-Expected<platform::ShellItems> FakeBrowser::SelectedItems() const
-{
-    return ifOpen(m_selection);
-}
-
-Expected<quintptr> FakeBrowser::hwnd() const
-{
-    return ifOpen(quintptr{0x4711});
 }
 
 Result FakeBrowser::GoBack()

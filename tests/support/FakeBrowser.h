@@ -13,32 +13,27 @@ namespace tw::test {
 class FakeBrowser : public platform::Browser
 {
 public:
-    FakeBrowser() = default;
-
     platform::Result navigate(const QString& address) override;
-    platform::Result setFullscreen(bool on) override;
+    platform::Result setFullscreen(bool on) override { return assign(m_fullscreen, on); }
 
-    platform::Expected<int> Top() const override;
-    platform::Expected<int> Left() const override;
-    platform::Expected<int> Width() const override;
-    platform::Expected<int> Height() const override;
-    platform::Result setTop(int pixels) override;
-    platform::Result setLeft(int pixels) override;
-    platform::Result setWidth(int pixels) override;
-    platform::Result setHeight(int pixels) override;
-
-    platform::Expected<bool> Visible() const override;
-    platform::Result setVisible(bool on) override;
-
-    platform::Expected<QString> locationurl() const override;
-    platform::Expected<QString> locationname() const override;
+    platform::Expected<int> Top() const override { return ifOpen(m_top); }
+    platform::Expected<int> Left() const override { return ifOpen(m_left); }
+    platform::Expected<int> Width() const override { return ifOpen(m_width); }
+    platform::Expected<int> Height() const override { return ifOpen(m_height); }
+    platform::Result setTop(int pixels) override { return assign(m_top, pixels); }
+    platform::Result setLeft(int pixels) override { return assign(m_left, pixels); }
+    platform::Result setWidth(int pixels) override { return assign(m_width, pixels); }
+    platform::Result setHeight(int pixels) override { return assign(m_height, pixels); }
+    platform::Expected<bool> Visible() const override { return ifOpen(m_visible); }
+    platform::Result setVisible(bool on) override { return assign(m_visible, on); }
+    platform::Expected<QString> locationurl() const override { return ifOpen(m_url); }
+    platform::Expected<QString> locationname() const override { return ifOpen(m_name); }
+    platform::Expected<quintptr> hwnd() const override { return ifOpen(quintptr{0x4711}); }
+    platform::Expected<platform::ShellItems> SelectedItems() const override { return ifOpen(m_selection); }
 
     platform::Result GoBack() override;
     platform::Result GoForward() override;
     platform::Result Quit() override;
-
-    platform::Expected<quintptr> hwnd() const override;
-    platform::Expected<platform::ShellItems> SelectedItems() const override;
 
     // What the user does inside the browser: goes to a folder (a file:// address or a plain path),
     // which enters the history like a navigate call but is not recorded as one.
@@ -46,20 +41,13 @@ public:
     // Shows a location without touching the history; an empty name is taken from the address.
     void setLocation(const QString& address, const QString& name = {});
     void setSelection(const QList<platform::ShellItem>& items);
-    void setSelection(const platform::ShellItems& items) { m_selection = items; }
     // The user closes the browser window.
     void close() { m_closed = true; }
 
     // The addresses of navigate calls, as given.
     const QStringList& navigations() const { return m_navigations; }
-    // The locations visited, as file:// addresses, and the one shown now.
-    const QStringList& history() const { return m_history; }
-    int historyIndex() const { return m_historyIndex; }
     bool fullscreen() const { return m_fullscreen; }
-    bool closed() const { return m_closed; }
     int quitCalls() const { return m_quitCalls; }
-
-    static QString asUrl(const QString& address);
 
 private:
     platform::Result gone() const;
@@ -76,7 +64,6 @@ private:
         member = value;
         return {};
     }
-    void enter(const QString& address);
 
     QStringList m_navigations;
     QStringList m_history;

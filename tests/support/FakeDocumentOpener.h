@@ -10,7 +10,11 @@ namespace tw::test {
 class FakeDocumentOpener : public platform::DocumentOpener
 {
 public:
-    platform::Result open(const QString& path) override;
+    platform::Result open(const QString& path) override
+    {
+        m_opened.append(path);
+        return m_failure.isEmpty() ? platform::Result::success() : platform::Result::failure(m_failure);
+    }
 
     // Every later open fails with this reason; an empty reason lets them succeed again.
     void failWith(const QString& reason) { m_failure = reason; }

@@ -12,7 +12,6 @@ public:
     {
         liste = eintraege;
         markiert.clear();
-        ++listenAufbauten;
     }
     QStringList rechteListe() const override { return liste; }
     QList<int> markierte() const override { return markiert; }
@@ -42,7 +41,6 @@ public:
     QString tipp;
     int fokus = 0;
     int nachrichten = 0;
-    int listenAufbauten = 0;
 };
 
 } // namespace tw::test

@@ -17,12 +17,6 @@ public:
     int widthPixels() const override { return m_width; }
     int heightPixels() const override { return m_height; }
 
-    void setSize(int width, int height)
-    {
-        m_width = width;
-        m_height = height;
-    }
-    void setTwipsPerPixel(float twipsPerPixel) { setTwipsPerPixel(twipsPerPixel, twipsPerPixel); }
     void setTwipsPerPixel(float x, float y)
     {
         m_twipsX = x;

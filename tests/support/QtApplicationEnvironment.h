@@ -1,25 +1,13 @@
 #pragma once
 
-#include <gtest/gtest.h>
-#include <memory>
-
-class QApplication;
+#include <functional>
 
 namespace tw::test {
 
-// The QApplication that widget tests need, alive from the first test to the last. Uses the offscreen
-// platform unless the caller chose another.
-class QtApplicationEnvironment : public ::testing::Environment
-{
-public:
-    QtApplicationEnvironment();
-    ~QtApplicationEnvironment() override;
+// Linking the window tests' support gives them a QApplication from the first test to the last, on the
+// offscreen platform unless the caller chose another.
 
-    void SetUp() override;
-    void TearDown() override;
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
+// Processes events until the condition holds; false once the time is up.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 } // namespace tw::test

@@ -2,7 +2,7 @@
 
 #include <QString>
 #include <QStringList>
-
+#include <initializer_list>
 #include <ostream>
 
 // Readable failure messages for Qt strings.
@@ -17,4 +17,18 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
     for (int i = 0; i < list.size(); ++i)
         *os << (i ? ", \"" : "\"") << list[i].toStdString() << '"';
     *os << ']';
+}
+
+// Short ways to write the texts the tests expect.
+inline QString u8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+inline QStringList u8s(std::initializer_list<const char*> texts)
+{
+    QStringList out;
+    for (const char* t : texts)
+        out << QString::fromUtf8(t);
+    return out;
 }

@@ -25,7 +25,6 @@ public:
 
     void answerYes() { m_answers.enqueue(true); }
     void answerNo() { m_answers.enqueue(false); }
-    int unansweredCount() const { return static_cast<int>(m_answers.size()); }
 
     const QList<Shown>& shown() const { return m_shown; }
     QStringList texts() const;

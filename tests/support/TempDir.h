@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -10,14 +13,28 @@ namespace tw::test {
 class TempDir
 {
 public:
-    TempDir();
     QString path() const { return m_dir.path(); }
-    QString filePath(const QString& relative) const;
+    QString filePath(const QString& relative) const { return QDir(m_dir.path()).filePath(relative); }
     // Writes a file, creating its folders.
-    QString write(const QString& relative, const QByteArray& content = {});
-    QByteArray read(const QString& relative) const;
-    bool exists(const QString& relative) const;
-    QStringList entries() const;
+    QString write(const QString& relative, const QByteArray& content = {})
+    {
+        const QString full = filePath(relative);
+        QDir().mkpath(QFileInfo(full).absolutePath());
+        QFile f(full);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(content);
+        return full;
+    }
+    QByteArray read(const QString& relative) const
+    {
+        QFile f(filePath(relative));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    bool exists(const QString& relative) const { return QFileInfo::exists(filePath(relative)); }
+    QStringList entries() const
+    {
+        return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
 
 private:
     QTemporaryDir m_dir;

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QStringList>
-
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -21,8 +20,8 @@ int main(int argc, char* argv[])
     const int count = args[3].toInt();
     for (int i = 1; i <= count; ++i) {
         db.Sitzung_beginnen();
-        db.Aktion_eintragen(QStringLiteral("/alt/%1-%2").arg(start).arg(i), QStringLiteral("/neu/%1-%2").arg(start).arg(i),
-                            QStringLiteral("Umbenannt"));
+        db.Aktion_eintragen(QStringLiteral("/alt/%1-%2").arg(start).arg(i),
+                            QStringLiteral("/neu/%1-%2").arg(start).arg(i), QStringLiteral("Umbenannt"));
         const auto saved = db.Sitzung_speichern(start, i, QStringLiteral("Muster"));
         if (!saved.ok()) {
             std::fprintf(stderr, "%s\n", qPrintable(saved.message()));
