@@ -54,35 +54,26 @@ void Aenderungen::bauen()
     setWidth(15360);
     setHeight(5775);
 
-    auto label = [this](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
-        auto* lbl = new QLabel(QString::fromUtf8(text), parent);
-        lbl->setObjectName(QString::fromLatin1(name));
-        addControl(lbl, l, t, w, h, schrift);
-        return lbl;
+    // Every control is made the same way: caption, object name, design place, the window's font.
+    auto steuer = [this](auto* control, const char* name, float l, float t, float w, float h) {
+        control->setObjectName(QString::fromLatin1(name));
+        addControl(control, l, t, w, h, schrift);
+        return control;
     };
-    auto feld = [this](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
-        auto* edit = new QLineEdit(QString::fromUtf8(text), parent);
-        edit->setObjectName(QString::fromLatin1(name));
-        addControl(edit, l, t, w, h, schrift);
-        return edit;
+    auto label = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+        return steuer(new QLabel(QString::fromUtf8(text), parent), name, l, t, w, h);
     };
-    auto knopf = [this](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
-        auto* b = new platform::WrapButton(QString::fromUtf8(text), parent);
-        b->setObjectName(QString::fromLatin1(name));
-        addControl(b, l, t, w, h, schrift);
-        return b;
+    auto feld = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+        return steuer(new QLineEdit(QString::fromUtf8(text), parent), name, l, t, w, h);
     };
-    auto rahmen = [this](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
-        auto* g = new QGroupBox(QString::fromUtf8(text), parent);
-        g->setObjectName(QString::fromLatin1(name));
-        addControl(g, l, t, w, h, schrift);
-        return g;
+    auto knopf = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+        return steuer(new platform::WrapButton(QString::fromUtf8(text), parent), name, l, t, w, h);
     };
-    auto option = [this](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
-        auto* o = new QRadioButton(QString::fromUtf8(text), parent);
-        o->setObjectName(QString::fromLatin1(name));
-        addControl(o, l, t, w, h, schrift);
-        return o;
+    auto rahmen = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+        return steuer(new QGroupBox(QString::fromUtf8(text), parent), name, l, t, w, h);
+    };
+    auto option = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+        return steuer(new QRadioButton(QString::fromUtf8(text), parent), name, l, t, w, h);
     };
 
     Label2_0 = label(this, "Label2_0", "Dateiname   :", 180, 300, 975, 315);
