@@ -34,9 +34,7 @@ constexpr double schrift = 8.25;
 Aenderungen::Aenderungen(AenderungenUmgebung umgebung, catalogue::Dateiauswahl& dateiauswahl,
                          Ueberwachungsmonitor& monitor, QWidget* parent)
     : platform::TwipsForm(*umgebung.screen, parent, Qt::Window | Qt::FramelessWindowHint),
-      m_umgebung(std::move(umgebung)),
-      m_dateiauswahl(dateiauswahl),
-      m_monitor(&monitor),
+      m_umgebung(std::move(umgebung)), m_dateiauswahl(dateiauswahl), m_monitor(&monitor),
       m_auswahlbutton(m_umgebung.auswahlbutton)
 {
     setObjectName(QStringLiteral("Aenderungen"));
@@ -60,19 +58,23 @@ void Aenderungen::bauen()
         addControl(control, l, t, w, h, schrift);
         return control;
     };
-    auto label = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+    auto label = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w,
+                     float h) {
         return steuer(new QLabel(QString::fromUtf8(text), parent), name, l, t, w, h);
     };
     auto feld = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
         return steuer(new QLineEdit(QString::fromUtf8(text), parent), name, l, t, w, h);
     };
-    auto knopf = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+    auto knopf = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w,
+                     float h) {
         return steuer(new platform::WrapButton(QString::fromUtf8(text), parent), name, l, t, w, h);
     };
-    auto rahmen = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+    auto rahmen = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w,
+                      float h) {
         return steuer(new QGroupBox(QString::fromUtf8(text), parent), name, l, t, w, h);
     };
-    auto option = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w, float h) {
+    auto option = [&](QWidget* parent, const char* name, const char* text, float l, float t, float w,
+                      float h) {
         return steuer(new QRadioButton(QString::fromUtf8(text), parent), name, l, t, w, h);
     };
 
@@ -121,15 +123,17 @@ void Aenderungen::bauen()
     Command6 = knopf(this, "Command6", "Alle Dateien umbennen", 9261, 4800, 2835, 555);
     Command2 = knopf(this, "Command2", "Abbrechen", 12300, 4800, 2835, 555);
 
-    Verschieben = new platform::ImageStrip(platform::ImageStrip::drawBar(QStringLiteral("Umbenennfenster verschieben")), this);
+    Verschieben = new platform::ImageStrip(
+        platform::ImageStrip::drawBar(QStringLiteral("Umbenennfenster verschieben")), this);
     Verschieben->setObjectName(QStringLiteral("Verschieben"));
     Verschieben->setCursor(Qt::SizeVerCursor);
     addControl(Verschieben, 0, 5460, 15360, 300);
 
     // Tab order of the focusable controls.
-    QWidget* reihenfolge[] = {Option1[0], text2[0],   Command1[0], Command1[2], List1,      Command2,   Text3,
-                              Command3,   Command4,   Command5,    Command6,    Option3[2], Option3[1], Option3[0],
-                              Option4[1], Option4[0], text2[1],    Option1[1],  Text1};
+    QWidget* reihenfolge[] = {Option1[0], text2[0],   Command1[0], Command1[2], List1,
+                              Command2,   Text3,      Command3,    Command4,    Command5,
+                              Command6,   Option3[2], Option3[1],  Option3[0],  Option4[1],
+                              Option4[0], text2[1],   Option1[1],  Text1};
     for (std::size_t i = 0; i + 1 < std::size(reihenfolge); ++i)
         setTabOrder(reihenfolge[i], reihenfolge[i + 1]);
 
@@ -230,7 +234,8 @@ void Aenderungen::text2_LostFocus(int index)
     text2[0]->setText(p.von);
     text2[1]->setText(p.bis);
     if (!p.meldung.isEmpty())
-        meldung(p.meldung, p.fehlerSymbol ? platform::MessageBox::Icon::Critical : platform::MessageBox::Icon::Information);
+        meldung(p.meldung, p.fehlerSymbol ? platform::MessageBox::Icon::Critical
+                                          : platform::MessageBox::Icon::Information);
     if (p.fokus >= 0)
         text2[p.fokus]->setFocus();
     m_pruefeFeld = false;
@@ -247,7 +252,8 @@ void Aenderungen::List1_Click(int zeile)
 void Aenderungen::Command1_Click(int index)
 {
     if (index == 0)
-        Text1->setText(zaehlerEinfuegen(Text1->text(), text2[0]->text(), text2[1]->text(), Option1[0]->isChecked()));
+        Text1->setText(
+            zaehlerEinfuegen(Text1->text(), text2[0]->text(), text2[1]->text(), Option1[0]->isChecked()));
     else if (index == 2)
         Text1->setText(nameEinfuegen(Text1->text()));
     Vortext = Text1->text();
@@ -295,10 +301,10 @@ int Aenderungen::aktionsindex() const
 
 void Aenderungen::eingabenFreigeben(bool frei)
 {
-    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command1[2]),
-                       static_cast<QWidget*>(Command3), static_cast<QWidget*>(Command4),
-                       static_cast<QWidget*>(List1), static_cast<QWidget*>(Frame1[0]),
-                       static_cast<QWidget*>(Frame1[2]), static_cast<QWidget*>(Frame2)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Command1[2]), static_cast<QWidget*>(Command3),
+          static_cast<QWidget*>(Command4), static_cast<QWidget*>(List1), static_cast<QWidget*>(Frame1[0]),
+          static_cast<QWidget*>(Frame1[2]), static_cast<QWidget*>(Frame2)})
         w->setEnabled(frei);
     if (!frei)
         Text3->setEnabled(false);
@@ -309,7 +315,8 @@ void Aenderungen::Command5_Click()
     if (m_entladen)
         return;
     if (Text1->text().isEmpty()) {
-        m_umgebung.messages->showTitled(this, QStringLiteral("Hinweis"), QStringLiteral("Sie müssen einen neuen Pfad eingeben"),
+        m_umgebung.messages->showTitled(this, QStringLiteral("Hinweis"),
+                                        QStringLiteral("Sie müssen einen neuen Pfad eingeben"),
                                         platform::MessageBox::Icon::Critical);
         Text1->setFocus();
         return;
@@ -396,7 +403,8 @@ void Aenderungen::Neuen_Pfad_erstellen()
     if (eintrag < 0 || !m_monitor)
         return;
     Listenindex = eintrag;
-    const NeuerName n = rename::Neuen_Pfad_erstellen(m_liste.text(eintrag), Text1->text(), m_zaehlwerk, Text3->text());
+    const NeuerName n =
+        rename::Neuen_Pfad_erstellen(m_liste.text(eintrag), Text1->text(), m_zaehlwerk, Text3->text());
     m_monitor->setLabel(MonitorLabel::Label2, n.alterOrdner);
     m_monitor->setLabel(MonitorLabel::Label4, n.alterName);
     m_monitor->setLabel(MonitorLabel::Label3, n.neuerPfad);
@@ -410,8 +418,12 @@ void Aenderungen::verschiebenNach(int y)
 {
     if (!m_auswahlbutton || !m_monitor)
         return;
-    Renamestapel s{m_auswahlbutton->Top(), m_auswahlbutton->Height(), m_monitor->Top(),
-                   m_monitor->Height(),     Top(),                     Height()};
+    Renamestapel s{m_auswahlbutton->Top(),
+                   m_auswahlbutton->Height(),
+                   m_monitor->Top(),
+                   m_monitor->Height(),
+                   Top(),
+                   Height()};
     if (!renamestapelZiehen(s, y))
         Ziehen = false;
     m_auswahlbutton->setTop(s.barTop);
@@ -440,13 +452,15 @@ bool Aenderungen::entladen()
     if (m_entladen)
         return true;
     shell::Gemeinsam& g = *m_umgebung.gemeinsam;
-    const platform::Result gespeichert = m_umgebung.journal->Sitzung_speichern(g.Programmstart, g.Sitzung, Text1->text());
+    const platform::Result gespeichert =
+        m_umgebung.journal->Sitzung_speichern(g.Programmstart, g.Sitzung, Text1->text());
     if (!gespeichert.ok()) {
         const bool trotzdem = m_umgebung.messages->askYesNo(
-            this, QStringLiteral("Die Sitzung konnte nicht in die Sicherungsdatei geschrieben werden:\n%1\n\n"
-                                 "Soll das Fenster trotzdem geschlossen werden? Mit „Nein“ bleibt es offen, und "
-                                 "beim nächsten Schließen wird erneut gespeichert.")
-                      .arg(gespeichert.message()));
+            this,
+            QStringLiteral("Die Sitzung konnte nicht in die Sicherungsdatei geschrieben werden:\n%1\n\n"
+                           "Soll das Fenster trotzdem geschlossen werden? Mit „Nein“ bleibt es offen, und "
+                           "beim nächsten Schließen wird erneut gespeichert.")
+                .arg(gespeichert.message()));
         if (!trotzdem)
             return false;
     }
