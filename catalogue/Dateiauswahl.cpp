@@ -327,6 +327,16 @@ QStringList Dateiauswahl::markierteTexte() const
     return texte;
 }
 
+void Dateiauswahl::abfrageAnhalten()
+{
+    Timer1->stop();
+}
+
+void Dateiauswahl::abfrageFortsetzen()
+{
+    Timer1->start();
+}
+
 void Dateiauswahl::Verschieben_MouseDown()
 {
     Ziehen = true;

@@ -60,6 +60,9 @@ public:
     // Moves the drag bar to the bottom edge of the window.
     void verschiebenAnsEnde();
 
+    // The poll of the browser's selection rests while renaming.
+    void abfrageAnhalten();
+    void abfrageFortsetzen();
     void Timer1_Timer();
     void Command1_Click(int index);
     void Command2_Click();

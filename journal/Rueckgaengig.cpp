@@ -3,9 +3,9 @@
 #include "journal/DatenBanken.h"
 #include "platform/FieldDef.h"
 #include "platform/FileOps.h"
+#include "platform/FileOutcome.h"
 #include "platform/FileTransfer.h"
 #include "platform/RecordSet.h"
-#include "rename/Datensicherung.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,27 +91,19 @@ Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVe
 
 } // namespace
 
-Result DateiUmkehrer::ausfuehren(const QString& neu, const QString& alt, int aktion)
+Result DateiUmkehrer::ausfuehren(const QString& neu, const QString& alt, platform::FileAction aktion)
 {
-    const int r = rename::Datei_aendern(neu, alt, aktion, m_monitor);
-    if (r == 0)
-        return Result::success();
-    // The performer's failure line ends with the reason; the path before it may hold anything.
-    const QString zeile = m_monitor.label(rename::MonitorLabel::Label6_0);
-    const QString anfang = QStringLiteral("Pfad ") + alt + QStringLiteral(" wurde nicht ");
-    const QString marke = QStringLiteral(" wegen Fehler ");
-    const qsizetype at = zeile.startsWith(anfang) ? zeile.indexOf(marke, anfang.size()) : -1;
-    return Result::failure(r, at >= 0 ? zeile.mid(at + marke.size()) : platform::errorText(r));
+    return platform::performFileAction(aktion, neu, alt).result();
 }
 
 Result DateiUmkehrer::zurueckbenennen(const QString& neu, const QString& alt)
 {
-    return ausfuehren(neu, alt, rename::Umbenennen);
+    return ausfuehren(neu, alt, platform::FileAction::Rename);
 }
 
 Result DateiUmkehrer::zurueckverschieben(const QString& neu, const QString& alt)
 {
-    return ausfuehren(neu, alt, rename::Verschieben);
+    return ausfuehren(neu, alt, platform::FileAction::Move);
 }
 
 Result DateiUmkehrer::kopieLoeschen(const QString& kopie, const QString& original)

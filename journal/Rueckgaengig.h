@@ -2,8 +2,8 @@
 
 #include "journal/Ergebnisstring.h"
 #include "journal/Sitzungsauswahl.h"
+#include "platform/FileOutcome.h"
 #include "platform/Result.h"
-#include "rename/Ueberwachung.h"
 
 #include <QString>
 #include <QVector>
@@ -24,8 +24,8 @@ public:
     virtual platform::Result kopieLoeschen(const QString& kopie, const QString& original) = 0;
 };
 
-// Through the rename run's performer, which never replaces a file that now stands at the old path. A
-// copy is deleted only while it still is one: a regular file of its own beside an original of the same
+// Through the file operations of the rename run, which never replaces a file that now stands at the old path.
+// A copy is deleted only while it still is one: a regular file of its own beside an original of the same
 // content, so that nothing the user changed or kept since is lost.
 class DateiUmkehrer : public Umkehrer
 {
@@ -35,9 +35,7 @@ public:
     platform::Result kopieLoeschen(const QString& kopie, const QString& original) override;
 
 private:
-    platform::Result ausfuehren(const QString& neu, const QString& alt, int aktion);
-
-    rename::MonitorTexte m_monitor;
+    platform::Result ausfuehren(const QString& neu, const QString& alt, platform::FileAction aktion);
 };
 
 // An action that could not be reversed, and why.

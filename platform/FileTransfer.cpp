@@ -1,6 +1,7 @@
 #include "FileTransfer.h"
 
 #include "FileOps.h"
+#include "FileOutcome.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -321,6 +322,38 @@ Result moveFile(const QString& source, const QString& target)
 Result copyFile(const QString& source, const QString& target)
 {
     return FileTransfer().copy(source, target);
+}
+
+FileOutcome performFileAction(FileAction action, const QString& source, const QString& target)
+{
+    FileOutcome outcome{action, source, target, 0, {}};
+    Result r;
+    if (!representable(source) || !representable(target)) {
+        // A name that came through mangled would address another file.
+        r = Result::failure(EILSEQ,
+                            QStringLiteral("Der Dateiname enthält Zeichen, die nicht dargestellt werden "
+                                           "können."));
+    } else {
+        switch (action) {
+        case FileAction::Rename:
+            r = renameFile(source, target);
+            break;
+        case FileAction::Copy:
+            r = copyFile(source, target);
+            break;
+        case FileAction::Move:
+            r = moveFile(source, target);
+            break;
+        default:
+            r = failure(EINVAL);
+            break;
+        }
+    }
+    if (!r) {
+        outcome.error = r.code() != 0 ? r.code() : -1;
+        outcome.reason = r.message();
+    }
+    return outcome;
 }
 
 bool representable(const QString& path)

@@ -7,8 +7,6 @@
 #include "rename/Datensicherung.h"
 #include "rename/Stapelziehen.h"
 #include "shell/DisplayAnpassen.h"
-#include "stack/Klickflaeche.h"
-#include "stack/Laufwerksliste.h"
 #include "stack/frmAuswahlbutton.h"
 
 #include <QCloseEvent>
@@ -25,8 +23,6 @@ namespace tw::rename {
 
 namespace {
 
-const QString schrittweise = QStringLiteral("Schrittweise beginnen");
-const QString umbenennenText = QStringLiteral("Umbenennen");
 constexpr double schrift = 8.25;
 
 } // namespace
@@ -35,7 +31,8 @@ Aenderungen::Aenderungen(AenderungenUmgebung umgebung, catalogue::Dateiauswahl& 
                          Ueberwachungsmonitor& monitor, QWidget* parent)
     : platform::TwipsForm(*umgebung.screen, parent, Qt::Window | Qt::FramelessWindowHint),
       m_umgebung(std::move(umgebung)), m_dateiauswahl(dateiauswahl), m_monitor(&monitor),
-      m_auswahlbutton(m_umgebung.auswahlbutton)
+      m_auswahlbutton(m_umgebung.auswahlbutton), m_protokoll(*m_umgebung.journal),
+      m_katalog(dateiauswahl.Katalog()), m_lauf(m_liste, m_monitorverweis, m_protokoll, &m_katalog)
 {
     setObjectName(QStringLiteral("Aenderungen"));
     setWindowTitle(QStringLiteral("Tausch3"));
@@ -166,21 +163,13 @@ void Aenderungen::laden()
     setFormular(form);
 
     m_dateiauswahl.hide();
-    m_dateiauswahl.Timer1->stop();
+    m_dateiauswahl.abfrageAnhalten();
     if (m_umgebung.gemeinsam->IE)
         m_umgebung.gemeinsam->IE->setVisible(false);
-    if (m_auswahlbutton) {
-        m_auswahlbutton->Image1->show();
-        for (stack::Klickflaeche* flaeche : m_auswahlbutton->Image2)
-            flaeche->setEnabled(false);
-    }
+    if (m_auswahlbutton)
+        m_auswahlbutton->umbenennphaseBeginnen();
     m_liste.setEintraege(m_dateiauswahl.markierteTexte());
     m_umgebung.journal->Sitzung_beginnen();
-}
-
-bool Aenderungen::laeuft() const
-{
-    return Command5->text() == umbenennenText;
 }
 
 void Aenderungen::nachrichten()
@@ -208,7 +197,7 @@ void Aenderungen::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         if (m_auswahlbutton && !m_entladen)
-            m_auswahlbutton->Drive1->hide();
+            m_auswahlbutton->laufwerkslisteZeigen(false);
         if (!focusWidget())
             setFocus();
     }
@@ -314,104 +303,95 @@ void Aenderungen::Command5_Click()
 {
     if (m_entladen)
         return;
-    if (Text1->text().isEmpty()) {
-        m_umgebung.messages->showTitled(this, QStringLiteral("Hinweis"),
-                                        QStringLiteral("Sie müssen einen neuen Pfad eingeben"),
-                                        platform::MessageBox::Icon::Critical);
-        Text1->setFocus();
-        return;
-    }
-    if (m_liste.markierteAnzahl() == 0 || Abbruch) {
-        Command5->setText(schrittweise);
-        eingabenFreigeben(true);
-        m_liste.aktualisieren();
-        m_dateiauswahl.Liste_fuellen();
-        if (m_liste.anzahl() > 0) {
-            if (!Abbruch)
-                meldung(QStringLiteral("Sie müssen eine Datei makieren!"));
-            Abbruch = false;
-            m_zaehlwerk.Collection_leeren();
-        }
-        if (m_liste.anzahl() == 0) {
-            m_zaehlwerk.Collection_leeren();
-            meldung(QStringLiteral("Es sind Keine Dateien zum Schreiben mehr da"));
-            close();
-        }
-        return;
-    }
-    if (Command5->text() == schrittweise) {
-        ++m_umgebung.gemeinsam->Sitzung;
-        Command5->setText(umbenennenText);
-        nachrichten();
-        eingabenFreigeben(false);
-        nachrichten();
-        m_zaehlwerk.Zaehler(Text1->text());
-        Umbenennen();
-        Neuen_Pfad_erstellen();
-        return;
-    }
-    nachrichten();
-    if (m_entladen)
-        return;
-    Datei_Umschreiben();
-    Umbenennen();
-    Neuen_Pfad_erstellen();
+    const Schrittantwort a = m_lauf.schritt(*this);
+    // After the end of a step nothing of the window is touched: it may be gone.
+    if (!a.ende)
+        anzeigen(a);
 }
 
 void Aenderungen::Command6_Click()
 {
-    if (Abbruch || m_liste.anzahl() == 0 || Text1->text().isEmpty())
-        return;
-    QPointer<Aenderungen> self(this);
-    Command5_Click();
-    const int n = m_liste.markierteAnzahl();
-    for (int i = 0; i < n; ++i) {
-        nachrichten();
-        if (!self || m_entladen)
-            return;
-        Command5_Click();
-    }
-    if (self && !m_entladen)
-        Command5_Click();
+    if (!m_entladen)
+        m_lauf.alle(*this);
 }
 
 void Aenderungen::Command2_Click()
 {
-    if (laeuft())
-        Abbruch = true;
-    else
+    if (!m_lauf.anhalten())
         close();
 }
 
-void Aenderungen::Datei_Umschreiben()
+Laufeingaben Aenderungen::eingaben() const
 {
-    if (!m_monitor)
-        return;
-    Aktion_ausfuehren(*m_monitor, aktionsindex(), *m_umgebung.journal, &m_dateiauswahl.Katalog());
-    m_liste.entfernen(Listenindex);
+    return {Text1->text(), Text3->text(), static_cast<platform::FileAction>(aktionsindex()),
+            static_cast<int>(text2[1]->text().size())};
 }
 
-void Aenderungen::Umbenennen()
+bool Aenderungen::zwischendurch()
 {
-    if (laeuft())
-        m_zaehlwerk.Umbenennen(static_cast<int>(text2[1]->text().size()));
+    if (m_entladen)
+        return false;
+    QPointer<Aenderungen> self(this);
+    nachrichten();
+    return self && !m_entladen;
 }
 
-void Aenderungen::Neuen_Pfad_erstellen()
+bool Aenderungen::anzeigen(const Schrittantwort& a)
 {
-    const int eintrag = m_liste.ersteMarkierte();
-    if (eintrag < 0 || !m_monitor)
-        return;
-    Listenindex = eintrag;
-    const NeuerName n =
-        rename::Neuen_Pfad_erstellen(m_liste.text(eintrag), Text1->text(), m_zaehlwerk, Text3->text());
-    m_monitor->setLabel(MonitorLabel::Label2, n.alterOrdner);
-    m_monitor->setLabel(MonitorLabel::Label4, n.alterName);
-    m_monitor->setLabel(MonitorLabel::Label3, n.neuerPfad);
-    m_monitor->setLabel(MonitorLabel::Label5, n.neuerName);
-    m_monitor->setLabel(MonitorLabel::Label7, n.neuerOrdner);
-    m_monitor->setLabel(MonitorLabel::Label6_2,
-                        QStringLiteral("Noch %1 Dateien zum Umbennen").arg(m_liste.anzahl()));
+    if (m_entladen)
+        return false;
+    if (a.sitzungBegonnen)
+        ++m_umgebung.gemeinsam->Sitzung;
+    Command5->setText(a.beschriftung);
+    if (a.zustandGewechselt)
+        eingabenFreigeben(!m_lauf.laeuft());
+    if (a.listeFuellen) {
+        m_liste.aktualisieren();
+        m_dateiauswahl.Liste_fuellen();
+    }
+    using Meldung = Schrittantwort::Meldung;
+    switch (a.meldung) {
+    case Meldung::Keine:
+        break;
+    case Meldung::MusterFehlt:
+        m_umgebung.messages->showTitled(this, QStringLiteral("Hinweis"), a.text,
+                                        platform::MessageBox::Icon::Critical);
+        Text1->setFocus();
+        break;
+    case Meldung::NichtsMarkiert:
+    case Meldung::KeineDateienMehr:
+        meldung(a.text);
+        break;
+    case Meldung::NichtEingetragen:
+        meldung(a.text, platform::MessageBox::Icon::Critical);
+        break;
+    }
+    if (a.fensterSchliessen)
+        close();
+    return !m_entladen;
+}
+
+void Aenderungen::Monitorverweis::setLabel(MonitorLabel label, const QString& text)
+{
+    if (m_monitor)
+        m_monitor->setLabel(label, text);
+}
+
+QString Aenderungen::Monitorverweis::label(MonitorLabel label) const
+{
+    return m_monitor ? m_monitor->label(label) : QString();
+}
+
+void Aenderungen::Monitorverweis::dateiZeigen(const NeuerName& name, int eintraege)
+{
+    if (m_monitor)
+        m_monitor->dateiZeigen(name, eintraege);
+}
+
+void Aenderungen::Monitorverweis::ergebnisZeigen(const platform::FileOutcome& ergebnis)
+{
+    if (m_monitor)
+        m_monitor->ergebnisZeigen(ergebnis);
 }
 
 void Aenderungen::verschiebenNach(int y)
@@ -435,8 +415,7 @@ void Aenderungen::verschiebenNach(int y)
 void Aenderungen::closeEvent(QCloseEvent* event)
 {
     // A run is never cut off in the middle of a file: closing asks it to stop at the next one.
-    if (laeuft()) {
-        Abbruch = true;
+    if (m_lauf.anhalten()) {
         event->ignore();
         return;
     }
@@ -469,19 +448,15 @@ bool Aenderungen::entladen()
     m_dateiauswahl.show();
     if (g.IE)
         g.IE->setVisible(true);
-    if (m_auswahlbutton) {
-        m_auswahlbutton->Image1->hide();
-        for (stack::Klickflaeche* flaeche : m_auswahlbutton->Image2)
-            flaeche->setEnabled(true);
-        m_auswahlbutton->Versch();
-    }
+    if (m_auswahlbutton)
+        m_auswahlbutton->umbenennphaseBeenden();
     if (m_monitor)
         m_monitor->close();
-    m_dateiauswahl.Timer1->start();
+    m_dateiauswahl.abfrageFortsetzen();
     m_dateiauswahl.setAnzahlText(QStringLiteral("Aktion durchgeführt!"));
     m_dateiauswahl.Command5_Click();
     if (m_auswahlbutton)
-        m_auswahlbutton->Drive1->show();
+        m_auswahlbutton->laufwerkslisteZeigen(true);
     return true;
 }
 

@@ -5,11 +5,11 @@
 #include "rename/Arbeitsliste.h"
 #include "rename/Namensbauer.h"
 #include "rename/Ueberwachungsmonitor.h"
+#include "rename/Umbenennlauf.h"
 #include "shell/Gemeinsam.h"
 
 #include <QMap>
 #include <QPointer>
-
 #include <array>
 #include <functional>
 
@@ -51,7 +51,7 @@ struct AenderungenUmgebung
 
 // The rename window: the name pattern and its counters, the folder option, the work list, and the runs
 // that rename, copy or move the marked files.
-class Aenderungen : public platform::TwipsForm
+class Aenderungen : public platform::TwipsForm, private Laufbegleiter
 {
     Q_OBJECT
 
@@ -70,16 +70,13 @@ public:
     void List1_Click(int zeile);
     void text2_LostFocus(int index);
     void Text1_Geaendert(const QString& text);
-    void Datei_Umschreiben();
-    void Umbenennen();
-    void Neuen_Pfad_erstellen();
     QString Browse(const QString& titel);
     void verschiebenNach(int y);
 
-    bool laeuft() const;
+    bool laeuft() const { return m_lauf.laeuft(); }
+    const Umbenennlauf& lauf() const { return m_lauf; }
     Arbeitsliste& arbeitsliste() { return m_liste; }
     int aktionsindex() const;
-    const Zaehlwerk& zaehlwerk() const { return m_zaehlwerk; }
 
     QLabel* Label2_0 = nullptr;
     QLineEdit* Text1 = nullptr;
@@ -103,8 +100,6 @@ public:
     platform::ImageStrip* Verschieben = nullptr;
 
     QString Vortext;
-    int Listenindex = -1;
-    bool Abbruch = false;
     bool Ziehen = false;
 
 protected:
@@ -117,6 +112,10 @@ private:
     void laden();
     bool entladen();
     void eingabenFreigeben(bool frei);
+    // Laufbegleiter
+    Laufeingaben eingaben() const override;
+    bool zwischendurch() override;
+    bool anzeigen(const Schrittantwort& antwort) override;
     void nachrichten();
     void meldung(const QString& text, platform::MessageBox::Icon icon = platform::MessageBox::Icon::None);
 
@@ -125,7 +124,23 @@ private:
     QPointer<Ueberwachungsmonitor> m_monitor;
     QPointer<stack::frmAuswahlbutton> m_auswahlbutton;
     Arbeitsliste m_liste;
-    Zaehlwerk m_zaehlwerk;
+    // The run writes through these; a monitor closed meanwhile just shows nothing more.
+    class Monitorverweis : public Ueberwachung
+    {
+    public:
+        explicit Monitorverweis(QPointer<Ueberwachungsmonitor>& monitor) : m_monitor(monitor) {}
+        void setLabel(MonitorLabel label, const QString& text) override;
+        QString label(MonitorLabel label) const override;
+        void dateiZeigen(const NeuerName& name, int eintraege) override;
+        void ergebnisZeigen(const platform::FileOutcome& ergebnis) override;
+
+    private:
+        QPointer<Ueberwachungsmonitor>& m_monitor;
+    };
+    Monitorverweis m_monitorverweis{m_monitor};
+    Journalsitzung m_protokoll;
+    Katalogtabelle m_katalog;
+    Umbenennlauf m_lauf;
     bool m_entladen = false;
     bool m_pruefeFeld = false;
 };

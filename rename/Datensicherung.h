@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileOutcome.h"
+#include "platform/Result.h"
 #include "rename/Ueberwachung.h"
 
 #include <QString>
@@ -25,12 +27,49 @@ enum Aktion
 QString aktionstext(int aktion);
 
 // Renames, copies or moves one file and writes the result line on the monitor. Returns 0, or the
-// error number of the failure. Rename and move never replace an existing file.
+// error number of the failure. Rename and move never replace an existing file; an action index other
+// than 0, 1, 2 does nothing.
 int Datei_aendern(const QString& quelle, const QString& ziel, int aktion, Ueberwachung& monitor);
 
-// Processes the file the monitor shows: the file operation, one journal action, and the file's record
-// removed from the catalogue (when there is one).
-void Aktion_ausfuehren(Ueberwachung& monitor, int aktion, journal::DatenBanken& journal,
-                       platform::RecordSet* katalog);
+// The journal session a run records every file's action in. An entry that cannot be made stops the run.
+class Sitzungsprotokoll
+{
+public:
+    virtual ~Sitzungsprotokoll() = default;
+    virtual platform::Result Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
+                                              const QString& aktion) = 0;
+};
+
+// The catalogue that every processed file leaves.
+class Dateikatalog
+{
+public:
+    virtual ~Dateikatalog() = default;
+    virtual void entfernen(const QString& pfad) = 0;
+};
+
+// The session of the day's journal store.
+class Journalsitzung : public Sitzungsprotokoll
+{
+public:
+    explicit Journalsitzung(journal::DatenBanken& db) : m_db(db) {}
+    platform::Result Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
+                                      const QString& aktion) override;
+
+private:
+    journal::DatenBanken& m_db;
+};
+
+// The selection window's catalogue table. Only the record of exactly the processed path goes, and a
+// path without a record removes nothing.
+class Katalogtabelle : public Dateikatalog
+{
+public:
+    explicit Katalogtabelle(platform::RecordSet& katalog) : m_katalog(katalog) {}
+    void entfernen(const QString& pfad) override;
+
+private:
+    platform::RecordSet& m_katalog;
+};
 
 } // namespace tw::rename

@@ -261,6 +261,26 @@ void frmAuswahlbutton::Versch()
     ie->setHeight(platz.height);
 }
 
+void frmAuswahlbutton::umbenennphaseBeginnen()
+{
+    Image1->show();
+    for (Klickflaeche* flaeche : Image2)
+        flaeche->setEnabled(false);
+}
+
+void frmAuswahlbutton::umbenennphaseBeenden()
+{
+    Image1->hide();
+    for (Klickflaeche* flaeche : Image2)
+        flaeche->setEnabled(true);
+    Versch();
+}
+
+void frmAuswahlbutton::laufwerkslisteZeigen(bool zeigen)
+{
+    Drive1->setVisible(zeigen);
+}
+
 void frmAuswahlbutton::closeEvent(QCloseEvent* event)
 {
     Timer1->stop();

@@ -54,6 +54,12 @@ public:
     void Image1_MouseUp();
     // Puts the browser on the monitor's place.
     void Versch();
+    // The rename phase: the rename handle covers the others, whose click areas rest. Leaving it puts
+    // the browser on the monitor's place.
+    void umbenennphaseBeginnen();
+    void umbenennphaseBeenden();
+    // The drive list gives way to the rename window while that is active.
+    void laufwerkslisteZeigen(bool zeigen);
 
     // Re-reads the volumes; the entry shown stays when its volume is still mounted.
     void laufwerkeLesen();

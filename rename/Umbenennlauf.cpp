@@ -1,0 +1,159 @@
+#include "Umbenennlauf.h"
+
+#include "journal/DatenBanken.h"
+
+namespace tw::rename {
+
+using Meldung = Schrittantwort::Meldung;
+
+const QString Umbenennlauf::Bereit = QStringLiteral("Schrittweise beginnen");
+const QString Umbenennlauf::Laufend = QStringLiteral("Umbenennen");
+
+Umbenennlauf::Umbenennlauf(Arbeitsliste& liste, Ueberwachung& monitor, Sitzungsprotokoll& protokoll,
+                           Dateikatalog* katalog)
+    : m_liste(liste), m_monitor(monitor), m_protokoll(protokoll), m_katalog(katalog)
+{}
+
+Schrittantwort Umbenennlauf::antwort() const
+{
+    Schrittantwort a;
+    a.beschriftung = beschriftung();
+    return a;
+}
+
+Schrittantwort Umbenennlauf::schritt(Laufbegleiter& begleiter)
+{
+    const Laufeingaben e = begleiter.eingaben();
+    if (e.muster.isEmpty()) {
+        Schrittantwort a = antwort();
+        a.meldung = Meldung::MusterFehlt;
+        a.text = QStringLiteral("Sie müssen einen neuen Pfad eingeben");
+        return a;
+    }
+    if (m_liste.markierteAnzahl() == 0 || m_abbruch)
+        return beenden();
+    if (!m_laeuft) {
+        m_laeuft = true;
+        Schrittantwort a = antwort();
+        a.zustandGewechselt = true;
+        a.sitzungBegonnen = true;
+        m_zaehlwerk.Zaehler(e.muster);
+        Umbenennen(e);
+        Neuen_Pfad_erstellen(e);
+        return a;
+    }
+    Schrittantwort a = antwort();
+    if (!begleiter.zwischendurch()) {
+        a.ende = true;
+        return a;
+    }
+    if (!Datei_Umschreiben(e, a))
+        return a;
+    Umbenennen(e);
+    Neuen_Pfad_erstellen(e);
+    return a;
+}
+
+Schrittantwort Umbenennlauf::beenden()
+{
+    m_laeuft = false;
+    Schrittantwort a = antwort();
+    a.zustandGewechselt = true;
+    a.listeFuellen = true;
+    if (m_liste.anzahl() > 0) {
+        if (!m_abbruch) {
+            a.meldung = Meldung::NichtsMarkiert;
+            a.text = QStringLiteral("Sie müssen eine Datei makieren!");
+        }
+        m_abbruch = false;
+        m_zaehlwerk.Collection_leeren();
+    }
+    if (m_liste.anzahl() == 0) {
+        m_zaehlwerk.Collection_leeren();
+        a.meldung = Meldung::KeineDateienMehr;
+        a.text = QStringLiteral("Es sind Keine Dateien zum Schreiben mehr da");
+        a.fensterSchliessen = true;
+    }
+    return a;
+}
+
+void Umbenennlauf::alle(Laufbegleiter& begleiter)
+{
+    if (m_abbruch || m_liste.anzahl() == 0 || begleiter.eingaben().muster.isEmpty())
+        return;
+    // A missing journal entry ends the whole run: the remaining clicks must not start another.
+    const auto weiter = [&begleiter](const Schrittantwort& a) {
+        return !a.ende && begleiter.anzeigen(a) && a.meldung != Meldung::NichtEingetragen;
+    };
+    if (!weiter(schritt(begleiter)))
+        return;
+    const int n = m_liste.markierteAnzahl();
+    for (int i = 0; i < n; ++i) {
+        if (!begleiter.zwischendurch() || !weiter(schritt(begleiter)))
+            return;
+    }
+    static_cast<void>(weiter(schritt(begleiter)));
+}
+
+bool Umbenennlauf::anhalten()
+{
+    if (!m_laeuft)
+        return false;
+    m_abbruch = true;
+    return true;
+}
+
+bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a)
+{
+    const platform::Result eingetragen = Aktion_ausfuehren(e.aktion);
+    m_liste.entfernen(m_listenindex);
+    if (eingetragen)
+        return true;
+    m_laeuft = false;
+    m_abbruch = false;
+    m_zaehlwerk.Collection_leeren();
+    a = antwort();
+    a.zustandGewechselt = true;
+    a.listeFuellen = true;
+    a.meldung = Meldung::NichtEingetragen;
+    a.text = QStringLiteral("Die Aktion für %1 konnte nicht in die Sitzung eingetragen werden:\n%2\n\n"
+                            "Der Lauf wurde angehalten, damit keine Datei ohne Eintrag geändert wird.")
+                 .arg(m_aktuell.alterOrdner + m_aktuell.alterName, eingetragen.message());
+    return false;
+}
+
+platform::Result Umbenennlauf::Aktion_ausfuehren(platform::FileAction aktion)
+{
+    const QString alt = m_aktuell.alterOrdner + m_aktuell.alterName;
+    const QString& neu = m_aktuell.neuerPfad;
+    // The one place where a file is changed: what is about to happen is known here, and so is what did.
+    const platform::FileOutcome ergebnis = platform::performFileAction(aktion, alt, neu);
+    m_monitor.ergebnisZeigen(ergebnis);
+    if (ergebnis.done())
+        m_gemacht.insert(neu);
+    const platform::Result eingetragen = m_protokoll.Aktion_eintragen(
+        alt, neu,
+        ergebnis.done() ? aktionstext(static_cast<int>(aktion)) : QString::fromLatin1(journal::AktionFehler));
+    // The record leaves the catalogue whatever the outcome: the entry leaves the work list as well.
+    if (m_katalog)
+        m_katalog->entfernen(alt);
+    return eingetragen;
+}
+
+void Umbenennlauf::Umbenennen(const Laufeingaben& e)
+{
+    if (m_laeuft)
+        m_zaehlwerk.Umbenennen(e.zaehlerbreite);
+}
+
+void Umbenennlauf::Neuen_Pfad_erstellen(const Laufeingaben& e)
+{
+    const int eintrag = m_liste.ersteMarkierte();
+    if (eintrag < 0)
+        return;
+    m_listenindex = eintrag;
+    m_aktuell = rename::Neuen_Pfad_erstellen(m_liste.text(eintrag), e.muster, m_zaehlwerk, e.zielordner);
+    m_monitor.dateiZeigen(m_aktuell, m_liste.anzahl());
+}
+
+} // namespace tw::rename

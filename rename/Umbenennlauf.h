@@ -1,0 +1,106 @@
+#pragma once
+
+#include "platform/FileOutcome.h"
+#include "rename/Arbeitsliste.h"
+#include "rename/Datensicherung.h"
+#include "rename/Namensbauer.h"
+#include "rename/Ueberwachung.h"
+
+#include <QSet>
+#include <QString>
+
+namespace tw::rename {
+
+// What the window's inputs say at the moment of a step.
+struct Laufeingaben
+{
+    QString muster;     // the name pattern
+    QString zielordner; // "Ursprungsfad" or a folder
+    platform::FileAction aktion = platform::FileAction::Rename;
+    int zaehlerbreite = 1; // characters of the end field
+};
+
+// What the window must do after a step.
+struct Schrittantwort
+{
+    enum class Meldung
+    {
+        Keine,
+        MusterFehlt,      // "Hinweis", error icon; the pattern gets the focus
+        NichtsMarkiert,   // plain
+        KeineDateienMehr, // plain, then the window closes
+        NichtEingetragen, // error icon: a journal entry failed and the run stopped
+    };
+
+    Meldung meldung = Meldung::Keine;
+    QString text;
+    QString beschriftung;           // the run button's caption
+    bool zustandGewechselt = false; // the run began or ended: inputs follow laeuft()
+    bool sitzungBegonnen = false;   // the start window's session count goes up by one
+    bool listeFuellen = false;      // the selection window's list is refilled
+    bool fensterSchliessen = false;
+    // The window is closing or gone: nothing to show, and the run does nothing more.
+    bool ende = false;
+};
+
+// What the run asks of its window.
+class Laufbegleiter
+{
+public:
+    virtual ~Laufbegleiter() = default;
+    virtual Laufeingaben eingaben() const = 0;
+    // Lets pending window events run between files; false when the run must not go on (the window is
+    // closing or gone, and the run then touches nothing more).
+    virtual bool zwischendurch() = 0;
+    // Shows a step's answer during a whole run; false when the window is closing.
+    virtual bool anzeigen(const Schrittantwort& antwort) = 0;
+};
+
+// The rename run over the marked entries of the work list: idle or running, the stop request, the
+// current entry and the counters. Each processed file goes through one place (Aktion_ausfuehren): the
+// file operation, its journal entry, the catalogue; an entry that cannot be recorded stops the run.
+class Umbenennlauf
+{
+public:
+    static const QString Bereit;  // "Schrittweise beginnen"
+    static const QString Laufend; // "Umbenennen"
+
+    Umbenennlauf(Arbeitsliste& liste, Ueberwachung& monitor, Sitzungsprotokoll& protokoll,
+                 Dateikatalog* katalog);
+
+    // One click on the run button: starts a run, processes the shown file, or ends the run.
+    Schrittantwort schritt(Laufbegleiter& begleiter);
+    // "Alle Dateien umbennen": starts a run and steps as often as entries are marked, then once more.
+    void alle(Laufbegleiter& begleiter);
+    // "Abbrechen" while running; false when the run is idle (the window closes instead).
+    bool anhalten();
+
+    bool laeuft() const { return m_laeuft; }
+    const QString& beschriftung() const { return m_laeuft ? Laufend : Bereit; }
+    bool abbruch() const { return m_abbruch; }
+    int Listenindex() const { return m_listenindex; }
+    const Zaehlwerk& zaehlwerk() const { return m_zaehlwerk; }
+    // The files this window's runs have made, for rules that must not replace them.
+    const QSet<QString>& gemacht() const { return m_gemacht; }
+
+private:
+    Schrittantwort antwort() const;
+    Schrittantwort beenden();
+    bool Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a);
+    platform::Result Aktion_ausfuehren(platform::FileAction aktion);
+    void Umbenennen(const Laufeingaben& e);
+    void Neuen_Pfad_erstellen(const Laufeingaben& e);
+
+    Arbeitsliste& m_liste;
+    Ueberwachung& m_monitor;
+    Sitzungsprotokoll& m_protokoll;
+    Dateikatalog* m_katalog;
+    Zaehlwerk m_zaehlwerk;
+    NeuerName m_aktuell;
+    QSet<QString> m_gemacht;
+    int m_listenindex = -1;
+    bool m_laeuft = false;
+    bool m_abbruch = false;
+};
+
+} // namespace tw::rename

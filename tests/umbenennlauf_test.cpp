@@ -1,0 +1,338 @@
+#include "catalogue/KatalogLogik.h"
+#include "journal/DatenBanken.h"
+#include "rename/Datensicherung.h"
+#include "rename/Umbenennlauf.h"
+#include "support/FakeClock.h"
+#include "support/FakeKatalogAnsicht.h"
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace tw::rename;
+using tw::platform::FileAction;
+using tw::platform::Result;
+using tw::test::TempDir;
+using Meldung = Schrittantwort::Meldung;
+
+namespace {
+
+// The work list batches its view updates on a timer.
+int argc = 1;
+char name[] = "test_umbenennlauf";
+char* argv[] = {name, nullptr};
+QCoreApplication app(argc, argv);
+
+// The journal session, made to fail from a given entry on.
+class Protokoll : public Sitzungsprotokoll
+{
+public:
+    explicit Protokoll(tw::journal::DatenBanken& db) : m_sitzung(db) {}
+    Result Aktion_eintragen(const QString& alt, const QString& neu, const QString& aktion) override
+    {
+        if (++eintraege >= scheitertAb)
+            return Result::failure(ENOMEM, u8("Kein Speicher mehr."));
+        return m_sitzung.Aktion_eintragen(alt, neu, aktion);
+    }
+    int eintraege = 0;
+    int scheitertAb = 1 << 30;
+
+private:
+    Journalsitzung m_sitzung;
+};
+
+// The window as the run sees it: inputs, the answers it was given, and what happens between files.
+class Fenster : public Laufbegleiter
+{
+public:
+    Laufeingaben eingaben() const override { return e; }
+    bool zwischendurch() override
+    {
+        ++pausen;
+        if (zwischen)
+            zwischen(pausen);
+        return offen;
+    }
+    bool anzeigen(const Schrittantwort& a) override
+    {
+        antworten.append(a);
+        if (a.fensterSchliessen)
+            offen = false;
+        return offen;
+    }
+    QList<Meldung> meldungen() const
+    {
+        QList<Meldung> m;
+        for (const Schrittantwort& a : antworten)
+            if (a.meldung != Meldung::Keine)
+                m << a.meldung;
+        return m;
+    }
+    int sitzungen() const
+    {
+        return static_cast<int>(std::count_if(antworten.begin(), antworten.end(),
+                                              [](const Schrittantwort& a) { return a.sitzungBegonnen; }));
+    }
+
+    Laufeingaben e{u8("neu©0 - 9©"), u8("Ursprungsfad"), FileAction::Rename, 1};
+    QList<Schrittantwort> antworten;
+    std::function<void(int)> zwischen;
+    int pausen = 0;
+    bool offen = true;
+};
+
+struct Umgebung
+{
+    // Files a0.jpg ... in the catalogue and the work list, the first `markiert` of them marked.
+    void dateien(int n, int markiert = -1)
+    {
+        QList<tw::platform::ShellItem> items;
+        QStringList pfade;
+        for (int i = 0; i < n; ++i) {
+            pfade << dir.write(u8("d/a%1.jpg").arg(i), QByteArray::number(i));
+            items.append({pfade.last(), pfade.last().section(u'/', -1), u8("JPEG-Bild"), 1, {}});
+        }
+        katalog.Explorerauswahl = tw::platform::ShellItems::fromItems(items);
+        katalog.uebernehmen();
+        liste.setEintraege(pfade);
+        for (int i = 0; i < (markiert < 0 ? n : markiert); ++i)
+            liste.setMarkiert(i, true);
+        db.Sitzung_beginnen();
+    }
+    QStringList aktionen() const { return db.ergebnisstring().split(tw::journal::Trennzeichen); }
+    int imKatalog()
+    {
+        katalog.Katalog.setFilter(QString());
+        return katalog.Katalog.RecordCount();
+    }
+
+    TempDir dir;
+    tw::test::FakeClock clock;
+    tw::journal::DatenBanken db{dir.path(), clock};
+    Protokoll protokoll{db};
+    tw::test::FakeKatalogAnsicht ansicht;
+    tw::catalogue::KatalogLogik katalog{ansicht};
+    Katalogtabelle tabelle{katalog.Katalog};
+    Arbeitsliste liste;
+    MonitorTexte monitor;
+    Umbenennlauf lauf{liste, monitor, protokoll, &tabelle};
+    Fenster fenster;
+};
+
+class Lauf : public ::testing::Test, public Umgebung
+{
+};
+
+} // namespace
+
+TEST_F(Lauf, StepWiseEachClickProcessesTheShownFileAndShowsTheNext)
+{
+    dateien(2);
+    Schrittantwort a = lauf.schritt(fenster);
+    EXPECT_TRUE(a.sitzungBegonnen && a.zustandGewechselt);
+    EXPECT_EQ(a.beschriftung, u8("Umbenennen"));
+    EXPECT_EQ(monitor.label(MonitorLabel::Label5), u8("neu1.jpg"));
+    EXPECT_EQ(monitor.label(MonitorLabel::Label6_2), u8("Noch 2 Dateien zum Umbennen"));
+    EXPECT_TRUE(dir.exists(u8("d/a0.jpg"))) << "showing a file does not touch it";
+
+    a = lauf.schritt(fenster);
+    EXPECT_FALSE(a.sitzungBegonnen || a.zustandGewechselt);
+    EXPECT_EQ(dir.read(u8("d/neu1.jpg")), "0");
+    EXPECT_EQ(monitor.label(MonitorLabel::Label6_0),
+              u8("Datei ") + dir.filePath(u8("d/neu1.jpg")) + u8(" wurde umbennant"));
+    EXPECT_EQ(monitor.label(MonitorLabel::Label5), u8("neu2.jpg"));
+    EXPECT_EQ(aktionen().mid(0, 4).join(u'|'), dir.filePath(u8("d/a0.jpg")) + u'|' +
+                                                   dir.filePath(u8("d/neu1.jpg")) +
+                                                   u8("|05.12.2026 14:03:11|Umbenannt"));
+    EXPECT_EQ(liste.anzahl(), 1);
+    EXPECT_EQ(imKatalog(), 1);
+    EXPECT_TRUE(lauf.gemacht().contains(dir.filePath(u8("d/neu1.jpg"))));
+
+    lauf.schritt(fenster);
+    a = lauf.schritt(fenster);
+    EXPECT_EQ(a.meldung, Meldung::KeineDateienMehr);
+    EXPECT_EQ(a.text, u8("Es sind Keine Dateien zum Schreiben mehr da"));
+    EXPECT_TRUE(a.fensterSchliessen && a.listeFuellen && a.zustandGewechselt);
+    EXPECT_EQ(a.beschriftung, u8("Schrittweise beginnen"));
+    EXPECT_TRUE(lauf.zaehlwerk().Zaehlerliste.isEmpty());
+    EXPECT_EQ(fenster.pausen, 2) << "pending events run before each file";
+}
+
+TEST_F(Lauf, HowARunEnds)
+{
+    struct Fall
+    {
+        const char* name;
+        int dateien, markiert;
+        const char* muster;
+        bool anhalten; // "Abbrechen" after the first file
+        Meldung meldung;
+        int bleiben;
+    };
+    for (const Fall& f : {
+             Fall{"empty pattern", 2, 2, "", false, Meldung::MusterFehlt, 2},
+             Fall{"nothing marked", 2, 0, "x", false, Meldung::NichtsMarkiert, 2},
+             Fall{"unmarked left", 3, 2, "x©0 - 9©", false, Meldung::NichtsMarkiert, 1},
+             Fall{"every entry done", 2, 2, "x©0 - 9©", false, Meldung::KeineDateienMehr, 0},
+             Fall{"stopped", 3, 3, "x©0 - 9©", true, Meldung::Keine, 2},
+         }) {
+        SCOPED_TRACE(f.name);
+        Umgebung frisch;
+        frisch.dateien(f.dateien, f.markiert);
+        frisch.fenster.e.muster = u8(f.muster);
+        Schrittantwort a;
+        for (int schritt = 0; schritt < 10 && a.meldung == Meldung::Keine; ++schritt) {
+            a = frisch.lauf.schritt(frisch.fenster);
+            if (f.anhalten && schritt == 1) {
+                EXPECT_TRUE(frisch.lauf.anhalten());
+                a = frisch.lauf.schritt(frisch.fenster);
+                break;
+            }
+        }
+        EXPECT_EQ(a.meldung, f.meldung);
+        EXPECT_EQ(frisch.liste.anzahl(), f.bleiben);
+        EXPECT_EQ(frisch.lauf.laeuft(), false);
+        EXPECT_FALSE(frisch.lauf.abbruch()) << "a stop request ends with the run";
+        EXPECT_FALSE(frisch.lauf.anhalten()) << "idle, Abbrechen closes the window instead";
+        EXPECT_EQ(a.fensterSchliessen, f.bleiben == 0);
+    }
+}
+
+TEST_F(Lauf, AWholeRunNumbersEveryFileAndEndsOnce)
+{
+    dateien(5);
+    fenster.e.muster = u8("B©00 - 05©");
+    fenster.e.zaehlerbreite = 2;
+    lauf.alle(fenster);
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(dir.read(u8("d/B0%1.jpg").arg(i)), QByteArray::number(i - 1)) << i;
+    EXPECT_EQ(fenster.meldungen(), QList<Meldung>{Meldung::KeineDateienMehr});
+    EXPECT_EQ(fenster.sitzungen(), 1);
+    EXPECT_EQ(aktionen().size(), 4 * 5 + 1);
+}
+
+TEST_F(Lauf, AbbrechenDuringAWholeRunStartsANewRunWithTheClicksLeft)
+{
+    dateien(6);
+    fenster.zwischen = [this](int pause) {
+        if (pause == 2)
+            lauf.anhalten();
+    };
+    lauf.alle(fenster);
+    EXPECT_EQ(fenster.sitzungen(), 2) << "the counters start again";
+    EXPECT_FALSE(fenster.meldungen().contains(Meldung::NichtsMarkiert));
+    EXPECT_GT(liste.anzahl(), 0);
+    EXPECT_TRUE(dir.exists(u8("d/neu1.jpg")) && dir.exists(u8("d/a5.jpg")));
+}
+
+TEST_F(Lauf, AFailedOperationIsRecordedAsFehlerAndTheRunGoesOn)
+{
+    dateien(2);
+    fenster.e.muster = u8("gleich");
+    lauf.alle(fenster);
+    // Both files get the same name: the first rename succeeds, the second must not replace it.
+    EXPECT_EQ(dir.read(u8("d/gleich.jpg")), "0");
+    EXPECT_EQ(dir.read(u8("d/a1.jpg")), "1");
+    EXPECT_EQ(aktionen()[3], u8("Umbenannt"));
+    EXPECT_EQ(aktionen()[7], u8("Fehler"));
+    EXPECT_EQ(monitor.label(MonitorLabel::Label6_0),
+              u8("Pfad ") + dir.filePath(u8("d/gleich.jpg")) +
+                  u8(" wurde nicht umbennant wegen Fehler Die Datei ist bereits vorhanden."));
+    EXPECT_EQ(imKatalog(), 0) << "a failed file leaves the catalogue and the list as well";
+    EXPECT_EQ(fenster.meldungen(), QList<Meldung>{Meldung::KeineDateienMehr});
+}
+
+TEST_F(Lauf, AnEntryThatCannotBeRecordedStopsTheWholeRun)
+{
+    dateien(4);
+    protokoll.scheitertAb = 2;
+    lauf.alle(fenster);
+    ASSERT_FALSE(fenster.antworten.isEmpty());
+    const Schrittantwort& a = fenster.antworten.last();
+    EXPECT_EQ(a.meldung, Meldung::NichtEingetragen);
+    EXPECT_TRUE(a.text.contains(dir.filePath(u8("d/a1.jpg"))) && a.text.contains(u8("Kein Speicher mehr.")));
+    EXPECT_TRUE(a.zustandGewechselt && a.listeFuellen && !a.fensterSchliessen);
+    EXPECT_FALSE(lauf.laeuft());
+    EXPECT_EQ(fenster.sitzungen(), 1) << "no new run begins after the stop";
+    EXPECT_EQ(protokoll.eintraege, 2);
+    EXPECT_TRUE(dir.exists(u8("d/a2.jpg")) && dir.exists(u8("d/a3.jpg"))) << "nothing more was changed";
+    EXPECT_EQ(liste.anzahl(), 2) << "the processed file left the list";
+}
+
+TEST_F(Lauf, AWindowGoneBetweenFilesEndsTheRunUntouched)
+{
+    dateien(2);
+    fenster.zwischen = [this](int) { fenster.offen = false; };
+    lauf.alle(fenster);
+    EXPECT_TRUE(dir.exists(u8("d/a0.jpg")) && dir.exists(u8("d/a1.jpg")));
+    EXPECT_EQ(protokoll.eintraege, 0);
+    EXPECT_EQ(fenster.antworten.size(), 1) << "only the start was shown";
+}
+
+TEST(Datensicherung, EachOperationGivesItsResultLineAndLosesNothingOnDisk)
+{
+    struct Fall
+    {
+        int aktion;
+        bool zielDa, ordnerDa, erfolg;
+        const char* zeile; // the monitor line after "<target> wurde "
+    };
+    for (const Fall& f : {
+             Fall{Umbenennen, false, true, true, "umbennant"},
+             Fall{Kopieren, false, true, true, "kopiert"},
+             Fall{Verschieben, false, true, true, "verschoben"},
+             Fall{Umbenennen, true, true, false,
+                  "nicht umbennant wegen Fehler Die Datei ist bereits vorhanden."},
+             Fall{Verschieben, true, true, false,
+                  "nicht verschoben wegen Fehler Die Datei ist bereits vorhanden."},
+             Fall{Kopieren, true, true, true, "kopiert"},
+             Fall{Umbenennen, false, false, false,
+                  "nicht umbennant wegen Fehler Die Datei oder der Ordner wurde nicht gefunden."},
+             Fall{Kopieren, false, false, false,
+                  "nicht kopiert wegen Fehler Die Datei oder der Ordner wurde nicht gefunden."},
+         }) {
+        SCOPED_TRACE(::testing::Message() << f.aktion << (f.zielDa ? " onto a file" : "")
+                                          << (f.ordnerDa ? "" : " into no folder"));
+        TempDir dir;
+        const QString quelle = dir.write(u8("a/quelle.jpg"), "QUELLE");
+        if (f.ordnerDa)
+            dir.write(u8("b/.keep"));
+        const QString ziel = dir.filePath(u8("b/ziel.jpg"));
+        if (f.zielDa)
+            dir.write(u8("b/ziel.jpg"), "ALT");
+
+        MonitorTexte monitor;
+        EXPECT_EQ(Datei_aendern(quelle, ziel, f.aktion, monitor) == 0, f.erfolg);
+        EXPECT_EQ(monitor.label(MonitorLabel::Label6_0),
+                  (f.erfolg ? u8("Datei ") : u8("Pfad ")) + ziel + u8(" wurde ") + u8(f.zeile));
+        // The source stays unless it was moved or renamed; an old target stays unless a copy replaced it.
+        EXPECT_EQ(QFile::exists(quelle), !(f.erfolg && f.aktion != Kopieren));
+        EXPECT_EQ(dir.read(u8("b/ziel.jpg")), f.erfolg ? "QUELLE" : f.zielDa ? "ALT" : "");
+    }
+}
+
+TEST(Datensicherung, OnlyTheRecordOfExactlyTheProcessedPathLeavesTheCatalogue)
+{
+    TempDir dir;
+    tw::test::FakeKatalogAnsicht ansicht;
+    tw::catalogue::KatalogLogik katalog{ansicht};
+    QList<tw::platform::ShellItem> items;
+    for (const char* name : {"Bob's/x.txt.old", "Bob's/x.txt", "a.txt"}) {
+        const QString pfad = dir.write(QString::fromUtf8(name), "inhalt");
+        items.append({pfad, pfad.section(u'/', -1), u8("Klartext"), 6, {}});
+    }
+    katalog.Explorerauswahl = tw::platform::ShellItems::fromItems(items);
+    katalog.uebernehmen();
+    Katalogtabelle tabelle(katalog.Katalog);
+    // The two-part filter for the apostrophe shows x.txt.old first; a path without a record removes nothing.
+    tabelle.entfernen(dir.filePath(u8("Bob's/x.txt")));
+    tabelle.entfernen(dir.filePath(u8("fremd.txt")));
+    katalog.Katalog.setFilter(QString());
+    QStringList bleiben;
+    for (katalog.Katalog.MoveFirst(); !katalog.Katalog.Eof(); katalog.Katalog.MoveNext())
+        bleiben << katalog.Katalog.text(u"Pfad");
+    EXPECT_EQ(bleiben, (QStringList{dir.filePath(u8("Bob's/x.txt.old")), dir.filePath(u8("a.txt"))}));
+}
