@@ -1,6 +1,6 @@
 #include "Dateiauswahl.h"
 
-#include "catalogue/Verschieben.h"
+#include "stack/Stapelziehen.h"
 #include "platform/ImageStrip.h"
 #include "platform/WrapButton.h"
 #include "shell/DisplayAnpassen.h"
@@ -362,9 +362,9 @@ void Dateiauswahl::verschiebenNach(int y)
     const auto browserHeight = ie->Height();
     if (!browserTop || !browserHeight)
         return;
-    Stapel s{m_auswahlbutton->Top(), m_auswahlbutton->Height(), Top(), Height(), static_cast<double>(*browserTop),
+    stack::Stapel s{m_auswahlbutton->Top(), m_auswahlbutton->Height(), Top(), Height(), static_cast<double>(*browserTop),
              static_cast<double>(*browserHeight)};
-    if (!verschiebenSchritt(s, y))
+    if (!stack::verschiebenSchritt(s, y))
         Ziehen = false;
     m_auswahlbutton->setTop(s.barTop);
     ie->setTop(static_cast<int>(s.browserTop));

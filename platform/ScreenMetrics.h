@@ -2,6 +2,10 @@
 
 namespace tw::platform {
 
+// The drag bars, the pick bar's pictures and the hand-over to renaming convert with this factor whatever
+// the screen's own twips per pixel are.
+inline constexpr int fixedTwipsPerPixel = 15;
+
 // The screen as the window layout sees it; tests set any screen.
 class ScreenMetrics
 {

@@ -5,8 +5,8 @@
 #include "platform/ImageStrip.h"
 #include "platform/WrapButton.h"
 #include "rename/Datensicherung.h"
-#include "rename/Stapelziehen.h"
 #include "shell/DisplayAnpassen.h"
+#include "stack/Stapelziehen.h"
 #include "stack/frmAuswahlbutton.h"
 
 #include <QCloseEvent>
@@ -398,13 +398,13 @@ void Aenderungen::verschiebenNach(int y)
 {
     if (!m_auswahlbutton || !m_monitor)
         return;
-    Renamestapel s{m_auswahlbutton->Top(),
-                   m_auswahlbutton->Height(),
-                   m_monitor->Top(),
-                   m_monitor->Height(),
-                   Top(),
-                   Height()};
-    if (!renamestapelZiehen(s, y))
+    stack::Renamestapel s{m_auswahlbutton->Top(),
+                          m_auswahlbutton->Height(),
+                          m_monitor->Top(),
+                          m_monitor->Height(),
+                          Top(),
+                          Height()};
+    if (!stack::renamestapelZiehen(s, y))
         Ziehen = false;
     m_auswahlbutton->setTop(s.barTop);
     m_monitor->setTop(s.monitorTop);

@@ -9,13 +9,12 @@
 #include "shell/Stapellayout.h"
 #include "stack/frmAuswahlbutton.h"
 
-#include <cmath>
-
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <cmath>
 
 namespace tw::shell {
 
@@ -113,7 +112,9 @@ void ProgrammStart::Command1_Click(int index)
         if (!IE || !m_dateiauswahl)
             break;
         if (!einstellungen.Item(QStringLiteral("Button_top")).isEmpty()) {
-            const auto zahl = [this](const char* key) { return einstellungen.Item(QString::fromLatin1(key)); };
+            const auto zahl = [this](const char* key) {
+                return einstellungen.Item(QString::fromLatin1(key));
+            };
             m_auswahlbutton->setTop(zahl("Button_top").toFloat());
             m_dateiauswahl->setTop(zahl("Datei_top").toFloat());
             // A value the closing window could not read was not stored; it is not applied either.
@@ -151,7 +152,8 @@ void ProgrammStart::Command1_Click(int index)
         }
         if (const platform::Result opened = m_deps.opener->open(page); !opened) {
             m_deps.messages->show(
-                this, QStringLiteral("Die Dokumentation konnte nicht geöffnet werden.\n%1").arg(opened.message()),
+                this,
+                QStringLiteral("Die Dokumentation konnte nicht geöffnet werden.\n%1").arg(opened.message()),
                 platform::MessageBox::Icon::Warning);
         }
         break;
@@ -231,11 +233,14 @@ void ProgrammStart::umschreibenOeffnen()
         return;
     m_monitor = new rename::Ueberwachungsmonitor(*m_deps.screen);
     m_monitor->setAttribute(Qt::WA_DeleteOnClose);
-    // The browser's place in pixels, converted with the fixed 15 twips per pixel.
-    m_monitor->setWidth(static_cast<float>(IE->Width().ok() ? *IE->Width() : 0) * 15.0f);
-    m_monitor->setHeight(static_cast<float>(IE->Height().ok() ? *IE->Height() : 0) * 15.0f);
-    m_monitor->setTop(static_cast<float>(IE->Top().ok() ? *IE->Top() : 0) * 15.0f);
-    m_monitor->setLeft(static_cast<float>(IE->Left().ok() ? *IE->Left() : 0) * 15.0f);
+    // The browser's place in pixels, converted with the fixed factor.
+    const auto twips = [](const platform::Expected<int>& pixel) {
+        return static_cast<float>((pixel.ok() ? *pixel : 0) * platform::fixedTwipsPerPixel);
+    };
+    m_monitor->setWidth(twips(IE->Width()));
+    m_monitor->setHeight(twips(IE->Height()));
+    m_monitor->setTop(twips(IE->Top()));
+    m_monitor->setLeft(twips(IE->Left()));
 
     rename::AenderungenUmgebung umgebung;
     umgebung.screen = m_deps.screen;

@@ -2,11 +2,10 @@
 
 #include "platform/ImageStrip.h"
 #include "shell/DisplayAnpassen.h"
-#include "stack/ExplorerZiehen.h"
 #include "stack/Fokus.h"
 #include "stack/Klickflaeche.h"
 #include "stack/Laufwerksliste.h"
-#include "stack/MonitorZiehen.h"
+#include "stack/Stapelziehen.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -34,11 +33,11 @@ constexpr float clientWidth = 15075;
 constexpr float clientHeight = 345;
 constexpr double drive1Font = 8.25;
 
-// The picture's 1024 pixels span the handle's 15360 design twips, 15 to a pixel: a label drawn under a
-// click area's design place stays under it however the bar is fitted.
+// The picture's 1024 pixels span the handle's 15360 design twips: a label drawn under a click area's
+// design place stays under it however the bar is fitted.
 QRect unterDerFlaeche(const Place& p)
 {
-    const int mitte = static_cast<int>((p.left + p.width / 2) / 15);
+    const int mitte = static_cast<int>((p.left + p.width / 2) / platform::fixedTwipsPerPixel);
     return QRect(mitte - 90, 0, 180, 20);
 }
 

@@ -1,6 +1,5 @@
-#include "stack/ExplorerZiehen.h"
 #include "stack/Laufwerke.h"
-#include "stack/MonitorZiehen.h"
+#include "stack/Stapelziehen.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -8,46 +7,154 @@
 
 using namespace tw::stack;
 
-namespace {
-
-// The selection window's top at 256 pixels, as step 1 places it on a 1024 x 768 screen.
-constexpr float auswahlTop = 3840;
-
-} // namespace
-
-TEST(PickBarDrag, TheBarFollowsThePointerAndTheBrowserFillsTheGapDownToTheSelectionWindow)
+// The stack of step 1 on a 1024 x 768 screen: pick bar 345 twips high at 3540, selection and rename
+// windows at 3840 (256 pixels).
+TEST(StackDrag, PickBarHandleMovesBarAndBrowserDownToThreeHundredTwipsAboveTheSelectionWindow)
 {
-    // y, twips per pixel, bar top, browser top, browser height
-    for (const auto& [y, tpp, barTop, browserTop, browserHeight] : {
-             std::tuple{100, 15.0f, 1350, 110, 146},
-             std::tuple{245, 15.0f, 3525, 255, 1}, // the last row before the limit
-             std::tuple{0, 15.0f, -150, 10, 246},  // upwards there is no limit
-             std::tuple{-40, 15.0f, -750, -30, 286},
-             std::tuple{100, 12.0f, 1350, 110, 3840 / 12 - 110}, // the bar keeps the fixed 15
+    // y, twips per pixel, selection window's top, moves, bar top, browser top, browser height
+    for (const auto& [y, tpp, top, bewegt, barTop, browserTop, browserHeight] : {
+             std::tuple{100, 15.0f, 3840.0f, true, 1350, 110, 146},
+             std::tuple{245, 15.0f, 3840.0f, true, 3525, 255, 1},   // the last row before the limit
+             std::tuple{-40, 15.0f, 3840.0f, true, -750, -30, 286}, // upwards there is no limit
+             std::tuple{100, 12.0f, 3840.0f, true, 1350, 110, 3840 / 12 - 110}, // the bar keeps 15
+             std::tuple{100, 15.0f, 3850.0f, true, 1350, 110, 147},             // 146.67
+             std::tuple{100, 15.0f, 3847.5f, true, 1350, 110, 146},             // 146.5: halves to even
+             std::tuple{100, 15.0f, 3862.5f, true, 1350, 110, 148},             // 147.5
+             std::tuple{246, 15.0f, 3840.0f, false, 0, 0, 0},
+             std::tuple{246, 12.0f, 3840.0f, false, 0, 0, 0}, // the limit is in twips
          }) {
-        SCOPED_TRACE(::testing::Message() << "y " << y << " at " << tpp);
-        const auto zug = explorerZiehen(y, auswahlTop, tpp);
-        ASSERT_TRUE(zug.bewegt);
-        EXPECT_EQ(zug.barTop, barTop);
-        EXPECT_EQ(zug.browserTop, browserTop);
-        EXPECT_EQ(zug.browserHeight, browserHeight);
+        SCOPED_TRACE(::testing::Message() << "y " << y << " at " << tpp << ", window at " << top);
+        const ExplorerZug zug = explorerZiehen(y, top, tpp);
+        EXPECT_EQ(zug.bewegt, bewegt);
+        if (bewegt) {
+            EXPECT_EQ(std::tuple(zug.barTop, zug.browserTop, zug.browserHeight),
+                      std::tuple(barTop, browserTop, browserHeight));
+        }
     }
 }
 
-TEST(PickBarDrag, NothingMovesWithinThreeHundredTwipsOfTheSelectionWindow)
+TEST(StackDrag, RenameHandleMovesBarAndMonitorDownToThreeHundredTwipsAboveTheRenameWindow)
 {
-    for (int y : {246, 247, 400, 2000}) {
-        EXPECT_FALSE(explorerZiehen(y, auswahlTop, 15).bewegt) << y;
-        EXPECT_FALSE(explorerZiehen(y, auswahlTop, 12).bewegt) << y << ", the limit is in twips";
+    // y, rename window's top, bar height, moves, bar top, monitor top, monitor height
+    for (const auto& [y, top, barHeight, bewegt, barTop, monitorTop, monitorHeight] : {
+             std::tuple{100, 3840.0f, 345.0f, true, 1350, 1650.0f, 2145.0f},
+             std::tuple{245, 3840.0f, 345.0f, true, 3525, 3825.0f, 0.0f}, // bar's bottom past the window
+             std::tuple{-40, 3840.0f, 345.0f, true, -750, -450.0f, 4245.0f},
+             std::tuple{100, 3840.0f, 270.0f, true, 1350, 1650.0f, 2220.0f}, // the bar's height counts
+             std::tuple{246, 3840.5f, 345.0f, true, 3540, 3840.0f, 0.0f},    // 3540 + 300 < 3840.5
+             std::tuple{246, 3840.0f, 345.0f, false, 0, 0.0f, 0.0f},
+         }) {
+        SCOPED_TRACE(::testing::Message() << "y " << y << ", window at " << top);
+        const MonitorZug zug = monitorZiehen(y, top, barHeight);
+        EXPECT_EQ(zug.bewegt, bewegt);
+        if (bewegt) {
+            EXPECT_EQ(std::tuple(zug.barTop, zug.monitorTop, zug.monitorHeight),
+                      std::tuple(barTop, monitorTop, monitorHeight));
+        }
     }
 }
 
-TEST(PickBarDrag, TheBrowserHeightIsRoundedToWholePixelsHalvesToEven)
+TEST(StackDrag, TheBrowserTakesTheMonitorsPlaceInWholePixels)
 {
-    EXPECT_EQ(explorerZiehen(100, 3850, 15).browserHeight, 147) << "146.67";
-    EXPECT_EQ(explorerZiehen(100, 3845, 15).browserHeight, 146) << "146.33";
-    EXPECT_EQ(explorerZiehen(100, 3847.5f, 15).browserHeight, 146) << "146.5";
-    EXPECT_EQ(explorerZiehen(100, 3862.5f, 15).browserHeight, 148) << "147.5";
+    for (const auto& [top, height, browserTop, browserHeight] : {
+             std::tuple{1650.0f, 2145.0f, 110, 143},
+             std::tuple{-450.0f, 4245.0f, -30, 283},
+             std::tuple{1657.5f, 2137.5f, 110, 142}, // halves go to the even neighbour
+             std::tuple{1672.5f, 2122.5f, 112, 142},
+             std::tuple{1650.0f, -30.0f, 110, 0},
+         }) {
+        const BrowserPlatz platz = browserAufMonitor(top, height);
+        EXPECT_EQ(std::pair(platz.top, platz.height), std::pair(browserTop, browserHeight))
+            << top << ", " << height;
+    }
+}
+
+TEST(StackDrag, SelectionWindowBar)
+{
+    struct Fall
+    {
+        const char* name;
+        Stapel vorher;
+        int y;
+        bool weiter;
+        Stapel nachher;
+    };
+    for (const Fall& f : {
+             // The browser flat on the window: bar and browser rise, the window stays.
+             Fall{"browser flat",
+                  {3540, 345, 3840, 5760, 256, 0},
+                  600,
+                  true,
+                  {15 * 253 - 345, 345, 3840, 5760, 253, 0}},
+             // The browser above the window: the window's bottom edge follows the pointer 150 twips
+             // below it and the browser fills the space down to it.
+             Fall{"browser above",
+                  {3450, 345, 3840, 5760, 253, 0},
+                  700,
+                  true,
+                  {3450, 345, 4890, 5760, 253, 4890 / 15 - 253}},
+             Fall{"whole pixels",
+                  {3458, 345, 3840, 5760, 200, 0},
+                  700,
+                  true,
+                  {3458, 345, 4890, 5760, 254, 72}},
+             Fall{"top of the screen",
+                  {1, 345, 4000, 5760, 30, 200},
+                  5,
+                  false,
+                  {10, 345, 3360, 5760, 24, 200}},
+             Fall{"above the screen",
+                  {-300, 345, 4000, 5760, 30, 200},
+                  5,
+                  false,
+                  {10, 345, 3360, 5760, 24, 200}},
+         }) {
+        Stapel s = f.vorher;
+        EXPECT_EQ(verschiebenSchritt(s, f.y), f.weiter) << f.name;
+        EXPECT_EQ(
+            std::tuple(s.barTop, s.fensterTop, s.browserTop, s.browserHeight),
+            std::tuple(f.nachher.barTop, f.nachher.fensterTop, f.nachher.browserTop, f.nachher.browserHeight))
+            << f.name;
+    }
+}
+
+TEST(StackDrag, RenameWindowBar)
+{
+    struct Fall
+    {
+        const char* name;
+        Renamestapel vorher;
+        int y;
+        bool weiter;
+        Renamestapel nachher;
+    };
+    for (const Fall& f : {
+             // The monitor above the window: it grows or shrinks with the window's new top.
+             Fall{"monitor above",
+                  {1350, 345, 1650, 2145, 3840, 5775},
+                  700,
+                  true,
+                  {1350, 345, 1650, 3225, 4875, 5775}},
+             // The window's top comes above the monitor's: the monitor is put window top + its height - 150.
+             Fall{"window above the monitor",
+                  {1350, 345, 1650, 2145, 3840, 5775},
+                  450,
+                  true,
+                  {2775, 345, 3120, 2145, 1125, 5775}},
+             // At the top of the screen the drag ends and the three windows stack from 10 twips down.
+             Fall{"top of the screen",
+                  {1, 345, 1650, 2145, 3840, 5775},
+                  5,
+                  false,
+                  {10, 345, 355, 2145, 2500, 5775}},
+         }) {
+        Renamestapel s = f.vorher;
+        EXPECT_EQ(renamestapelZiehen(s, f.y), f.weiter) << f.name;
+        EXPECT_EQ(
+            std::tuple(s.barTop, s.monitorTop, s.monitorHeight, s.fensterTop),
+            std::tuple(f.nachher.barTop, f.nachher.monitorTop, f.nachher.monitorHeight, f.nachher.fensterTop))
+            << f.name;
+    }
 }
 
 TEST(PickBarDrives, OnlyVolumesWithRealFileSystemsAreListed)
@@ -122,49 +229,4 @@ TEST(PickBarDrives, ASyncSelectsTheVolumeWhoseRootTheBrowserShowsOnce)
 
     EXPECT_EQ(Laufwerk_abgleichen(u8("/weg"), QString(), liste, letztes), -1) << "no volume known";
     EXPECT_EQ(letztes, u8("/mnt/data"));
-}
-
-TEST(MonitorDrag, TheBarFollowsThePointerAndTheMonitorFillsTheSpaceDownToTheRenameWindow)
-{
-    // The rename window at 256 pixels, the bar 23 pixels high, as on a 1024 x 768 screen.
-    // y, bar top, monitor top, monitor height
-    for (const auto& [y, barTop, monitorTop, monitorHeight] : {
-             std::tuple{100, 1350, 1650.0f, 2145.0f},
-             std::tuple{240, 3450, 3750.0f, 45.0f},
-             std::tuple{245, 3525, 3825.0f, 0.0f}, // the bar's bottom edge is past the rename window's top
-             std::tuple{0, -150, 150.0f, 3645.0f}, // upwards there is no limit
-             std::tuple{-40, -750, -450.0f, 4245.0f},
-         }) {
-        SCOPED_TRACE(::testing::Message() << "y " << y);
-        const auto zug = monitorZiehen(y, 3840, 345);
-        ASSERT_TRUE(zug.bewegt);
-        EXPECT_EQ(zug.barTop, barTop);
-        EXPECT_EQ(zug.monitorTop, monitorTop);
-        EXPECT_EQ(zug.monitorHeight, monitorHeight);
-    }
-    EXPECT_EQ(monitorZiehen(100, 3840, 270).monitorHeight, 2220.0f) << "the bar's own height counts";
-}
-
-TEST(MonitorDrag, NothingMovesWithinThreeHundredTwipsOfTheRenameWindow)
-{
-    for (int y : {246, 247, 2000})
-        EXPECT_FALSE(monitorZiehen(y, 3840, 345).bewegt) << y;
-    EXPECT_TRUE(monitorZiehen(246, 3840.5f, 345).bewegt) << "3540 + 300 is below 3840.5";
-}
-
-TEST(Versch, TheBrowserTakesTheMonitorsPlaceAtFifteenTwipsAPixel)
-{
-    // monitor top, monitor height, browser top, browser height
-    for (const auto& [top, height, browserTop, browserHeight] : {
-             std::tuple{1650.0f, 2145.0f, 110, 143},
-             std::tuple{-450.0f, 4245.0f, -30, 283},
-             std::tuple{1657.5f, 2137.5f, 110, 142}, // halves go to the even neighbour
-             std::tuple{1672.5f, 2122.5f, 112, 142},
-             std::tuple{1650.0f, -30.0f, 110, 0},
-         }) {
-        SCOPED_TRACE(::testing::Message() << top << ", " << height);
-        const auto platz = browserAufMonitor(top, height);
-        EXPECT_EQ(platz.top, browserTop);
-        EXPECT_EQ(platz.height, browserHeight);
-    }
 }
