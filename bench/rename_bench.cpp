@@ -1,9 +1,11 @@
-// "Alle Dateien umbennen" through the real windows, against a bare loop of the same renames.
+// "Alle Dateien umbennen" through the run class alone and through the real windows, against a bare loop
+// of the same renames.
 #include "catalogue/Dateiauswahl.h"
 #include "journal/DatenBanken.h"
 #include "platform/MessageBox.h"
 #include "rename/Aenderungen.h"
 #include "rename/Ueberwachungsmonitor.h"
+#include "rename/Umbenennlauf.h"
 #include "shell/Gemeinsam.h"
 
 #include <QApplication>
@@ -15,7 +17,6 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <cstdio>
 #include <fcntl.h>
 #include <stdio.h> // renameat2
@@ -127,11 +128,51 @@ double durchDieFenster(int n, double& laengsteLueckeMs)
     takt.stop();
     laengsteLueckeMs = static_cast<double>(laengste) / 1e6;
 
-    if (!QFile::exists(dir.path() + QStringLiteral("/bilder/neu_IMG_%1_%2.jpg").arg(n - 1, 6, 10, QLatin1Char('0')).arg(n)))
+    if (!QFile::exists(
+            dir.path() +
+            QStringLiteral("/bilder/neu_IMG_%1_%2.jpg").arg(n - 1, 6, 10, QLatin1Char('0')).arg(n)))
         std::fprintf(stderr, "rename run did not rename the last file (%s)\n", qPrintable(meldungen.letzte));
     delete fenster.data();
     delete monitor;
     delete auswahl;
+    return s;
+}
+
+// The run without a window: the journal session, the catalogue and the monitor's labels in memory.
+double ohneFenster(int n)
+{
+    using namespace tw;
+    QTemporaryDir dir;
+    const QStringList dateien = dateienAnlegen(dir.path(), n);
+    Uhr uhr;
+    journal::DatenBanken db(dir.path(), uhr);
+    db.Sitzung_beginnen();
+    rename::Journalsitzung sitzung(db);
+    rename::Arbeitsliste liste;
+    liste.setEintraege(dateien);
+    liste.alleMarkieren(true);
+    rename::MonitorTexte monitor;
+    rename::Umbenennlauf lauf(liste, monitor, sitzung, nullptr);
+
+    struct Begleiter : rename::Laufbegleiter
+    {
+        rename::Laufeingaben e;
+        rename::Laufeingaben eingaben() const override { return e; }
+        bool zwischendurch() override { return true; }
+        bool anzeigen(const rename::Schrittantwort&) override { return true; }
+    } begleiter;
+    begleiter.e.muster = QStringLiteral("neu_®x®_©0 - %1©").arg(n);
+    begleiter.e.zielordner = rename::Ursprungsfad;
+    begleiter.e.zaehlerbreite = static_cast<int>(QString::number(n).size());
+
+    QElapsedTimer t;
+    t.start();
+    lauf.alle(begleiter);
+    const double s = static_cast<double>(t.nsecsElapsed()) / 1e9;
+    if (db.aktionenAnzahl() != n ||
+        !QFile::exists(dir.path() +
+                       QStringLiteral("/neu_IMG_%1_%2.jpg").arg(n - 1, 6, 10, QLatin1Char('0')).arg(n)))
+        std::fprintf(stderr, "the run class did not rename every file\n");
     return s;
 }
 
@@ -142,7 +183,10 @@ void renameFigures()
     for (int n : {10000, 100000}) {
         const double bare = bareLoop(n);
         double luecke = 0;
+        const double klasse = ohneFenster(n);
         const double fenster = durchDieFenster(n, luecke);
+        ausgabe("rename_all_run_class", n, klasse, "s");
+        ausgabe("rename_run_class_to_bare_ratio", n, klasse / bare, "x");
         ausgabe("rename_all_through_windows", n, fenster, "s");
         ausgabe("rename_bare_renameat2_loop", n, bare, "s");
         ausgabe("rename_windows_to_bare_ratio", n, fenster / bare, "x");
