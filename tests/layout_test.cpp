@@ -3,6 +3,7 @@
 #include "support/FakeScreen.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using tw::platform::Formular;
 using tw::platform::Steuerelement;
@@ -10,43 +11,31 @@ using tw::shell::Display_anpassen;
 using tw::shell::stapelBerechnen;
 using tw::test::FakeScreen;
 
-TEST(Stapellayout, WideScreensKeepTheFrameOf1024By768AtTheTopLeft)
+TEST(Stapellayout, TheStackFillsAFrameOf1024By768OrANarrowerScreen)
 {
-    for (const auto& [w, h] : {std::pair{1024, 768}, std::pair{1280, 1024}, std::pair{1920, 1080}}) {
-        FakeScreen screen(w, h);
-        const auto l = stapelBerechnen(screen, 999);
-        EXPECT_EQ(l.browserWidth, 1024) << w;
-        EXPECT_EQ(l.browserHeight, 0);
-        EXPECT_EQ(l.browserTop, 256);
-        EXPECT_EQ(l.browserLeft, 0);
-        EXPECT_FLOAT_EQ(l.barTop, 3840 - 300);
-        EXPECT_FLOAT_EQ(l.barWidth, 15360);
-        EXPECT_FLOAT_EQ(l.auswahlTop, 3840);
-        EXPECT_FLOAT_EQ(l.auswahlHeight, 5760) << "down to five sixths of the frame";
-        EXPECT_FLOAT_EQ(l.auswahlWidth, 15360);
+    // screen, twips per pixel, the selection window's top before it is placed; browser width and top
+    // in pixels; bar top, bar width, selection top and height in twips
+    struct Fall
+    {
+        int w, h;
+        float tpp, vorher;
+        double browserWidth, browserTop;
+        float barTop, barWidth, auswahlTop, auswahlHeight;
+    };
+    for (const Fall& f : {
+             Fall{1024, 768, 15, 999, 1024, 256, 3540, 15360, 3840, 5760},
+             Fall{1920, 1080, 15, 999, 1024, 256, 3540, 15360, 3840, 5760},
+             Fall{800, 600, 15, 1500, 800, 100, 2700, 12000, 3000, 4500}, // browser top from the window
+             Fall{1024, 768, 12, 0, 1024, 256, 2772, 12288, 3072, 4608},  // the 300 twips stay 300
+         }) {
+        SCOPED_TRACE(::testing::Message() << f.w << "x" << f.h << " at " << f.tpp);
+        FakeScreen screen(f.w, f.h, f.tpp);
+        const auto l = stapelBerechnen(screen, f.vorher);
+        EXPECT_EQ(std::tuple(l.browserWidth, l.browserTop, l.browserHeight, l.browserLeft),
+                  std::tuple(f.browserWidth, f.browserTop, 0.0, 0.0));
+        EXPECT_EQ(std::tuple(l.barTop, l.barWidth, l.auswahlTop, l.auswahlHeight, l.auswahlWidth),
+                  std::tuple(f.barTop, f.barWidth, f.auswahlTop, f.auswahlHeight, f.barWidth));
     }
-}
-
-TEST(Stapellayout, ANarrowScreenIsFilledInTheSameProportions)
-{
-    FakeScreen screen(800, 600);
-    const auto l = stapelBerechnen(screen, 1500);
-    EXPECT_EQ(l.browserWidth, 800);
-    EXPECT_EQ(l.browserTop, 100) << "taken from the selection window's top before it is placed";
-    EXPECT_FLOAT_EQ(l.barTop, 9000.0f / 3 - 300);
-    EXPECT_FLOAT_EQ(l.barWidth, 12000);
-    EXPECT_FLOAT_EQ(l.auswahlTop, 3000);
-    EXPECT_FLOAT_EQ(l.auswahlHeight, 4500);
-    EXPECT_FLOAT_EQ(l.auswahlWidth, 12000);
-}
-
-TEST(Stapellayout, TwipsPerPixelOtherThanFifteen)
-{
-    FakeScreen screen(1024, 768, 12.0f);
-    const auto l = stapelBerechnen(screen, 0);
-    EXPECT_FLOAT_EQ(l.barWidth, 12288);
-    EXPECT_FLOAT_EQ(l.auswahlTop, 3072);
-    EXPECT_FLOAT_EQ(l.barTop, 3072 - 300) << "the 300 twips stay 300 twips";
 }
 
 namespace {

@@ -92,30 +92,6 @@ TEST_F(shell_StartWindow, ShowsItsTitleAndButtonTextsWhichFitAFixedFrame)
     EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "the user cannot resize it";
 }
 
-TEST_F(shell_StartWindow, PlacesEveryControlInPixelsOfTheScreen)
-{
-    struct Layout
-    {
-        float twipsX, twipsY;
-        QRect schritt1, verwaltung, dokumentation, label1;
-        QSize client;
-    };
-    // 96 DPI, and each axis with its own factor (120 DPI vertically).
-    for (const Layout& l : {Layout{15, 15, QRect(18, 22, 275, 41), QRect(18, 82, 275, 41),
-                                   QRect(19, 144, 275, 41), QRect(284, 186, 31, 23), QSize(312, 230)},
-                            Layout{15, 12, QRect(18, 27, 275, 51), QRect(18, 102, 275, 51),
-                                   QRect(19, 179, 275, 51), QRect(284, 233, 31, 29), QSize(312, 288)}}) {
-        SCOPED_TRACE(l.twipsY);
-        screen.setTwipsPerPixel(l.twipsX, l.twipsY);
-        const auto w = open();
-        EXPECT_EQ(button(*w, 0)->geometry(), l.schritt1);
-        EXPECT_EQ(button(*w, 1)->geometry(), l.verwaltung);
-        EXPECT_EQ(button(*w, 2)->geometry(), l.dokumentation);
-        EXPECT_EQ(label1(*w)->geometry(), l.label1);
-        EXPECT_EQ(w->size(), l.client);
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // The number of this program start
 

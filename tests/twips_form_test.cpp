@@ -3,7 +3,6 @@
 
 #include <QCoreApplication>
 #include <QLabel>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using tw::platform::Formular;
@@ -63,25 +62,6 @@ TEST(TwipsForm, SetFormularAppliesPlacesFontSizesAndWidth)
     EXPECT_EQ(bild->geometry(), QRect(0, 3, 1024, 21));
     EXPECT_EQ(bild->font(), bildFont) << "a control without a font size keeps its font";
     EXPECT_EQ(form.formular().Controls[0].FontSize, 12.0);
-}
-
-TEST(TwipsForm, AControlWithoutSizeIsNotMoved)
-{
-    FakeScreen screen;
-    TwipsForm form(screen);
-    auto* timer = new QTimer(&form);
-    auto* marke = new QLabel(&form);
-    marke->setGeometry(7, 8, 9, 10);
-    form.addPositionOnly(timer, 600, 900);
-    form.addPositionOnly(marke, 600, 900);
-
-    Formular f = form.formular();
-    f.Controls[1].Left = 300.0f;
-    f.Controls[1].Top = 450.0f;
-    form.setFormular(f);
-
-    EXPECT_EQ(marke->geometry(), QRect(7, 8, 9, 10));
-    EXPECT_EQ(form.formular().Controls[1].Left, 300.0f) << "the place is still kept in twips";
 }
 
 TEST(TwipsForm, TheTwipsPlaceSurvivesShowingAndAForeignMoveIsTakenOver)
