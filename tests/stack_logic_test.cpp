@@ -2,8 +2,10 @@
 #include "stack/Stapelziehen.h"
 #include "support/QtPrinters.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <tuple>
+#include <vector>
 
 using namespace tw::stack;
 
@@ -69,91 +71,35 @@ TEST(StackDrag, TheBrowserTakesTheMonitorsPlaceInWholePixels)
     }
 }
 
-TEST(StackDrag, SelectionWindowBar)
+TEST(StackDrag, TheSelectionAndRenameWindowBars)
 {
-    struct Fall
-    {
-        const char* name;
-        Stapel vorher;
-        int y;
-        bool weiter;
-        Stapel nachher;
-    };
-    for (const Fall& f : {
-             // The browser flat on the window: bar and browser rise, the window stays.
-             Fall{"browser flat",
-                  {3540, 345, 3840, 5760, 256, 0},
-                  600,
-                  true,
-                  {15 * 253 - 345, 345, 3840, 5760, 253, 0}},
-             // The browser above the window: the window's bottom edge follows the pointer 150 twips
-             // below it and the browser fills the space down to it.
-             Fall{"browser above",
-                  {3450, 345, 3840, 5760, 253, 0},
-                  700,
-                  true,
-                  {3450, 345, 4890, 5760, 253, 4890 / 15 - 253}},
-             Fall{"whole pixels",
-                  {3458, 345, 3840, 5760, 200, 0},
-                  700,
-                  true,
-                  {3458, 345, 4890, 5760, 254, 72}},
-             Fall{"top of the screen",
-                  {1, 345, 4000, 5760, 30, 200},
-                  5,
-                  false,
-                  {10, 345, 3360, 5760, 24, 200}},
-             Fall{"above the screen",
-                  {-300, 345, 4000, 5760, 30, 200},
-                  5,
-                  false,
-                  {10, 345, 3360, 5760, 24, 200}},
+    // Selection window's bar. In: bar top and height, window top and height, browser top and height
+    // (pixels), pointer row; out: the drag goes on, bar top, window top, browser top and height.
+    for (const auto& f : std::vector<std::array<double, 12>>{
+             {3540, 345, 3840, 5760, 256, 0, 600, 1, 15 * 253 - 345, 3840, 253, 0}, // browser flat: it rises
+             {3450, 345, 3840, 5760, 253, 0, 700, 1, 3450, 4890, 253, 4890 / 15 - 253}, // window follows
+             {3458, 345, 3840, 5760, 200, 0, 700, 1, 3458, 4890, 254, 72},              // whole pixels
+             {1, 345, 4000, 5760, 30, 200, 5, 0, 10, 3360, 24, 200},                    // top of the screen
+             {-300, 345, 4000, 5760, 30, 200, 5, 0, 10, 3360, 24, 200},
          }) {
-        Stapel s = f.vorher;
-        EXPECT_EQ(verschiebenSchritt(s, f.y), f.weiter) << f.name;
-        EXPECT_EQ(
-            std::tuple(s.barTop, s.fensterTop, s.browserTop, s.browserHeight),
-            std::tuple(f.nachher.barTop, f.nachher.fensterTop, f.nachher.browserTop, f.nachher.browserHeight))
-            << f.name;
+        Stapel s{float(f[0]), float(f[1]), float(f[2]), float(f[3]), f[4], f[5]};
+        EXPECT_EQ(verschiebenSchritt(s, int(f[6])), f[7] != 0) << f[0] << " " << f[6];
+        EXPECT_EQ(std::tuple(double(s.barTop), double(s.fensterTop), s.browserTop, s.browserHeight),
+                  std::tuple(f[8], f[9], f[10], f[11]))
+            << f[0] << " " << f[6];
     }
-}
-
-TEST(StackDrag, RenameWindowBar)
-{
-    struct Fall
-    {
-        const char* name;
-        Renamestapel vorher;
-        int y;
-        bool weiter;
-        Renamestapel nachher;
-    };
-    for (const Fall& f : {
-             // The monitor above the window: it grows or shrinks with the window's new top.
-             Fall{"monitor above",
-                  {1350, 345, 1650, 2145, 3840, 5775},
-                  700,
-                  true,
-                  {1350, 345, 1650, 3225, 4875, 5775}},
-             // The window's top comes above the monitor's: the monitor is put window top + its height - 150.
-             Fall{"window above the monitor",
-                  {1350, 345, 1650, 2145, 3840, 5775},
-                  450,
-                  true,
-                  {2775, 345, 3120, 2145, 1125, 5775}},
-             // At the top of the screen the drag ends and the three windows stack from 10 twips down.
-             Fall{"top of the screen",
-                  {1, 345, 1650, 2145, 3840, 5775},
-                  5,
-                  false,
-                  {10, 345, 355, 2145, 2500, 5775}},
+    // Rename window's bar, all in twips. In: bar top and height, monitor top and height, window top and
+    // height, pointer row; out: the drag goes on, bar top, monitor top and height, window top.
+    for (const auto& f : std::vector<std::array<float, 12>>{
+             {1350, 345, 1650, 2145, 3840, 5775, 700, 1, 1350, 1650, 3225, 4875}, // monitor above: it grows
+             {1350, 345, 1650, 2145, 3840, 5775, 450, 1, 2775, 3120, 2145, 1125}, // window above the monitor
+             {1, 345, 1650, 2145, 3840, 5775, 5, 0, 10, 355, 2145, 2500},         // top of the screen
          }) {
-        Renamestapel s = f.vorher;
-        EXPECT_EQ(renamestapelZiehen(s, f.y), f.weiter) << f.name;
-        EXPECT_EQ(
-            std::tuple(s.barTop, s.monitorTop, s.monitorHeight, s.fensterTop),
-            std::tuple(f.nachher.barTop, f.nachher.monitorTop, f.nachher.monitorHeight, f.nachher.fensterTop))
-            << f.name;
+        Renamestapel s{f[0], f[1], f[2], f[3], f[4], f[5]};
+        EXPECT_EQ(renamestapelZiehen(s, int(f[6])), f[7] != 0) << f[6];
+        EXPECT_EQ(std::tuple(s.barTop, s.monitorTop, s.monitorHeight, s.fensterTop),
+                  std::tuple(f[8], f[9], f[10], f[11]))
+            << f[6];
     }
 }
 
