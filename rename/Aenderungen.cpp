@@ -342,9 +342,11 @@ bool Aenderungen::anzeigen(const Schrittantwort& a)
         return false;
     if (a.sitzungBegonnen)
         ++m_umgebung.gemeinsam->Sitzung;
-    Command5->setText(a.beschriftung);
-    if (a.zustandGewechselt)
+    // The caption changes only with the state; setting it per file would lay the button out again.
+    if (a.zustandGewechselt) {
+        Command5->setText(a.beschriftung);
         eingabenFreigeben(!m_lauf.laeuft());
+    }
     if (a.listeFuellen) {
         m_liste.aktualisieren();
         m_dateiauswahl.Liste_fuellen();
