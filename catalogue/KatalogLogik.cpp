@@ -1,6 +1,7 @@
 #include "KatalogLogik.h"
 
 #include "platform/FieldDef.h"
+#include "platform/FolderListing.h"
 
 #include <QDir>
 
@@ -32,7 +33,8 @@ QString Pfadfilter(const QString& pfad)
     const int zweites = pfad.indexOf(u'\'', erstes + 1);
     const QString a = pfad.left(erstes);
     const QString b = zweites < 0 ? pfad.mid(erstes + 1) : pfad.mid(erstes + 1, zweites - erstes - 1);
-    return QStringLiteral("Pfad Like '*") + a + QStringLiteral("*' and Pfad like '*") + b + QStringLiteral("*'");
+    return QStringLiteral("Pfad Like '*") + a + QStringLiteral("*' and Pfad like '*") + b +
+           QStringLiteral("*'");
 }
 
 KatalogLogik::KatalogLogik(KatalogAnsicht& ansicht) : m_ansicht(ansicht)
@@ -71,11 +73,10 @@ void KatalogLogik::uebernehmen()
         const platform::ShellItem item = Explorerauswahl.Item(i);
         if (istOrdnerOderUnbekannt(item.Type))
             continue;
-        const QString dateiname = item.Path.section(trenner, -1);
-        const int punkt = dateiname.lastIndexOf(u'.');
-        if (punkt < 0)
+        // The browser's own rule, so that every file it gives a kind of its own is taken over.
+        const QString endung = platform::extensionOf(item.Path.section(trenner, -1));
+        if (endung.isNull())
             continue;
-        const QString endung = dateiname.mid(punkt + 1);
 
         Katalog.AddNew();
         Katalog.setValue(u"Pfad", item.Path);
@@ -144,8 +145,8 @@ void KatalogLogik::combo_fuellen()
             if (!Katalog.setFilter(QStringLiteral("Endung Like '") + endung + u'\''))
                 continue;
             if (Katalog.RecordCount() != 0)
-                eintraege.append(endung + ComboTrenner + QString::number(Katalog.RecordCount()) + ComboTrenner +
-                                 Katalog.text(u"Anwendung"));
+                eintraege.append(endung + ComboTrenner + QString::number(Katalog.RecordCount()) +
+                                 ComboTrenner + Katalog.text(u"Anwendung"));
         }
         m_ansicht.setComboEintraege(eintraege);
     }

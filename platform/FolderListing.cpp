@@ -16,7 +16,7 @@ namespace tw::platform {
 QString extensionOf(const QString& fileName)
 {
     const int dot = fileName.lastIndexOf(u'.');
-    if (dot <= 0 || dot + 1 >= fileName.size())
+    if (dot < 0 || dot + 1 >= fileName.size())
         return {};
     return fileName.mid(dot + 1);
 }

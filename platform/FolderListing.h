@@ -23,7 +23,8 @@ enum FolderColumn
 inline const QString FolderType = QStringLiteral("Dateiordner");
 inline const QString UnknownType = QStringLiteral("Datei");
 
-// The text after the last "." of a file name; null when there is none.
+// The text after the last "." of a file name, as the shell and the catalogue take it (".bashrc" has the
+// extension "bashrc"); null when there is no "." or nothing after it.
 QString extensionOf(const QString& fileName);
 // The shell's description of an item's kind by its name: "Dateiordner", the MIME comment in the default
 // locale's language, "ABC-Datei" for an extension nobody knows, or "Datei" without an extension.

@@ -1,4 +1,5 @@
 #include "catalogue/KatalogLogik.h"
+#include "platform/FolderListing.h"
 #include "support/FakeKatalogAnsicht.h"
 #include "support/QtPrinters.h"
 
@@ -59,6 +60,25 @@ TEST_F(Katalog, TakeOverSkipsFoldersUnknownTypesAndNamesWithoutADot)
     EXPECT_EQ(logik.Katalog.text(u"ID"), u8("1000"));
     EXPECT_EQ(logik.Katalog.text(u"Time"), u8("12:00:00"));
     EXPECT_EQ(ansicht.nachrichten, 7) << "window messages run once per item";
+}
+
+TEST_F(Katalog, TakesOverWhatTheBrowserGivesAKindAndTheExtensionThatKindIsNamedBy)
+{
+    // file name, extension in the catalogue (none: not taken over)
+    const std::pair<const char*, const char*> faelle[] = {{".bashrc", "bashrc"},
+                                                          {"archiv.tar.gz", "gz"},
+                                                          {"Notiz.txt", "txt"},
+                                                          {"LIESMICH", nullptr},
+                                                          {"punkt.", nullptr}};
+    for (const auto& [name, endung] : faelle) {
+        const QString pfad = u8("/h/") + u8(name);
+        uebernimm({datei(pfad, tw::platform::shellTypeFor(u8(name), false))});
+        const bool aufgenommen = logik.Katalog.setFilter(Pfadfilter(pfad)) && logik.Katalog.MoveFirst();
+        EXPECT_EQ(aufgenommen, endung != nullptr) << name;
+        if (aufgenommen) {
+            EXPECT_EQ(logik.Katalog.text(u"Endung"), u8(endung)) << name;
+        }
+    }
 }
 
 TEST_F(Katalog, DuplicatesAreFoundWithoutRegardToCase)

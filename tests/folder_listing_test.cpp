@@ -47,6 +47,7 @@ TEST(FolderKinds, DescribeItemsByNameNotByContent)
              {"Urlaub.jpg", true, "Dateiordner"},
              {"Foto.jpg", false, "JPEG-Bild"},
              {"text.unbekannt123", false, "UNBEKANNT123-Datei"},
+             {".bashrc", false, "BASHRC-Datei"},
              {"LIESMICH", false, "Datei"},
              {"punkt.", false, "Datei"}})
         EXPECT_EQ(shellTypeFor(u8(name), dir), u8(kind)) << name;
@@ -56,11 +57,12 @@ TEST(FolderKinds, DescribeItemsByNameNotByContent)
     EXPECT_EQ(shellType(dir.path()), u8("Dateiordner"));
 }
 
-TEST(FolderListingOrder, FoldersFirstThenByTheColumnWithNumbersByValue)
+TEST(FolderListingOrder, HiddenFilesStayOutFoldersComeFirstNumbersCountByValue)
 {
     TempDir dir;
     QDir().mkpath(dir.filePath(u8("zOrdner")));
     QDir().mkpath(dir.filePath(u8("aOrdner")));
+    dir.write(u8(".versteckt"));
     const std::tuple<const char*, const char*, int> files[] = {
         {"Datei10.txt", "zehn", 3}, {"Datei9.txt", "neun!", 1}, {"Foto.jpg", "jpg", 2}};
     for (const auto& [name, content, day] : files) {
