@@ -56,21 +56,31 @@ bool KatalogLogik::zeigtPfade() const
 
 void KatalogLogik::uebernehmen()
 {
+    // Window messages run during the loop: a second click waits for this one to end.
+    if (m_uebernahmeLaeuft)
+        return;
+    m_uebernahmeLaeuft = true;
+    m_uebernahmeAbbrechen = false;
+    // A poll may replace Explorerauswahl while messages run; the take-over keeps what it started with.
+    const platform::ShellItems auswahl = Explorerauswahl;
+
     Katalog.setSort(QString());
     Katalog.setFilter(QString());
 
     // One snapshot of the paths before the loop; records added below are not in it.
     QSet<QString> vorhanden;
-    vorhanden.reserve(Katalog.RecordCount() + Explorerauswahl.Count());
+    vorhanden.reserve(Katalog.RecordCount() + auswahl.Count());
     for (Katalog.MoveFirst(); !Katalog.Eof(); Katalog.MoveNext())
         vorhanden.insert(Katalog.text(u"Pfad").toCaseFolded());
 
     const QChar trenner = QDir::separator();
-    for (int i = 0; i < Explorerauswahl.Count(); ++i) {
+    for (int i = 0; i < auswahl.Count(); ++i) {
         m_ansicht.nachrichtenVerarbeiten();
-        if (vorhanden.contains(Explorerauswahl.paths().at(i).toCaseFolded()))
+        if (m_uebernahmeAbbrechen)
+            break;
+        if (vorhanden.contains(auswahl.paths().at(i).toCaseFolded()))
             continue;
-        const platform::ShellItem item = Explorerauswahl.Item(i);
+        const platform::ShellItem item = auswahl.Item(i);
         if (istOrdnerOderUnbekannt(item.Type))
             continue;
         // The browser's own rule, so that every file it gives a kind of its own is taken over.
@@ -93,6 +103,9 @@ void KatalogLogik::uebernehmen()
             Endungsliste += endung + EndungsTrenner;
         }
     }
+    m_uebernahmeLaeuft = false;
+    if (m_uebernahmeAbbrechen)
+        return;
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Files übernommen").arg(Katalog.RecordCount()));
     Liste_fuellen();
 }
@@ -155,6 +168,8 @@ void KatalogLogik::combo_fuellen()
 
 void KatalogLogik::Sub_Loeschen()
 {
+    if (m_uebernahmeLaeuft)
+        return;
     if (!Katalog.setFilter(ansichtsfilter(true)) || !Katalog.MoveFirst())
         return;
     const QStringList eintraege = m_ansicht.rechteListe();

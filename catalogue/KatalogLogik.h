@@ -28,11 +28,15 @@ class KatalogLogik
 public:
     explicit KatalogLogik(KatalogAnsicht& ansicht);
 
-    // Takes the new files of Explorerauswahl over into Katalog and refills the lists.
+    // Takes the new files of Explorerauswahl over into Katalog and refills the lists. Ignored while a
+    // take-over runs already (window messages run during it).
     void uebernehmen();
+    bool uebernahmeLaeuft() const { return m_uebernahmeLaeuft; }
+    // Ends a running take-over at its next file, without refilling the lists.
+    void uebernahmeAbbrechen() { m_uebernahmeAbbrechen = true; }
     void Liste_fuellen();
     void combo_fuellen();
-    // Removes the marked entries of the right list from the catalogue.
+    // Removes the marked entries of the right list from the catalogue; not while a take-over runs.
     void Sub_Loeschen();
     // Shows the change time of the one marked entry as the right list's tip.
     void Datumtipp();
@@ -60,6 +64,8 @@ public:
 private:
     KatalogAnsicht& m_ansicht;
     QSet<QString> m_endungen; // folded entries of Endungsliste
+    bool m_uebernahmeLaeuft = false;
+    bool m_uebernahmeAbbrechen = false;
 };
 
 } // namespace tw::catalogue

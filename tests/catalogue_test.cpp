@@ -91,6 +91,26 @@ TEST_F(Katalog, DuplicatesAreFoundWithoutRegardToCase)
     EXPECT_EQ(ansicht.anzahlTexte.at(ansicht.anzahlTexte.size() - 2), u8("Es wurden 3 Files übernommen"));
 }
 
+TEST_F(Katalog, ClicksWhileATakeOverRunsNeitherRepeatNorRemoveNorChangeItsSelection)
+{
+    QList<ShellItem> items;
+    for (int i = 0; i < 50; ++i)
+        items.append(datei(u8("/n/%1.jpg").arg(i)));
+    logik.Explorerauswahl = tw::platform::ShellItems::fromItems(items);
+    ansicht.beiNachricht = [&](int n) {
+        if (n != 10)
+            return;
+        logik.uebernehmen(); // a second click on the take-over
+        ansicht.markiereAlle();
+        logik.Sub_Loeschen();
+        logik.Explorerauswahl = tw::platform::ShellItems::fromItems(items.mid(0, 5)); // a poll
+    };
+    logik.uebernehmen();
+    EXPECT_EQ(gesamt(), 50);
+    EXPECT_EQ(ansicht.liste.size(), 50);
+    EXPECT_FALSE(logik.uebernahmeLaeuft());
+}
+
 TEST_F(Katalog, CombosCountEveryExtensionOverTheWholeTableUnderItsFirstSpelling)
 {
     uebernimm({datei(u8("/d/A.TXT"), u8("Textdokument")), datei(u8("/d/b.txt"), u8("Klartext")),

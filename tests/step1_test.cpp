@@ -1,6 +1,7 @@
 #include "catalogue/Dateiauswahl.h"
 #include "journal/DatenBanken.h"
 #include "platform/ImageStrip.h"
+#include "platform/WrapButton.h"
 #include "rename/Aenderungen.h"
 #include "rename/Ueberwachungsmonitor.h"
 #include "shell/ProgrammStart.h"
@@ -15,6 +16,7 @@
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QListView>
 #include <QRadioButton>
@@ -123,6 +125,35 @@ TEST_F(Schritt1, ThePollMirrorsTheSelectionOnlyWhenItsEndsOrCountChange)
     EXPECT_EQ(auswahl().Label1[1]->text(), u8("Es wurden 0 Objekte makiert"));
     auswahl().Command1_Click(1);
     EXPECT_EQ(messages.texts().last(), u8("Es müssen erst Daten in das Linke Listenfeld übernommen werden"));
+}
+
+TEST_F(Schritt1, BeendenDuringATakeOverStopsItAndTheWindowGoesOnceItHasEnded)
+{
+    schritt1();
+    QList<platform::ShellItem> items;
+    for (int i = 0; i < 2000; ++i)
+        items.append(datei(u8("/b/%1.jpg").arg(i)));
+    browser->setSelection(items);
+    auswahl().Timer1_Timer();
+    QPointer<catalogue::Dateiauswahl> fenster = start->dateiauswahl();
+    bool gesperrt = false;
+    // From the event loop, as a real click comes; the second runs while the take-over lets messages run.
+    QTimer::singleShot(0, fenster, [&] { fenster->Command1_Click(1); });
+    QTimer::singleShot(0, fenster, [&] {
+        // What would change or hand over the catalogue waits; the poll stays off.
+        gesperrt = !fenster->Command1[1]->isEnabled() && !fenster->Command1[0]->isEnabled() &&
+                   !fenster->Command2->isEnabled() && fenster->Command3->isEnabled();
+        fenster->Text1->clicked({});
+        EXPECT_FALSE(fenster->Timer1->isActive());
+        fenster->Command3->click();
+    });
+    QEventLoop loop;
+    QTimer::singleShot(50, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(gesperrt);
+    EXPECT_TRUE(fenster.isNull());
+    EXPECT_TRUE(start->isVisible());
+    EXPECT_EQ(browser->quitCalls(), 1);
 }
 
 TEST_F(Schritt1, ClosingStoresTheSettingsAndTheNextStep1AppliesThem)

@@ -2,6 +2,8 @@
 
 #include "catalogue/KatalogAnsicht.h"
 
+#include <functional>
+
 namespace tw::test {
 
 // The selection window's controls as plain values, with a record of what was written to them.
@@ -22,7 +24,12 @@ public:
     void setComboText(const QString& text) override { comboEdit = text; }
     void setStichwortText(const QString& text) override { stichwort = text; }
     void setAnzahlText(const QString& text) override { anzahlTexte.append(text); }
-    void nachrichtenVerarbeiten() override { ++nachrichten; }
+    void nachrichtenVerarbeiten() override
+    {
+        ++nachrichten;
+        if (beiNachricht)
+            beiNachricht(nachrichten);
+    }
 
     void markiereAlle()
     {
@@ -41,6 +48,8 @@ public:
     QString tipp;
     int fokus = 0;
     int nachrichten = 0;
+    // What the user does while window messages run, with the number of the message.
+    std::function<void(int)> beiNachricht;
 };
 
 } // namespace tw::test
