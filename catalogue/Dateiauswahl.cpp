@@ -269,6 +269,8 @@ void Dateiauswahl::Timer1_Timer()
             m_linkeListe->setEintraege(std::move(eintraege));
         }
     } else {
+        // Forgotten too, so that the same files marked again count as a change.
+        Auswahlkennung = {};
         m_linkeListe->setEintraege({});
     }
     Label1[1]->setText(QStringLiteral("Es wurden %1 Objekte makiert").arg(m_linkeListe->rowCount()));

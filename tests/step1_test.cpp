@@ -125,6 +125,11 @@ TEST_F(Schritt1, ThePollMirrorsTheSelectionOnlyWhenItsEndsOrCountChange)
     EXPECT_EQ(auswahl().Label1[1]->text(), u8("Es wurden 0 Objekte makiert"));
     auswahl().Command1_Click(1);
     EXPECT_EQ(messages.texts().last(), u8("Es müssen erst Daten in das Linke Listenfeld übernommen werden"));
+
+    // The same files marked again after an empty selection are a change.
+    browser->setSelection({datei(u8("/b/1.jpg")), datei(u8("/b/9.jpg")), datei(u8("/b/3.jpg"))});
+    auswahl().Timer1_Timer();
+    EXPECT_EQ(auswahl().Label1[1]->text(), u8("Es wurden 3 Objekte makiert"));
 }
 
 TEST_F(Schritt1, BeendenDuringATakeOverStopsItAndTheWindowGoesOnceItHasEnded)
