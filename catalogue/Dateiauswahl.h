@@ -54,6 +54,7 @@ public:
 
     // The entries of the left list as they are kept: each path followed by CR LF.
     QStringList linkeListe() const;
+    QStringList rechteListe() const;
     // The right list's marked entries' texts, in list order.
     QStringList markierteTexte() const;
     // Moves the drag bar to the bottom edge of the window.
@@ -72,7 +73,6 @@ public:
 
     // KatalogAnsicht
     void setRechteListe(const QStringList& eintraege) override;
-    QStringList rechteListe() const override;
     QList<int> markierte() const override;
     void rechteListeFokus() override;
     void setDatumTipp(const QString& text) override;

@@ -28,6 +28,9 @@ bool istOrdnerOderUnbekannt(const QString& typ)
 QString Pfadfilter(const QString& pfad)
 {
     const int erstes = pfad.indexOf(u'\'');
+    // Like takes an asterisk at either end as a wildcard; = compares the whole text.
+    if (erstes < 0 && (pfad.startsWith(u'*') || pfad.endsWith(u'*')))
+        return QStringLiteral("Pfad= '") + pfad + u'\'';
     if (erstes < 0)
         return QStringLiteral("Pfad Like '") + pfad + u'\'';
     const int zweites = pfad.indexOf(u'\'', erstes + 1);
@@ -35,6 +38,17 @@ QString Pfadfilter(const QString& pfad)
     const QString b = zweites < 0 ? pfad.mid(erstes + 1) : pfad.mid(erstes + 1, zweites - erstes - 1);
     return QStringLiteral("Pfad Like '*") + a + QStringLiteral("*' and Pfad like '*") + b +
            QStringLiteral("*'");
+}
+
+bool Pfad_suchen(platform::RecordSet& katalog, const QString& pfad)
+{
+    if (!katalog.setFilter(Pfadfilter(pfad)))
+        return false;
+    for (katalog.MoveFirst(); !katalog.Eof(); katalog.MoveNext()) {
+        if (katalog.text(u"Pfad") == pfad)
+            return true;
+    }
+    return false;
 }
 
 KatalogLogik::KatalogLogik(KatalogAnsicht& ansicht) : m_ansicht(ansicht)
@@ -110,12 +124,11 @@ void KatalogLogik::uebernehmen()
     Liste_fuellen();
 }
 
-QString KatalogLogik::ansichtsfilter(bool entfernen) const
+QString KatalogLogik::ansichtsfilter() const
 {
     QString f;
     if (!Stichwort.isEmpty() && Stichwort != StichwortLeer)
-        f = (entfernen ? QStringLiteral("Pfad like '*") : QStringLiteral("Pfad Like '*")) + Stichwort +
-            QStringLiteral("*'");
+        f = QStringLiteral("Pfad Like '*") + Stichwort + QStringLiteral("*'");
     if (!Endungsfilter.isEmpty()) {
         if (!f.isEmpty())
             f += QStringLiteral(" and ");
@@ -127,6 +140,7 @@ QString KatalogLogik::ansichtsfilter(bool entfernen) const
 void KatalogLogik::Liste_fuellen()
 {
     if (!Katalog.setFilter(ansichtsfilter()) || !Katalog.MoveFirst()) {
+        m_listenPfade.clear();
         m_ansicht.setRechteListe({});
         m_ansicht.setComboEintraege({});
         m_ansicht.setComboText(QString());
@@ -135,8 +149,12 @@ void KatalogLogik::Liste_fuellen()
     const QString feld = Katalog.fields()[Anzeigefeld].name;
     QStringList eintraege;
     eintraege.reserve(Katalog.RecordCount());
-    for (; !Katalog.Eof(); Katalog.MoveNext())
+    m_listenPfade.clear();
+    m_listenPfade.reserve(Katalog.RecordCount());
+    for (; !Katalog.Eof(); Katalog.MoveNext()) {
         eintraege.append(Katalog.text(feld));
+        m_listenPfade.append(Katalog.text(u"Pfad"));
+    }
     m_ansicht.setRechteListe(eintraege);
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Dateien übernommen").arg(eintraege.size()));
     combo_fuellen();
@@ -170,28 +188,15 @@ void KatalogLogik::Sub_Loeschen()
 {
     if (m_uebernahmeLaeuft)
         return;
-    if (!Katalog.setFilter(ansichtsfilter(true)) || !Katalog.MoveFirst())
-        return;
-    const QStringList eintraege = m_ansicht.rechteListe();
+    // Exactly the marked entries of the list as it is shown, by the path each was filled from: the keyword
+    // box may hold a keyword not applied yet, and display names are no paths.
     const QList<int> markiert = m_ansicht.markierte();
-    if (!markiert.isEmpty() && Katalog.RecordCount() == markiert.size()) {
-        // Everything in view is marked: remove the whole view in one pass.
-        m_ansicht.setRechteListe({});
-        Katalog.MoveFirst();
-        const int anzahl = Katalog.RecordCount();
-        for (int i = 0; i < anzahl; ++i) {
+    if (markiert.isEmpty())
+        return;
+    const QStringList pfade = m_listenPfade;
+    for (int i : markiert) {
+        if (i >= 0 && i < pfade.size() && Pfad_suchen(Katalog, pfade[i]))
             Katalog.Delete();
-            Katalog.MoveNext();
-        }
-    } else {
-        for (int i : markiert) {
-            if (i < 0 || i >= eintraege.size())
-                continue;
-            const QString& pfad = eintraege[i];
-            if (Katalog.setFilter(Pfadfilter(pfad)) && Katalog.MoveFirst() && Katalog.text(u"Pfad") == pfad)
-                Katalog.Delete();
-            Katalog.MoveFirst();
-        }
     }
     Liste_fuellen();
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Files ausgewählt").arg(Katalog.RecordCount()));
@@ -200,12 +205,9 @@ void KatalogLogik::Sub_Loeschen()
 void KatalogLogik::Datumtipp()
 {
     const QList<int> markiert = m_ansicht.markierte();
-    if (markiert.size() != 1)
+    if (markiert.size() != 1 || markiert[0] < 0 || markiert[0] >= m_listenPfade.size())
         return;
-    const QStringList eintraege = m_ansicht.rechteListe();
-    if (markiert[0] < 0 || markiert[0] >= eintraege.size())
-        return;
-    if (Katalog.setFilter(Pfadfilter(eintraege[markiert[0]])) && Katalog.MoveFirst())
+    if (Pfad_suchen(Katalog, m_listenPfade[markiert[0]]))
         m_ansicht.setDatumTipp(Katalog.text(u"Time"));
 }
 

@@ -15,7 +15,6 @@ public:
         liste = eintraege;
         markiert.clear();
     }
-    QStringList rechteListe() const override { return liste; }
     QList<int> markierte() const override { return markiert; }
     void rechteListeFokus() override { ++fokus; }
     void setDatumTipp(const QString& text) override { tipp = text; }
