@@ -4,6 +4,7 @@
 #include "platform/FolderListing.h"
 
 #include <QDir>
+#include <QHash>
 
 namespace tw::catalogue {
 
@@ -167,17 +168,30 @@ void KatalogLogik::combo_fuellen()
     m_ansicht.setComboEintraege({});
     m_ansicht.setComboText(QString());
     if (Katalog.MoveFirst()) {
+        // Every extension counted over the whole table in one pass, compared whole (a filter would take an
+        // asterisk as a wildcard); the type shown is that of its first record in the table's order.
+        struct Zaehlung
+        {
+            int anzahl = 0;
+            QString anwendung;
+        };
+        QHash<QString, Zaehlung> je;
+        Katalog.setFilter(QString());
+        for (Katalog.MoveFirst(); !Katalog.Eof(); Katalog.MoveNext()) {
+            Zaehlung& z = je[Katalog.text(u"Endung").toCaseFolded()];
+            if (z.anzahl++ == 0)
+                z.anwendung = Katalog.text(u"Anwendung");
+        }
         QStringList eintraege;
         QStringList teile = Endungsliste.split(EndungsTrenner);
         teile.removeLast();
         for (const QString& endung : std::as_const(teile)) {
-            // An extension the filter cannot take (an apostrophe) gets no entry rather than the
-            // count of some other filter.
-            if (!Katalog.setFilter(QStringLiteral("Endung Like '") + endung + u'\''))
-                continue;
-            if (Katalog.RecordCount() != 0)
-                eintraege.append(endung + ComboTrenner + QString::number(Katalog.RecordCount()) +
-                                 ComboTrenner + Katalog.text(u"Anwendung"));
+            // An extension the view filter cannot take (an apostrophe) gets no entry: choosing it would
+            // show nothing.
+            const auto z = je.constFind(endung.toCaseFolded());
+            if (z != je.cend() && !endung.contains(u'\''))
+                eintraege.append(endung + ComboTrenner + QString::number(z->anzahl) + ComboTrenner +
+                                 z->anwendung);
         }
         m_ansicht.setComboEintraege(eintraege);
     }

@@ -131,6 +131,21 @@ TEST_F(Katalog, CombosCountEveryExtensionOverTheWholeTableUnderItsFirstSpelling)
     EXPECT_EQ(ansicht.combo, u8s({"TXT ---- 2 ---- Textdokument", "doc ---- 1 ---- Word 97"}));
 }
 
+TEST_F(Katalog, ExtensionsWithAsterisksCountOnlyThemselves)
+{
+    uebernimm({datei(u8("/s/a.x*"), u8("X-Datei")), datei(u8("/s/b.xls"), u8("Tabelle")),
+               datei(u8("/s/c.*"), u8("Stern"))});
+    EXPECT_EQ(ansicht.combo,
+              u8s({"x* ---- 1 ---- X-Datei", "xls ---- 1 ---- Tabelle", "* ---- 1 ---- Stern"}));
+    ansicht.comboEdit = ansicht.combo[0];
+    logik.Combo1_Click();
+    EXPECT_EQ(ansicht.liste, u8s({"/s/a.x*"}));
+    ansicht.markiereAlle();
+    logik.Sub_Loeschen();
+    logik.Command5_Click();
+    EXPECT_EQ(ansicht.combo, u8s({"xls ---- 1 ---- Tabelle", "* ---- 1 ---- Stern"})) << "gone, so no entry";
+}
+
 TEST_F(Katalog, CountTextsFollowEachOther)
 {
     uebernimm({"/f/1.jpg", "/f/2.jpg", "/f/3.jpg"});
