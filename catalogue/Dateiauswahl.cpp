@@ -210,7 +210,9 @@ void Dateiauswahl::bauen()
     connect(Command5, &QPushButton::clicked, this, [this] { m_logik.Command5_Click(); });
     connect(Command6, &QPushButton::clicked, this, &Dateiauswahl::Command6_Click);
     connect(Combo1, &QComboBox::activated, this, [this] { m_logik.Combo1_Click(); });
-    connect(List1, &QListView::clicked, this, &Dateiauswahl::List1_Click);
+    // Every change of the marks, by mouse or by keyboard, updates the date tip.
+    connect(List1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Dateiauswahl::List1_Click);
     connect(Verschieben, &platform::ImageStrip::pressed, this, &Dateiauswahl::Verschieben_MouseDown);
     connect(Verschieben, &platform::ImageStrip::moved, this, &Dateiauswahl::Verschieben_MouseMove);
     connect(Verschieben, &platform::ImageStrip::released, this, &Dateiauswahl::Verschieben_MouseUp);

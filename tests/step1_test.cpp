@@ -17,6 +17,8 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QRadioButton>
@@ -118,6 +120,14 @@ TEST_F(Schritt1, ThePollMirrorsTheSelectionOnlyWhenItsEndsOrCountChange)
     // ...but the take-over uses the current selection.
     auswahl().Command1_Click(1);
     EXPECT_TRUE(auswahl().rechteListe().contains(u8("/b/9.jpg")));
+
+    // An entry marked by keyboard shows its time as the tip, as a click does.
+    QListView* list = auswahl().List1;
+    list->selectionModel()->setCurrentIndex(list->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    QKeyEvent leertaste(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u8(" "));
+    QCoreApplication::sendEvent(list, &leertaste);
+    EXPECT_EQ(auswahl().markierteTexte(), u8s({"/b/9.jpg"}));
+    EXPECT_EQ(list->toolTip(), u8("03:04:05"));
 
     browser->setSelection(QList<platform::ShellItem>{});
     auswahl().Timer1_Timer();
