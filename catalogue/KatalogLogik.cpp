@@ -207,10 +207,23 @@ void KatalogLogik::Sub_Loeschen()
     const QList<int> markiert = m_ansicht.markierte();
     if (markiert.isEmpty())
         return;
-    const QStringList pfade = m_listenPfade;
+    QSet<QString> mitHochkomma;
     for (int i : markiert) {
-        if (i >= 0 && i < pfade.size() && Pfad_suchen(Katalog, pfade[i]))
+        if (i < 0 || i >= m_listenPfade.size())
+            continue;
+        const QString& pfad = m_listenPfade[i];
+        if (pfad.contains(u'\''))
+            mitHochkomma.insert(pfad);
+        else if (Pfad_suchen(Katalog, pfad))
             Katalog.Delete();
+    }
+    // The filter of a path with an apostrophe cannot be looked up in an index: one pass for all of them
+    // rather than one over the whole table per path.
+    if (!mitHochkomma.isEmpty() && Katalog.setFilter(QString())) {
+        for (Katalog.MoveFirst(); !Katalog.Eof(); Katalog.MoveNext()) {
+            if (mitHochkomma.contains(Katalog.text(u"Pfad")))
+                Katalog.Delete();
+        }
     }
     Liste_fuellen();
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Files ausgewählt").arg(Katalog.RecordCount()));

@@ -18,7 +18,8 @@ inline const QString StichwortLeer = QStringLiteral("Stichwortsuche");
 inline const QString ComboLeer = QStringLiteral("Endung - Anwendung");
 
 // The filter that finds one file's record by its full path; a path with an apostrophe, which a
-// filter value cannot hold, is matched by the pieces around its first apostrophe.
+// filter value cannot hold, is matched by the pieces around its first apostrophe, and one with an
+// asterisk at an end is compared whole, not as a pattern.
 QString Pfadfilter(const QString& pfad);
 // Makes the record of exactly this path current, through the path filter, which may show neighbours
 // too; false when there is none. The filter stays in force.
