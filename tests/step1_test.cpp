@@ -165,6 +165,7 @@ TEST_F(Schritt1, BeendenDuringATakeOverStopsItAndTheWindowGoesOnceItHasEnded)
     QEventLoop loop;
     QTimer::singleShot(50, &loop, &QEventLoop::quit);
     loop.exec();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(gesperrt);
     EXPECT_TRUE(fenster.isNull());
     EXPECT_TRUE(start->isVisible());
