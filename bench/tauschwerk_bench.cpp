@@ -139,7 +139,6 @@ class StummeAnsicht : public tw::catalogue::KatalogAnsicht
 {
 public:
     void setRechteListe(const QStringList& eintraege) override { liste = eintraege; }
-    QStringList rechteListe() const override { return liste; }
     QList<int> markierte() const override { return {}; }
     void rechteListeFokus() override {}
     void setDatumTipp(const QString&) override {}

@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QStringListModel>
 #include <QTimer>
-
 #include <algorithm>
 
 namespace tw::catalogue {
@@ -76,10 +75,8 @@ QListView* liste(QWidget* parent, QAbstractItemView::SelectionMode mode)
 
 Dateiauswahl::Dateiauswahl(const platform::ScreenMetrics& screen, shell::Gemeinsam& gemeinsam,
                            platform::MessageBox& messages, QWidget* parent)
-    : platform::TwipsForm(screen, parent, Qt::Window | Qt::FramelessWindowHint),
-      m_gemeinsam(gemeinsam),
-      m_messages(messages),
-      m_logik(*this)
+    : platform::TwipsForm(screen, parent, Qt::Window | Qt::FramelessWindowHint), m_gemeinsam(gemeinsam),
+      m_messages(messages), m_logik(*this)
 {
     setObjectName(QStringLiteral("Dateiauswahl"));
     setWindowTitle(QStringLiteral("Tausch2"));
@@ -91,7 +88,7 @@ Dateiauswahl::Dateiauswahl(const platform::ScreenMetrics& screen, shell::Gemeins
     platform::Formular form = formular();
     shell::Display_anpassen(form, 0, screen);
     setFormular(form);
-    Timer1->start();
+    abfrageStarten();
 }
 
 Dateiauswahl::~Dateiauswahl() = default;
@@ -166,9 +163,10 @@ void Dateiauswahl::bauen()
         int frame;
         float left, top;
     };
-    for (const OptionPlatz& o : {OptionPlatz{0, "Pfadname", 0, 90, 270}, OptionPlatz{1, "Dateiname", 0, 90, 570},
-                                 OptionPlatz{2, "Dateiname", 1, 120, 210}, OptionPlatz{3, "Ordner", 1, 120, 480},
-                                 OptionPlatz{7, "Datum", 1, 120, 750}, OptionPlatz{4, "Anwendung", 1, 120, 960}}) {
+    for (const OptionPlatz& o :
+         {OptionPlatz{0, "Pfadname", 0, 90, 270}, OptionPlatz{1, "Dateiname", 0, 90, 570},
+          OptionPlatz{2, "Dateiname", 1, 120, 210}, OptionPlatz{3, "Ordner", 1, 120, 480},
+          OptionPlatz{7, "Datum", 1, 120, 750}, OptionPlatz{4, "Anwendung", 1, 120, 960}}) {
         auto* button = new QRadioButton(QString::fromUtf8(o.text), Frame1[o.frame]);
         button->setObjectName(QStringLiteral("Option1_%1").arg(o.index));
         Option1.insert(o.index, button);
@@ -191,7 +189,8 @@ void Dateiauswahl::bauen()
     Command3->setObjectName(QStringLiteral("Command3"));
     addControl(Command3, 12810, 4380, 2085, 675, schrift);
 
-    Verschieben = new platform::ImageStrip(platform::ImageStrip::drawBar(QStringLiteral("Auswahlfenster verschieben")), this);
+    Verschieben = new platform::ImageStrip(
+        platform::ImageStrip::drawBar(QStringLiteral("Auswahlfenster verschieben")), this);
     Verschieben->setObjectName(QStringLiteral("Verschieben"));
     Verschieben->setCursor(Qt::SizeVerCursor);
     addControl(Verschieben, 0, 5100, 15360, 300);
@@ -202,7 +201,7 @@ void Dateiauswahl::bauen()
     addPositionOnly(Timer1, 0, 0);
 
     connect(Timer1, &QTimer::timeout, this, &Dateiauswahl::Timer1_Timer);
-    connect(Text1, &QListView::clicked, this, [this] { Timer1->start(); });
+    connect(Text1, &QListView::clicked, this, &Dateiauswahl::abfrageStarten);
     connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
     connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });
     connect(Command2, &QPushButton::clicked, this, &Dateiauswahl::Command2_Click);
@@ -211,7 +210,9 @@ void Dateiauswahl::bauen()
     connect(Command5, &QPushButton::clicked, this, [this] { m_logik.Command5_Click(); });
     connect(Command6, &QPushButton::clicked, this, &Dateiauswahl::Command6_Click);
     connect(Combo1, &QComboBox::activated, this, [this] { m_logik.Combo1_Click(); });
-    connect(List1, &QListView::clicked, this, &Dateiauswahl::List1_Click);
+    // Every change of the marks, by mouse or by keyboard, updates the date tip.
+    connect(List1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Dateiauswahl::List1_Click);
     connect(Verschieben, &platform::ImageStrip::pressed, this, &Dateiauswahl::Verschieben_MouseDown);
     connect(Verschieben, &platform::ImageStrip::moved, this, &Dateiauswahl::Verschieben_MouseMove);
     connect(Verschieben, &platform::ImageStrip::released, this, &Dateiauswahl::Verschieben_MouseUp);
@@ -270,27 +271,52 @@ void Dateiauswahl::Timer1_Timer()
             m_linkeListe->setEintraege(std::move(eintraege));
         }
     } else {
+        // Forgotten too, so that the same files marked again count as a change.
+        Auswahlkennung = {};
         m_linkeListe->setEintraege({});
     }
     Label1[1]->setText(QStringLiteral("Es wurden %1 Objekte makiert").arg(m_linkeListe->rowCount()));
-    Timer1->start();
+    abfrageStarten();
+}
+
+void Dateiauswahl::abfrageStarten()
+{
+    if (m_abfragePause == 0 && !m_logik.uebernahmeLaeuft())
+        Timer1->start();
+}
+
+void Dateiauswahl::knoepfeFreigeben(bool frei)
+{
+    Command1[0]->setEnabled(frei);
+    Command1[1]->setEnabled(frei);
+    Command2->setEnabled(frei);
 }
 
 void Dateiauswahl::Command1_Click(int index)
 {
+    if (m_entladen || m_logik.uebernahmeLaeuft())
+        return;
     if (index == 1) {
         if (m_linkeListe->rowCount() == 0) {
-            m_messages.show(this, QStringLiteral("Es müssen erst Daten in das Linke Listenfeld übernommen werden"));
+            m_messages.show(this,
+                            QStringLiteral("Es müssen erst Daten in das Linke Listenfeld übernommen werden"));
             return;
         }
         Timer1->stop();
+        // Window messages run during the take-over; what would change the catalogue or hand it over waits.
+        knoepfeFreigeben(false);
         m_logik.uebernehmen();
-        Timer1->start();
+        if (m_nachUebernahmeLoeschen) {
+            deleteLater();
+            return;
+        }
+        knoepfeFreigeben(true);
+        abfrageStarten();
     } else if (index == 0) {
         Timer1->stop();
         m_logik.Sub_Loeschen();
         m_logik.Liste_fuellen();
-        Timer1->start();
+        abfrageStarten();
     }
 }
 
@@ -306,6 +332,8 @@ void Dateiauswahl::List1_Click()
 
 void Dateiauswahl::Command2_Click()
 {
+    if (m_entladen || m_logik.uebernahmeLaeuft())
+        return;
     if (!Option1[0]->isChecked()) {
         m_messages.show(this, QStringLiteral("Bitte Anzeigeoption auf Pfadname stellen"));
         return;
@@ -314,8 +342,9 @@ void Dateiauswahl::Command2_Click()
         umschreibenOeffnen();
         return;
     }
-    m_messages.show(this, QStringLiteral("Das Umbenennen ist in dieser Ausgabe von Tauschwerk noch nicht enthalten."),
-                    platform::MessageBox::Icon::Information);
+    m_messages.show(
+        this, QStringLiteral("Das Umbenennen ist in dieser Ausgabe von Tauschwerk noch nicht enthalten."),
+        platform::MessageBox::Icon::Information);
 }
 
 QStringList Dateiauswahl::markierteTexte() const
@@ -329,12 +358,15 @@ QStringList Dateiauswahl::markierteTexte() const
 
 void Dateiauswahl::abfrageAnhalten()
 {
+    ++m_abfragePause;
     Timer1->stop();
 }
 
 void Dateiauswahl::abfrageFortsetzen()
 {
-    Timer1->start();
+    if (m_abfragePause > 0)
+        --m_abfragePause;
+    abfrageStarten();
 }
 
 void Dateiauswahl::Verschieben_MouseDown()
@@ -439,6 +471,14 @@ void Dateiauswahl::nachrichtenVerarbeiten()
 
 void Dateiauswahl::closeEvent(QCloseEvent* event)
 {
+    if (m_logik.uebernahmeLaeuft()) {
+        m_logik.uebernahmeAbbrechen();
+        // The take-over's loop is still on the stack: the window goes once it has returned.
+        if (testAttribute(Qt::WA_DeleteOnClose)) {
+            setAttribute(Qt::WA_DeleteOnClose, false);
+            m_nachUebernahmeLoeschen = true;
+        }
+    }
     entladen();
     event->accept();
 }
@@ -463,7 +503,8 @@ void Dateiauswahl::entladen()
         if (const auto height = ie->Height())
             e.Add(QStringLiteral("IE_Height"), QString::number(*height));
     }
-    const auto ort = ie ? ie->locationurl() : platform::Expected<QString>(platform::Result::failure(QString()));
+    const auto ort =
+        ie ? ie->locationurl() : platform::Expected<QString>(platform::Result::failure(QString()));
     if (!ort || ort->isEmpty())
         e.Add(QStringLiteral("ie_pfad"), QStringLiteral("c:\\"));
     else

@@ -8,7 +8,6 @@
 
 #include <QMap>
 #include <QPointer>
-
 #include <array>
 #include <functional>
 
@@ -37,8 +36,8 @@ class Dateiauswahl : public platform::TwipsForm, public KatalogAnsicht
     Q_OBJECT
 
 public:
-    Dateiauswahl(const platform::ScreenMetrics& screen, shell::Gemeinsam& gemeinsam, platform::MessageBox& messages,
-                 QWidget* parent = nullptr);
+    Dateiauswahl(const platform::ScreenMetrics& screen, shell::Gemeinsam& gemeinsam,
+                 platform::MessageBox& messages, QWidget* parent = nullptr);
     ~Dateiauswahl() override;
 
     KatalogLogik& logik() { return m_logik; }
@@ -55,6 +54,7 @@ public:
 
     // The entries of the left list as they are kept: each path followed by CR LF.
     QStringList linkeListe() const;
+    QStringList rechteListe() const;
     // The right list's marked entries' texts, in list order.
     QStringList markierteTexte() const;
     // Moves the drag bar to the bottom edge of the window.
@@ -76,7 +76,6 @@ public:
 
     // KatalogAnsicht
     void setRechteListe(const QStringList& eintraege) override;
-    QStringList rechteListe() const override;
     QList<int> markierte() const override;
     void rechteListeFokus() override;
     void setDatumTipp(const QString& text) override;
@@ -116,6 +115,9 @@ protected:
 private:
     void bauen();
     void entladen();
+    // Starts the poll unless someone holds it paused or a take-over runs.
+    void abfrageStarten();
+    void knoepfeFreigeben(bool frei);
 
     shell::Gemeinsam& m_gemeinsam;
     platform::MessageBox& m_messages;
@@ -124,6 +126,10 @@ private:
     QStringListModel* m_rechteListe = nullptr;
     QPointer<platform::TwipsForm> m_auswahlbutton;
     bool m_entladen = false;
+    // Pauses of the poll held from outside; while one is held nothing here restarts it.
+    int m_abfragePause = 0;
+    // Closed during a take-over: deleted once the take-over has returned.
+    bool m_nachUebernahmeLoeschen = false;
 };
 
 } // namespace tw::catalogue

@@ -14,7 +14,6 @@ public:
 
     // The right list, replaced in one pass.
     virtual void setRechteListe(const QStringList& eintraege) = 0;
-    virtual QStringList rechteListe() const = 0;
     // Positions of the marked entries of the right list, in list order.
     virtual QList<int> markierte() const = 0;
     virtual void rechteListeFokus() = 0;

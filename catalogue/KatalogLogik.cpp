@@ -1,8 +1,10 @@
 #include "KatalogLogik.h"
 
 #include "platform/FieldDef.h"
+#include "platform/FolderListing.h"
 
 #include <QDir>
+#include <QHash>
 
 namespace tw::catalogue {
 
@@ -27,12 +29,27 @@ bool istOrdnerOderUnbekannt(const QString& typ)
 QString Pfadfilter(const QString& pfad)
 {
     const int erstes = pfad.indexOf(u'\'');
+    // Like takes an asterisk at either end as a wildcard; = compares the whole text.
+    if (erstes < 0 && (pfad.startsWith(u'*') || pfad.endsWith(u'*')))
+        return QStringLiteral("Pfad= '") + pfad + u'\'';
     if (erstes < 0)
         return QStringLiteral("Pfad Like '") + pfad + u'\'';
     const int zweites = pfad.indexOf(u'\'', erstes + 1);
     const QString a = pfad.left(erstes);
     const QString b = zweites < 0 ? pfad.mid(erstes + 1) : pfad.mid(erstes + 1, zweites - erstes - 1);
-    return QStringLiteral("Pfad Like '*") + a + QStringLiteral("*' and Pfad like '*") + b + QStringLiteral("*'");
+    return QStringLiteral("Pfad Like '*") + a + QStringLiteral("*' and Pfad like '*") + b +
+           QStringLiteral("*'");
+}
+
+bool Pfad_suchen(platform::RecordSet& katalog, const QString& pfad)
+{
+    if (!katalog.setFilter(Pfadfilter(pfad)))
+        return false;
+    for (katalog.MoveFirst(); !katalog.Eof(); katalog.MoveNext()) {
+        if (katalog.text(u"Pfad") == pfad)
+            return true;
+    }
+    return false;
 }
 
 KatalogLogik::KatalogLogik(KatalogAnsicht& ansicht) : m_ansicht(ansicht)
@@ -54,28 +71,37 @@ bool KatalogLogik::zeigtPfade() const
 
 void KatalogLogik::uebernehmen()
 {
+    // Window messages run during the loop: a second click waits for this one to end.
+    if (m_uebernahmeLaeuft)
+        return;
+    m_uebernahmeLaeuft = true;
+    m_uebernahmeAbbrechen = false;
+    // A poll may replace Explorerauswahl while messages run; the take-over keeps what it started with.
+    const platform::ShellItems auswahl = Explorerauswahl;
+
     Katalog.setSort(QString());
     Katalog.setFilter(QString());
 
     // One snapshot of the paths before the loop; records added below are not in it.
     QSet<QString> vorhanden;
-    vorhanden.reserve(Katalog.RecordCount() + Explorerauswahl.Count());
+    vorhanden.reserve(Katalog.RecordCount() + auswahl.Count());
     for (Katalog.MoveFirst(); !Katalog.Eof(); Katalog.MoveNext())
         vorhanden.insert(Katalog.text(u"Pfad").toCaseFolded());
 
     const QChar trenner = QDir::separator();
-    for (int i = 0; i < Explorerauswahl.Count(); ++i) {
+    for (int i = 0; i < auswahl.Count(); ++i) {
         m_ansicht.nachrichtenVerarbeiten();
-        if (vorhanden.contains(Explorerauswahl.paths().at(i).toCaseFolded()))
+        if (m_uebernahmeAbbrechen)
+            break;
+        if (vorhanden.contains(auswahl.paths().at(i).toCaseFolded()))
             continue;
-        const platform::ShellItem item = Explorerauswahl.Item(i);
+        const platform::ShellItem item = auswahl.Item(i);
         if (istOrdnerOderUnbekannt(item.Type))
             continue;
-        const QString dateiname = item.Path.section(trenner, -1);
-        const int punkt = dateiname.lastIndexOf(u'.');
-        if (punkt < 0)
+        // The browser's own rule, so that every file it gives a kind of its own is taken over.
+        const QString endung = platform::extensionOf(item.Path.section(trenner, -1));
+        if (endung.isNull())
             continue;
-        const QString endung = dateiname.mid(punkt + 1);
 
         Katalog.AddNew();
         Katalog.setValue(u"Pfad", item.Path);
@@ -92,16 +118,18 @@ void KatalogLogik::uebernehmen()
             Endungsliste += endung + EndungsTrenner;
         }
     }
+    m_uebernahmeLaeuft = false;
+    if (m_uebernahmeAbbrechen)
+        return;
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Files übernommen").arg(Katalog.RecordCount()));
     Liste_fuellen();
 }
 
-QString KatalogLogik::ansichtsfilter(bool entfernen) const
+QString KatalogLogik::ansichtsfilter() const
 {
     QString f;
     if (!Stichwort.isEmpty() && Stichwort != StichwortLeer)
-        f = (entfernen ? QStringLiteral("Pfad like '*") : QStringLiteral("Pfad Like '*")) + Stichwort +
-            QStringLiteral("*'");
+        f = QStringLiteral("Pfad Like '*") + Stichwort + QStringLiteral("*'");
     if (!Endungsfilter.isEmpty()) {
         if (!f.isEmpty())
             f += QStringLiteral(" and ");
@@ -113,6 +141,7 @@ QString KatalogLogik::ansichtsfilter(bool entfernen) const
 void KatalogLogik::Liste_fuellen()
 {
     if (!Katalog.setFilter(ansichtsfilter()) || !Katalog.MoveFirst()) {
+        m_listenPfade.clear();
         m_ansicht.setRechteListe({});
         m_ansicht.setComboEintraege({});
         m_ansicht.setComboText(QString());
@@ -121,8 +150,12 @@ void KatalogLogik::Liste_fuellen()
     const QString feld = Katalog.fields()[Anzeigefeld].name;
     QStringList eintraege;
     eintraege.reserve(Katalog.RecordCount());
-    for (; !Katalog.Eof(); Katalog.MoveNext())
+    m_listenPfade.clear();
+    m_listenPfade.reserve(Katalog.RecordCount());
+    for (; !Katalog.Eof(); Katalog.MoveNext()) {
         eintraege.append(Katalog.text(feld));
+        m_listenPfade.append(Katalog.text(u"Pfad"));
+    }
     m_ansicht.setRechteListe(eintraege);
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Dateien übernommen").arg(eintraege.size()));
     combo_fuellen();
@@ -135,17 +168,30 @@ void KatalogLogik::combo_fuellen()
     m_ansicht.setComboEintraege({});
     m_ansicht.setComboText(QString());
     if (Katalog.MoveFirst()) {
+        // Every extension counted over the whole table in one pass, compared whole (a filter would take an
+        // asterisk as a wildcard); the type shown is that of its first record in the table's order.
+        struct Zaehlung
+        {
+            int anzahl = 0;
+            QString anwendung;
+        };
+        QHash<QString, Zaehlung> je;
+        Katalog.setFilter(QString());
+        for (Katalog.MoveFirst(); !Katalog.Eof(); Katalog.MoveNext()) {
+            Zaehlung& z = je[Katalog.text(u"Endung").toCaseFolded()];
+            if (z.anzahl++ == 0)
+                z.anwendung = Katalog.text(u"Anwendung");
+        }
         QStringList eintraege;
         QStringList teile = Endungsliste.split(EndungsTrenner);
         teile.removeLast();
         for (const QString& endung : std::as_const(teile)) {
-            // An extension the filter cannot take (an apostrophe) gets no entry rather than the
-            // count of some other filter.
-            if (!Katalog.setFilter(QStringLiteral("Endung Like '") + endung + u'\''))
-                continue;
-            if (Katalog.RecordCount() != 0)
-                eintraege.append(endung + ComboTrenner + QString::number(Katalog.RecordCount()) + ComboTrenner +
-                                 Katalog.text(u"Anwendung"));
+            // An extension the view filter cannot take (an apostrophe) gets no entry: choosing it would
+            // show nothing.
+            const auto z = je.constFind(endung.toCaseFolded());
+            if (z != je.cend() && !endung.contains(u'\''))
+                eintraege.append(endung + ComboTrenner + QString::number(z->anzahl) + ComboTrenner +
+                                 z->anwendung);
         }
         m_ansicht.setComboEintraege(eintraege);
     }
@@ -154,27 +200,29 @@ void KatalogLogik::combo_fuellen()
 
 void KatalogLogik::Sub_Loeschen()
 {
-    if (!Katalog.setFilter(ansichtsfilter(true)) || !Katalog.MoveFirst())
+    if (m_uebernahmeLaeuft)
         return;
-    const QStringList eintraege = m_ansicht.rechteListe();
+    // Exactly the marked entries of the list as it is shown, by the path each was filled from: the keyword
+    // box may hold a keyword not applied yet, and display names are no paths.
     const QList<int> markiert = m_ansicht.markierte();
-    if (!markiert.isEmpty() && Katalog.RecordCount() == markiert.size()) {
-        // Everything in view is marked: remove the whole view in one pass.
-        m_ansicht.setRechteListe({});
-        Katalog.MoveFirst();
-        const int anzahl = Katalog.RecordCount();
-        for (int i = 0; i < anzahl; ++i) {
+    if (markiert.isEmpty())
+        return;
+    QSet<QString> mitHochkomma;
+    for (int i : markiert) {
+        if (i < 0 || i >= m_listenPfade.size())
+            continue;
+        const QString& pfad = m_listenPfade[i];
+        if (pfad.contains(u'\''))
+            mitHochkomma.insert(pfad);
+        else if (Pfad_suchen(Katalog, pfad))
             Katalog.Delete();
-            Katalog.MoveNext();
-        }
-    } else {
-        for (int i : markiert) {
-            if (i < 0 || i >= eintraege.size())
-                continue;
-            const QString& pfad = eintraege[i];
-            if (Katalog.setFilter(Pfadfilter(pfad)) && Katalog.MoveFirst() && Katalog.text(u"Pfad") == pfad)
+    }
+    // The filter of a path with an apostrophe cannot be looked up in an index: one pass for all of them
+    // rather than one over the whole table per path.
+    if (!mitHochkomma.isEmpty() && Katalog.setFilter(QString())) {
+        for (Katalog.MoveFirst(); !Katalog.Eof(); Katalog.MoveNext()) {
+            if (mitHochkomma.contains(Katalog.text(u"Pfad")))
                 Katalog.Delete();
-            Katalog.MoveFirst();
         }
     }
     Liste_fuellen();
@@ -184,12 +232,9 @@ void KatalogLogik::Sub_Loeschen()
 void KatalogLogik::Datumtipp()
 {
     const QList<int> markiert = m_ansicht.markierte();
-    if (markiert.size() != 1)
+    if (markiert.size() != 1 || markiert[0] < 0 || markiert[0] >= m_listenPfade.size())
         return;
-    const QStringList eintraege = m_ansicht.rechteListe();
-    if (markiert[0] < 0 || markiert[0] >= eintraege.size())
-        return;
-    if (Katalog.setFilter(Pfadfilter(eintraege[markiert[0]])) && Katalog.MoveFirst())
+    if (Pfad_suchen(Katalog, m_listenPfade[markiert[0]]))
         m_ansicht.setDatumTipp(Katalog.text(u"Time"));
 }
 

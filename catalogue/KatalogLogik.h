@@ -18,8 +18,12 @@ inline const QString StichwortLeer = QStringLiteral("Stichwortsuche");
 inline const QString ComboLeer = QStringLiteral("Endung - Anwendung");
 
 // The filter that finds one file's record by its full path; a path with an apostrophe, which a
-// filter value cannot hold, is matched by the pieces around its first apostrophe.
+// filter value cannot hold, is matched by the pieces around its first apostrophe, and one with an
+// asterisk at an end is compared whole, not as a pattern.
 QString Pfadfilter(const QString& pfad);
+// Makes the record of exactly this path current, through the path filter, which may show neighbours
+// too; false when there is none. The filter stays in force.
+bool Pfad_suchen(platform::RecordSet& katalog, const QString& pfad);
 
 // The catalogue of candidate files and the keyword, extension, sort and display choices that shape the
 // right list. Everything here runs without a window; the window reaches it through KatalogAnsicht.
@@ -28,11 +32,15 @@ class KatalogLogik
 public:
     explicit KatalogLogik(KatalogAnsicht& ansicht);
 
-    // Takes the new files of Explorerauswahl over into Katalog and refills the lists.
+    // Takes the new files of Explorerauswahl over into Katalog and refills the lists. Ignored while a
+    // take-over runs already (window messages run during it).
     void uebernehmen();
+    bool uebernahmeLaeuft() const { return m_uebernahmeLaeuft; }
+    // Ends a running take-over at its next file, without refilling the lists.
+    void uebernahmeAbbrechen() { m_uebernahmeAbbrechen = true; }
     void Liste_fuellen();
     void combo_fuellen();
-    // Removes the marked entries of the right list from the catalogue.
+    // Removes the records of the marked entries of the right list; not while a take-over runs.
     void Sub_Loeschen();
     // Shows the change time of the one marked entry as the right list's tip.
     void Datumtipp();
@@ -44,8 +52,8 @@ public:
     void Combo1_Click();
     void Option1_Click(int index);
 
-    // The view filter (keyword "Like", as the list uses it) or the removal filter ("like").
-    QString ansichtsfilter(bool entfernen = false) const;
+    // The filter of the right list's view: keyword and extension.
+    QString ansichtsfilter() const;
     // Whether the display shows full paths ("Pfadname").
     bool zeigtPfade() const;
 
@@ -59,7 +67,10 @@ public:
 
 private:
     KatalogAnsicht& m_ansicht;
-    QSet<QString> m_endungen; // folded entries of Endungsliste
+    QSet<QString> m_endungen;  // folded entries of Endungsliste
+    QStringList m_listenPfade; // the path of each entry of the right list
+    bool m_uebernahmeLaeuft = false;
+    bool m_uebernahmeAbbrechen = false;
 };
 
 } // namespace tw::catalogue

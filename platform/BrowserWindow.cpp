@@ -1,46 +1,22 @@
 #include "BrowserWindow.h"
 
-#include <QAbstractTableModel>
+#include "BrowserModel.h"
+
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCollator>
-#include <QDirIterator>
-#include <QFileIconProvider>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QHash>
 #include <QHeaderView>
-#include <QIcon>
 #include <QKeyEvent>
-#include <QMimeDatabase>
-#include <QRegularExpression>
-#include <QThreadPool>
-#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <functional>
-#include <mutex>
-#include <numeric>
 
 namespace tw::platform {
 
 namespace {
-
-const QString FolderType = QStringLiteral("Dateiordner");
-const QString UnknownType = QStringLiteral("Datei");
-
-enum Column
-{
-    NameColumn,
-    SizeColumn,
-    TypeColumn,
-    DateColumn,
-    ColumnCount
-};
 
 Result closedError()
 {
@@ -52,328 +28,7 @@ Result noFolderError()
     return Result::failure(QStringLiteral("Der Browser zeigt keinen Ordner."));
 }
 
-QString typeFor(const QString& name, bool dir)
-{
-    if (dir)
-        return FolderType;
-    // By name only, as the shell does; reading each file to sniff its content would be slow.
-    const QMimeType mime = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-    const QString comment = mime.isValid() && !mime.isDefault() ? mime.comment() : QString();
-    if (!comment.isEmpty())
-        return comment;
-    // An extension nobody knows still names a kind of file, as the shell says it ("ABC-Datei"); only a
-    // name without one is plain "Datei".
-    const int dot = name.lastIndexOf(u'.');
-    if (dot > 0 && dot + 1 < name.size())
-        return name.mid(dot + 1).toUpper() + QStringLiteral("-Datei");
-    return UnknownType;
-}
-
-ShellItem shellItemFor(const QString& path)
-{
-    const QFileInfo info(path);
-    ShellItem item;
-    item.Path = QDir::toNativeSeparators(path);
-    item.Name = info.fileName();
-    item.Type = typeFor(item.Name, info.isDir());
-    item.Size = info.isDir() ? 0 : info.size();
-    item.ModifyDate = info.lastModified();
-    return item;
-}
-
-QString childPath(const QString& folder, const QString& name)
-{
-    if (folder.endsWith(u'/'))
-        return folder + name;
-    return folder + u'/' + name;
-}
-
-struct FolderEntry
-{
-    QString name;
-    qint64 size = 0;
-    qint64 modified = 0; // milliseconds since the epoch
-    bool dir = false;
-
-    bool operator==(const FolderEntry& other) const
-    {
-        return dir == other.dir && size == other.size && modified == other.modified && name == other.name;
-    }
-};
-
-// One folder's items in view order, with the row of each name.
-struct FolderListing
-{
-    std::vector<FolderEntry> entries;
-    QHash<QString, int> rows;
-};
-
-// Lists and sorts a folder away from the UI thread; null when cancelled. Folders come first, as in
-// the shell, in either order.
-std::shared_ptr<const FolderListing> listFolder(const QString& folder, int column, Qt::SortOrder order,
-                                                const std::function<bool()>& cancelled)
-{
-    std::vector<FolderEntry> found;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        if ((found.size() & 1023) == 0 && cancelled())
-            return nullptr;
-        const QFileInfo info = it.nextFileInfo();
-        FolderEntry entry;
-        entry.name = info.fileName();
-        entry.dir = info.isDir();
-        entry.size = entry.dir ? 0 : info.size();
-        entry.modified = info.lastModified().toMSecsSinceEpoch();
-        found.push_back(std::move(entry));
-    }
-    if (cancelled())
-        return nullptr;
-
-    QCollator collator{QLocale()};
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<QCollatorSortKey> nameKeys;
-    nameKeys.reserve(found.size());
-    for (const FolderEntry& entry : found)
-        nameKeys.push_back(collator.sortKey(entry.name));
-    std::vector<QCollatorSortKey> typeKeys;
-    if (column == TypeColumn) {
-        typeKeys.reserve(found.size());
-        for (const FolderEntry& entry : found)
-            typeKeys.push_back(collator.sortKey(typeFor(entry.name, entry.dir)));
-    }
-
-    std::vector<int> sorted(found.size());
-    std::iota(sorted.begin(), sorted.end(), 0);
-    std::sort(sorted.begin(), sorted.end(), [&](int a, int b) {
-        const FolderEntry& x = found[a];
-        const FolderEntry& y = found[b];
-        if (x.dir != y.dir)
-            return x.dir;
-        int c = 0;
-        if (column == SizeColumn)
-            c = x.size < y.size ? -1 : x.size > y.size ? 1 : 0;
-        else if (column == DateColumn)
-            c = x.modified < y.modified ? -1 : x.modified > y.modified ? 1 : 0;
-        else if (column == TypeColumn)
-            c = typeKeys[a].compare(typeKeys[b]);
-        if (c == 0)
-            c = nameKeys[a].compare(nameKeys[b]);
-        if (c == 0)
-            c = x.name.compare(y.name);
-        return order == Qt::AscendingOrder ? c < 0 : c > 0;
-    });
-
-    auto listing = std::make_shared<FolderListing>();
-    listing->entries.reserve(found.size());
-    listing->rows.reserve(static_cast<qsizetype>(found.size()));
-    for (const int i : sorted) {
-        listing->rows.insert(found[i].name, static_cast<int>(listing->entries.size()));
-        listing->entries.push_back(std::move(found[i]));
-    }
-    return listing;
-}
-
-// The link between the model and its listing tasks; a task outliving the model finds no receiver.
-struct ListingChannel
-{
-    std::mutex mutex;
-    QObject* receiver = nullptr;
-    std::atomic<quint64> generation{0};
-};
-
 } // namespace
-
-// The items of one folder. Listing and sorting run on a worker thread and arrive as one reset, so
-// that a folder of 100,000 files costs the UI thread no per-file work; changes on disk are listed
-// again and shown only when something differs.
-class BrowserWindow::Model : public QAbstractTableModel
-{
-public:
-    explicit Model(QObject* parent)
-        : QAbstractTableModel(parent), m_channel(std::make_shared<ListingChannel>())
-    {
-        m_channel->receiver = this;
-        QFileIconProvider icons;
-        m_folderIcon = icons.icon(QAbstractFileIconProvider::Folder);
-        m_fileIcon = icons.icon(QAbstractFileIconProvider::File);
-        m_refresh.setSingleShot(true);
-        // Gathers a burst of changes, as a rename run makes them, into one listing.
-        m_refresh.setInterval(250);
-        connect(&m_refresh, &QTimer::timeout, this, [this] { startListing(); });
-        connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { changedOnDisk(); });
-    }
-
-    ~Model() override
-    {
-        std::lock_guard<std::mutex> lock(m_channel->mutex);
-        m_channel->receiver = nullptr;
-        ++m_channel->generation;
-    }
-
-    std::function<void()> onListed;
-
-    void setFolder(const QString& folder)
-    {
-        beginResetModel();
-        if (!m_folder.isEmpty())
-            m_watcher.removePath(m_folder);
-        m_folder = folder;
-        m_listing = std::make_shared<const FolderListing>();
-        m_types.clear();
-        endResetModel();
-        m_watcher.addPath(folder);
-        m_refresh.stop();
-        m_refreshPending = false;
-        m_listed = false;
-        startListing();
-    }
-
-    const QString& folder() const { return m_folder; }
-    bool isListed() const { return m_listed; }
-    const FolderEntry& entry(int row) const { return m_listing->entries[static_cast<std::size_t>(row)]; }
-    int rowOf(const QString& name) const { return m_listing->rows.value(name, -1); }
-
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : static_cast<int>(m_listing->entries.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : ColumnCount;
-    }
-
-    Qt::ItemFlags flags(const QModelIndex& index) const override
-    {
-        return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren
-                               : Qt::NoItemFlags;
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (!index.isValid() || index.row() >= rowCount())
-            return {};
-        const FolderEntry& e = entry(index.row());
-        if (role == Qt::DecorationRole && index.column() == NameColumn)
-            return e.dir ? m_folderIcon : m_fileIcon;
-        if (role == Qt::TextAlignmentRole && index.column() == SizeColumn)
-            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-        if (role != Qt::DisplayRole)
-            return {};
-        switch (index.column()) {
-        case NameColumn:
-            return e.name;
-        case SizeColumn:
-            return e.dir ? QString()
-                         : QLocale().formattedDataSize(e.size, 1, QLocale::DataSizeTraditionalFormat);
-        case TypeColumn:
-            return typeOf(index.row());
-        case DateColumn:
-            return QDateTime::fromMSecsSinceEpoch(e.modified).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
-        default:
-            return {};
-        }
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-            return QAbstractTableModel::headerData(section, orientation, role);
-        static const QString titles[] = {QStringLiteral("Name"), QStringLiteral("Größe"),
-                                         QStringLiteral("Typ"), QStringLiteral("Änderungsdatum")};
-        return section >= 0 && section < ColumnCount ? titles[section] : QString();
-    }
-
-    void sort(int column, Qt::SortOrder order) override
-    {
-        if (column == m_sortColumn && order == m_sortOrder)
-            return;
-        m_sortColumn = column;
-        m_sortOrder = order;
-        if (!m_folder.isEmpty()) {
-            m_listed = false;
-            startListing();
-        }
-    }
-
-private:
-    // The type text is asked for the rows in view only; a MIME lookup per listed file would cost
-    // seconds for a large folder.
-    QString typeOf(int row) const
-    {
-        QString& type = m_types[static_cast<std::size_t>(row)];
-        if (type.isNull()) {
-            const FolderEntry& e = entry(row);
-            type = typeFor(e.name, e.dir);
-        }
-        return type;
-    }
-
-    void changedOnDisk()
-    {
-        if (m_busy)
-            m_refreshPending = true;
-        else if (!m_refresh.isActive())
-            m_refresh.start();
-    }
-
-    void startListing()
-    {
-        m_busy = true;
-        const quint64 generation = ++m_channel->generation;
-        QThreadPool::globalInstance()->start([channel = m_channel, generation, folder = m_folder,
-                                              column = m_sortColumn, order = m_sortOrder,
-                                              previous = m_listing] {
-            const auto cancelled = [&] { return channel->generation.load() != generation; };
-            std::shared_ptr<const FolderListing> listing = listFolder(folder, column, order, cancelled);
-            if (!listing)
-                return;
-            const bool unchanged = listing->entries == previous->entries;
-            std::lock_guard<std::mutex> lock(channel->mutex);
-            if (!channel->receiver || cancelled())
-                return;
-            auto* model = static_cast<Model*>(channel->receiver);
-            QMetaObject::invokeMethod(
-                model,
-                [model, listing, generation, unchanged] { model->apply(listing, generation, unchanged); },
-                Qt::QueuedConnection);
-        });
-    }
-
-    void apply(const std::shared_ptr<const FolderListing>& listing, quint64 generation, bool unchanged)
-    {
-        if (generation != m_channel->generation.load())
-            return;
-        m_busy = false;
-        if (!unchanged) {
-            beginResetModel();
-            m_listing = listing;
-            m_types.assign(listing->entries.size(), QString());
-            endResetModel();
-        }
-        m_listed = true;
-        if (m_refreshPending) {
-            m_refreshPending = false;
-            m_refresh.start();
-        }
-        if (onListed)
-            onListed();
-    }
-
-    std::shared_ptr<ListingChannel> m_channel;
-    QString m_folder;
-    std::shared_ptr<const FolderListing> m_listing = std::make_shared<const FolderListing>();
-    mutable std::vector<QString> m_types;
-    int m_sortColumn = NameColumn;
-    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    bool m_listed = false;
-    bool m_busy = false;
-    bool m_refreshPending = false;
-    QFileSystemWatcher m_watcher;
-    QTimer m_refresh;
-    QIcon m_folderIcon;
-    QIcon m_fileIcon;
-};
 
 class BrowserWindow::Window : public QWidget
 {
@@ -401,7 +56,7 @@ BrowserWindow::BrowserWindow(QString homeFolder, QObject* parent)
 
     // The view first: children go in the order they came, so the view never outlives its model.
     m_view = new QTreeView(m_window);
-    m_model = new Model(m_window);
+    m_model = new BrowserModel(m_window);
     m_model->onListed = [this] { onListed(); };
 
     m_view->setObjectName(QStringLiteral("ordnerListe"));
@@ -479,39 +134,6 @@ QWidget* BrowserWindow::window() const
 QTreeView* BrowserWindow::view() const
 {
     return isOpen() ? m_view.data() : nullptr;
-}
-
-QString BrowserWindow::folderForAddress(const QString& address, const QString& homeFolder)
-{
-    const QString text = address.trimmed();
-    // Drive C in the forms the program keeps from its Windows days.
-    static const QRegularExpression driveC(QStringLiteral(R"(^(file:(//|\\\\))?c:[\\/]?$)"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    if (driveC.match(text).hasMatch())
-        return QDir::cleanPath(homeFolder);
-
-    QString path;
-    if (text.startsWith(QLatin1StringView("file:"), Qt::CaseInsensitive)) {
-        QUrl url(text, QUrl::TolerantMode);
-        if (!url.isValid() || !url.isLocalFile())
-            return {};
-        if (url.host().compare(QLatin1StringView("localhost"), Qt::CaseInsensitive) == 0)
-            url.setHost(QString());
-        else if (!url.host().isEmpty())
-            return {};
-        path = url.toLocalFile();
-    } else {
-        path = text;
-    }
-    if (!path.startsWith(u'/'))
-        return {};
-    return QDir::cleanPath(path);
-}
-
-QString BrowserWindow::shellType(const QString& path)
-{
-    const QFileInfo info(path);
-    return typeFor(info.fileName(), info.isDir());
 }
 
 Result BrowserWindow::navigate(const QString& address)

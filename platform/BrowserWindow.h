@@ -13,6 +13,8 @@ class QWidget;
 
 namespace tw::platform {
 
+class BrowserModel;
+
 // The program's own browser window: one folder of the file system in a details list with several
 // marks, a history for back and forward, and the selection as shell items. The window is a
 // top-level widget of its own; this object stays valid after Quit or a close by the user, and then
@@ -55,13 +57,6 @@ public:
     // Marks every item of the folder shown, as Ctrl+A does.
     Result selectAll();
 
-    // The local folder an address names: a file:// URL, a plain absolute path, or the start address
-    // of drive C, which is homeFolder. Empty when the address names no local folder path.
-    static QString folderForAddress(const QString& address, const QString& homeFolder);
-    // The shell's description of an item's kind: "Dateiordner", the MIME comment in the default
-    // locale's language, or "Datei".
-    static QString shellType(const QString& path);
-
     // Whether the folder shown has been listed completely.
     bool isListed() const;
     // The window and its list, for tests; null once the window has been quit or closed.
@@ -79,7 +74,6 @@ protected:
 
 private:
     class Window;
-    class Model;
 
     // What a refresh of the list keeps: the marks, the current row and the first row in view.
     struct Place
@@ -106,7 +100,7 @@ private:
     QString m_homeFolder;
     QPointer<Window> m_window;
     QPointer<QTreeView> m_view;
-    QPointer<Model> m_model;
+    QPointer<BrowserModel> m_model;
     bool m_closed = false;
 
     QString m_folder; // the folder shown, clean absolute path; empty before the first navigation

@@ -1,6 +1,7 @@
 #include "catalogue/Dateiauswahl.h"
 #include "journal/DatenBanken.h"
 #include "platform/ImageStrip.h"
+#include "platform/WrapButton.h"
 #include "rename/Aenderungen.h"
 #include "rename/Ueberwachungsmonitor.h"
 #include "shell/ProgrammStart.h"
@@ -15,6 +16,9 @@
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QRadioButton>
@@ -117,12 +121,55 @@ TEST_F(Schritt1, ThePollMirrorsTheSelectionOnlyWhenItsEndsOrCountChange)
     auswahl().Command1_Click(1);
     EXPECT_TRUE(auswahl().rechteListe().contains(u8("/b/9.jpg")));
 
+    // An entry marked by keyboard shows its time as the tip, as a click does.
+    QListView* list = auswahl().List1;
+    list->selectionModel()->setCurrentIndex(list->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    QKeyEvent leertaste(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u8(" "));
+    QCoreApplication::sendEvent(list, &leertaste);
+    EXPECT_EQ(auswahl().markierteTexte(), u8s({"/b/9.jpg"}));
+    EXPECT_EQ(list->toolTip(), u8("03:04:05"));
+
     browser->setSelection(QList<platform::ShellItem>{});
     auswahl().Timer1_Timer();
     EXPECT_TRUE(auswahl().linkeListe().isEmpty());
     EXPECT_EQ(auswahl().Label1[1]->text(), u8("Es wurden 0 Objekte makiert"));
     auswahl().Command1_Click(1);
     EXPECT_EQ(messages.texts().last(), u8("Es müssen erst Daten in das Linke Listenfeld übernommen werden"));
+
+    // The same files marked again after an empty selection are a change.
+    browser->setSelection({datei(u8("/b/1.jpg")), datei(u8("/b/9.jpg")), datei(u8("/b/3.jpg"))});
+    auswahl().Timer1_Timer();
+    EXPECT_EQ(auswahl().Label1[1]->text(), u8("Es wurden 3 Objekte makiert"));
+}
+
+TEST_F(Schritt1, BeendenDuringATakeOverStopsItAndTheWindowGoesOnceItHasEnded)
+{
+    schritt1();
+    QList<platform::ShellItem> items;
+    for (int i = 0; i < 2000; ++i)
+        items.append(datei(u8("/b/%1.jpg").arg(i)));
+    browser->setSelection(items);
+    auswahl().Timer1_Timer();
+    QPointer<catalogue::Dateiauswahl> fenster = start->dateiauswahl();
+    bool gesperrt = false;
+    // From the event loop, as a real click comes; the second runs while the take-over lets messages run.
+    QTimer::singleShot(0, fenster, [&] { fenster->Command1_Click(1); });
+    QTimer::singleShot(0, fenster, [&] {
+        // What would change or hand over the catalogue waits; the poll stays off.
+        gesperrt = !fenster->Command1[1]->isEnabled() && !fenster->Command1[0]->isEnabled() &&
+                   !fenster->Command2->isEnabled() && fenster->Command3->isEnabled();
+        fenster->Text1->clicked({});
+        EXPECT_FALSE(fenster->Timer1->isActive());
+        fenster->Command3->click();
+    });
+    QEventLoop loop;
+    QTimer::singleShot(50, &loop, &QEventLoop::quit);
+    loop.exec();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gesperrt);
+    EXPECT_TRUE(fenster.isNull());
+    EXPECT_TRUE(start->isVisible());
+    EXPECT_EQ(browser->quitCalls(), 1);
 }
 
 TEST_F(Schritt1, ClosingStoresTheSettingsAndTheNextStep1AppliesThem)

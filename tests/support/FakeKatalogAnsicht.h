@@ -2,6 +2,8 @@
 
 #include "catalogue/KatalogAnsicht.h"
 
+#include <functional>
+
 namespace tw::test {
 
 // The selection window's controls as plain values, with a record of what was written to them.
@@ -13,7 +15,6 @@ public:
         liste = eintraege;
         markiert.clear();
     }
-    QStringList rechteListe() const override { return liste; }
     QList<int> markierte() const override { return markiert; }
     void rechteListeFokus() override { ++fokus; }
     void setDatumTipp(const QString& text) override { tipp = text; }
@@ -22,7 +23,12 @@ public:
     void setComboText(const QString& text) override { comboEdit = text; }
     void setStichwortText(const QString& text) override { stichwort = text; }
     void setAnzahlText(const QString& text) override { anzahlTexte.append(text); }
-    void nachrichtenVerarbeiten() override { ++nachrichten; }
+    void nachrichtenVerarbeiten() override
+    {
+        ++nachrichten;
+        if (beiNachricht)
+            beiNachricht(nachrichten);
+    }
 
     void markiereAlle()
     {
@@ -41,6 +47,8 @@ public:
     QString tipp;
     int fokus = 0;
     int nachrichten = 0;
+    // What the user does while window messages run, with the number of the message.
+    std::function<void(int)> beiNachricht;
 };
 
 } // namespace tw::test

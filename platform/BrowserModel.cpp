@@ -1,0 +1,181 @@
+#include "BrowserModel.h"
+
+#include <QDateTime>
+#include <QFileIconProvider>
+#include <QLocale>
+#include <QThreadPool>
+#include <atomic>
+#include <mutex>
+
+namespace tw::platform {
+
+// The link between the model and its listing tasks; a task outliving the model finds no receiver.
+struct ListingChannel
+{
+    std::mutex mutex;
+    QObject* receiver = nullptr;
+    std::atomic<quint64> generation{0};
+};
+
+BrowserModel::BrowserModel(QObject* parent)
+    : QAbstractTableModel(parent), m_channel(std::make_shared<ListingChannel>())
+{
+    m_channel->receiver = this;
+    QFileIconProvider icons;
+    m_folderIcon = icons.icon(QAbstractFileIconProvider::Folder);
+    m_fileIcon = icons.icon(QAbstractFileIconProvider::File);
+    m_refresh.setSingleShot(true);
+    // Gathers a burst of changes, as a rename run makes them, into one listing.
+    m_refresh.setInterval(250);
+    connect(&m_refresh, &QTimer::timeout, this, [this] { startListing(); });
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { changedOnDisk(); });
+}
+
+BrowserModel::~BrowserModel()
+{
+    std::lock_guard<std::mutex> lock(m_channel->mutex);
+    m_channel->receiver = nullptr;
+    ++m_channel->generation;
+}
+
+void BrowserModel::setFolder(const QString& folder)
+{
+    beginResetModel();
+    if (!m_folder.isEmpty())
+        m_watcher.removePath(m_folder);
+    m_folder = folder;
+    m_listing = std::make_shared<const FolderListing>();
+    m_types.clear();
+    endResetModel();
+    m_watcher.addPath(folder);
+    m_refresh.stop();
+    m_refreshPending = false;
+    m_listed = false;
+    startListing();
+}
+
+int BrowserModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_listing->entries.size());
+}
+
+int BrowserModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+Qt::ItemFlags BrowserModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren
+                           : Qt::NoItemFlags;
+}
+
+QVariant BrowserModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const FolderEntry& e = entry(index.row());
+    if (role == Qt::DecorationRole && index.column() == NameColumn)
+        return e.dir ? m_folderIcon : m_fileIcon;
+    if (role == Qt::TextAlignmentRole && index.column() == SizeColumn)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (index.column()) {
+    case NameColumn:
+        return e.name;
+    case SizeColumn:
+        return e.dir ? QString() : QLocale().formattedDataSize(e.size, 1, QLocale::DataSizeTraditionalFormat);
+    case TypeColumn:
+        return typeOf(index.row());
+    case DateColumn:
+        return QDateTime::fromMSecsSinceEpoch(e.modified).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    default:
+        return {};
+    }
+}
+
+QVariant BrowserModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    static const QString titles[] = {QStringLiteral("Name"), QStringLiteral("Größe"), QStringLiteral("Typ"),
+                                     QStringLiteral("Änderungsdatum")};
+    return section >= 0 && section < ColumnCount ? titles[section] : QString();
+}
+
+void BrowserModel::sort(int column, Qt::SortOrder order)
+{
+    if (column == m_sortColumn && order == m_sortOrder)
+        return;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    if (!m_folder.isEmpty()) {
+        m_listed = false;
+        startListing();
+    }
+}
+
+// The type text is asked for the rows in view only; a MIME lookup per listed file would cost seconds
+// for a large folder.
+QString BrowserModel::typeOf(int row) const
+{
+    QString& type = m_types[static_cast<std::size_t>(row)];
+    if (type.isNull()) {
+        const FolderEntry& e = entry(row);
+        type = shellTypeFor(e.name, e.dir);
+    }
+    return type;
+}
+
+void BrowserModel::changedOnDisk()
+{
+    if (m_busy)
+        m_refreshPending = true;
+    else if (!m_refresh.isActive())
+        m_refresh.start();
+}
+
+void BrowserModel::startListing()
+{
+    m_busy = true;
+    const quint64 generation = ++m_channel->generation;
+    QThreadPool::globalInstance()->start([channel = m_channel, generation, folder = m_folder,
+                                          column = m_sortColumn, order = m_sortOrder, previous = m_listing] {
+        const auto cancelled = [&] { return channel->generation.load() != generation; };
+        std::shared_ptr<const FolderListing> listing = listFolder(folder, column, order, cancelled);
+        if (!listing)
+            return;
+        const bool unchanged = listing->entries == previous->entries;
+        std::lock_guard<std::mutex> lock(channel->mutex);
+        if (!channel->receiver || cancelled())
+            return;
+        auto* model = static_cast<BrowserModel*>(channel->receiver);
+        QMetaObject::invokeMethod(
+            model, [model, listing, generation, unchanged] { model->apply(listing, generation, unchanged); },
+            Qt::QueuedConnection);
+    });
+}
+
+void BrowserModel::apply(const std::shared_ptr<const FolderListing>& listing, quint64 generation,
+                         bool unchanged)
+{
+    if (generation != m_channel->generation.load())
+        return;
+    m_busy = false;
+    if (!unchanged) {
+        beginResetModel();
+        m_listing = listing;
+        m_types.assign(listing->entries.size(), QString());
+        endResetModel();
+    }
+    m_listed = true;
+    if (m_refreshPending) {
+        m_refreshPending = false;
+        m_refresh.start();
+    }
+    if (onListed)
+        onListed();
+}
+
+} // namespace tw::platform

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/Browser.h"
+
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tw::platform {
+
+// The columns of the browser's list, which are also the keys its listing sorts by.
+enum FolderColumn
+{
+    NameColumn,
+    SizeColumn,
+    TypeColumn,
+    DateColumn,
+    ColumnCount
+};
+
+inline const QString FolderType = QStringLiteral("Dateiordner");
+inline const QString UnknownType = QStringLiteral("Datei");
+
+// The text after the last "." of a file name, as the shell and the catalogue take it (".bashrc" has the
+// extension "bashrc"); null when there is no "." or nothing after it.
+QString extensionOf(const QString& fileName);
+// The shell's description of an item's kind by its name: "Dateiordner", the MIME comment in the default
+// locale's language, "ABC-Datei" for an extension nobody knows, or "Datei" without an extension.
+QString shellTypeFor(const QString& fileName, bool dir);
+// The same for an item on disk.
+QString shellType(const QString& path);
+ShellItem shellItemFor(const QString& path);
+
+// The local folder an address names: a file:// URL, a plain absolute path, or the start address of
+// drive C, which is homeFolder. Empty when the address names no local folder path.
+QString folderForAddress(const QString& address, const QString& homeFolder);
+QString childPath(const QString& folder, const QString& name);
+
+struct FolderEntry
+{
+    QString name;
+    qint64 size = 0;
+    qint64 modified = 0; // milliseconds since the epoch
+    bool dir = false;
+
+    bool operator==(const FolderEntry& other) const
+    {
+        return dir == other.dir && size == other.size && modified == other.modified && name == other.name;
+    }
+};
+
+// One folder's items in view order, with the row of each name.
+struct FolderListing
+{
+    std::vector<FolderEntry> entries;
+    QHash<QString, int> rows;
+};
+
+// Lists and sorts a folder by one column; null when cancelled. Folders come first, as in the shell,
+// in either order; names compare with numbers by their value. Safe to run away from the UI thread.
+std::shared_ptr<const FolderListing> listFolder(const QString& folder, int column, Qt::SortOrder order,
+                                                const std::function<bool()>& cancelled);
+
+} // namespace tw::platform

@@ -1,0 +1,96 @@
+#include "platform/FolderListing.h"
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
+
+#include <QFile>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+using namespace tw::platform;
+using tw::test::TempDir;
+
+namespace {
+
+// As the program runs: kinds and the order of names in German.
+struct German : ::testing::Environment
+{
+    void SetUp() override { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+};
+const auto* const german = ::testing::AddGlobalTestEnvironment(new German);
+
+TEST(FolderAddress, NamesTheLocalFolderOrNone)
+{
+    // Drive C in the forms kept from the program's Windows days stands for the home folder.
+    for (const auto& [address, folder] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"file:///tmp/Bilder", "/tmp/Bilder"},
+             {"file:///tmp/Urlaub%202026/", "/tmp/Urlaub 2026"},
+             {"file:///tmp/100%25%20%23a", "/tmp/100% #a"},
+             {"file://localhost/tmp", "/tmp"},
+             {"/tmp/a/../b/", "/tmp/b"},
+             {"/", "/"},
+             {"file://C:\\", "/home/nutzer"},
+             {"c:\\", "/home/nutzer"},
+             {"file:\\\\c:\\", "/home/nutzer"},
+             {"  file://c:/ ", "/home/nutzer"},
+             {"d:\\", ""},
+             {"file:\\\\d:\\", ""},
+             {"file://server/share", ""},
+             {"http://example.org/", ""},
+             {"Bilder", ""},
+             {"", ""}})
+        EXPECT_EQ(folderForAddress(u8(address), u8("/home/nutzer")), u8(folder)) << address;
+}
+
+TEST(FolderKinds, DescribeItemsByNameNotByContent)
+{
+    for (const auto& [name, dir, kind] : std::initializer_list<std::tuple<const char*, bool, const char*>>{
+             {"Urlaub.jpg", true, "Dateiordner"},
+             {"Foto.jpg", false, "JPEG-Bild"},
+             {"text.unbekannt123", false, "UNBEKANNT123-Datei"},
+             {".bashrc", false, "BASHRC-Datei"},
+             {"LIESMICH", false, "Datei"},
+             {"punkt.", false, "Datei"}})
+        EXPECT_EQ(shellTypeFor(u8(name), dir), u8(kind)) << name;
+
+    TempDir dir;
+    EXPECT_EQ(shellType(dir.write(u8("text.unbekannt123"), "Nur Text\n")), u8("UNBEKANNT123-Datei"));
+    EXPECT_EQ(shellType(dir.path()), u8("Dateiordner"));
+}
+
+TEST(FolderListingOrder, HiddenFilesStayOutFoldersComeFirstNumbersCountByValue)
+{
+    TempDir dir;
+    QDir().mkpath(dir.filePath(u8("zOrdner")));
+    QDir().mkpath(dir.filePath(u8("aOrdner")));
+    dir.write(u8(".versteckt"));
+    const std::tuple<const char*, const char*, int> files[] = {
+        {"Datei10.txt", "zehn", 3}, {"Datei9.txt", "neun!", 1}, {"Foto.jpg", "jpg", 2}};
+    for (const auto& [name, content, day] : files) {
+        QFile file(dir.write(u8(name), content));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2026, 12, day), QTime(12, 0)),
+                                     QFileDevice::FileModificationTime));
+    }
+    const auto never = [] { return false; };
+    for (const auto& [column, order, names] :
+         std::initializer_list<std::tuple<int, Qt::SortOrder, QStringList>>{
+             {NameColumn, Qt::AscendingOrder,
+              u8s({"aOrdner", "zOrdner", "Datei9.txt", "Datei10.txt", "Foto.jpg"})},
+             {NameColumn, Qt::DescendingOrder,
+              u8s({"zOrdner", "aOrdner", "Foto.jpg", "Datei10.txt", "Datei9.txt"})},
+             {SizeColumn, Qt::AscendingOrder,
+              u8s({"aOrdner", "zOrdner", "Foto.jpg", "Datei10.txt", "Datei9.txt"})},
+             {DateColumn, Qt::AscendingOrder,
+              u8s({"aOrdner", "zOrdner", "Datei9.txt", "Foto.jpg", "Datei10.txt"})}}) {
+        const auto listing = listFolder(dir.path(), column, order, never);
+        ASSERT_TRUE(listing);
+        QStringList got;
+        for (const FolderEntry& e : listing->entries)
+            got.append(e.name);
+        EXPECT_EQ(got, names) << column << " " << order;
+        EXPECT_EQ(listing->rows.value(names.last()), 4);
+    }
+    EXPECT_FALSE(listFolder(dir.path(), NameColumn, Qt::AscendingOrder, [] { return true; }));
+}
+
+} // namespace
