@@ -4,6 +4,7 @@
 #include "journal/DatenBanken.h"
 #include "journal/Rueckgaengig.h"
 #include "journal/Sitzungsauswahl.h"
+#include "platform/AdoXml.h"
 #include "platform/BrowserWindow.h"
 #include "platform/FieldDef.h"
 #include "platform/RecordSet.h"
@@ -16,12 +17,14 @@
 #include <QEventLoop>
 #include <QItemSelectionModel>
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <stdio.h> // renameat2
@@ -85,6 +88,83 @@ void journalFigures()
         std::fprintf(stderr, "journal read back %d fields, expected %d\n", pieces, 4 * actions);
     figure("journal_reopen_100000_actions", open, "s");
     figure("journal_save_and_reopen_100000_actions", save + open, "s");
+}
+
+// A figure of this process's memory from /proc/self/status ("VmRSS", "VmHWM"), in kilobytes.
+long memoryKb(const char* key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key) && line.size() > static_cast<qsizetype>(std::strlen(key)) &&
+            line[std::strlen(key)] == ':')
+            return line.mid(std::strlen(key) + 1).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// Where the child process of journalReadFigures reads the journal: the records, seconds for the read
+// and the growth of the peak resident memory over the read in kilobytes, on one line. The peak of the
+// process (VmHWM), not getrusage's, which keeps the parent's peak across fork and exec.
+int readJournalChild(const char* path)
+{
+    const long before = memoryKb("VmRSS");
+    RecordSet rs;
+    int records = 0;
+    const double s = seconds([&] {
+        if (!rs.Open(QString::fromLocal8Bit(path)))
+            return;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            ++records;
+    });
+    std::printf("%d %.6f %ld\n", records, s, memoryKb("VmHWM") - before);
+    return records > 0 ? 0 : 1;
+}
+
+// A day's journal of 77,000 sessions (about 50 MB), read in a fresh process so that its peak memory is
+// the read's own: time, peak memory and that memory against the file's size.
+void journalReadFigures()
+{
+    constexpr int sessions = 77000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sich_05.12.2026.xml"));
+    {
+        tw::platform::RowsetData data;
+        for (const char* f : {"Programmstart", "Sitzung", "Aktionsstring", "Ergebnisstring", "Zeit"})
+            data.fields.append({QString::fromLatin1(f), tw::platform::adType::VarChar, -1});
+        data.rows.reserve(sessions);
+        for (int i = 0; i < sessions; ++i) {
+            QString ergebnis;
+            for (int k = 0; k < 4; ++k) {
+                const QString pfad = benchPath(i * 4 + k);
+                for (const QString& wert :
+                     {pfad, QString(pfad + QStringLiteral(".neu")), QStringLiteral("05.12.2026 14:03:11"),
+                      QStringLiteral("Umbenannt")})
+                    ergebnis += wert + tw::journal::Trennzeichen;
+            }
+            data.rows.push_back({QString::number(i / 100 + 1), QString::number(i % 100 + 1),
+                                 QStringLiteral("Urlaub_©00©"), ergebnis,
+                                 QStringLiteral("05.12.2026 14:03:11")});
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(tw::platform::writeRowsetXml(data)) < 0)
+            std::fprintf(stderr, "the journal could not be written\n");
+    }
+    const double megabytes = static_cast<double>(QFileInfo(path).size()) / (1024 * 1024);
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--journal-lesen"), path});
+    child.waitForFinished(300000);
+    const QStringList out = QString::fromLatin1(child.readAllStandardOutput()).split(u' ');
+    if (child.exitCode() != 0 || out.size() != 3 || out[0].toInt() != sessions) {
+        std::fprintf(stderr, "the journal read back as: %s\n", qPrintable(out.join(u' ')));
+        return;
+    }
+    const double peak = out[2].toDouble() / 1024;
+    figure("journal_read_file_size_77000_sessions", megabytes, "MB");
+    figure("journal_read_77000_sessions", out[1].toDouble(), "s");
+    figure("journal_read_77000_sessions_peak_memory", peak, "MB");
+    figure("journal_read_peak_memory_to_file_size", peak / megabytes, "x");
 }
 
 // Exact path lookups as the rename run makes them once per file: through the record set's filter
@@ -486,6 +566,8 @@ void renameFigures();
 
 int main(int argc, char* argv[])
 {
+    if (argc == 3 && std::strcmp(argv[1], "--journal-lesen") == 0)
+        return readJournalChild(argv[2]);
     // The browser figures need windows, which need no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -493,13 +575,10 @@ int main(int argc, char* argv[])
     if (argc > 1)
         g_only = QString::fromLocal8Bit(argv[1]);
     const std::vector<std::pair<const char*, void (*)()>> groups = {
-        {"journal", journalFigures},
-        {"lookup", lookupFigures},
-        {"catalogue", catalogueFigures},
-        {"browser", browserFigures},
-        {"watcher", watcherFigures},
-        {"rename", renameFigures},
-        {"undo", undoFigures},
+        {"journal", journalFigures}, {"journal_read", journalReadFigures},
+        {"lookup", lookupFigures},   {"catalogue", catalogueFigures},
+        {"browser", browserFigures}, {"watcher", watcherFigures},
+        {"rename", renameFigures},   {"undo", undoFigures},
     };
     for (const auto& [name, run] : groups) {
         if (g_only.isEmpty() || QString::fromLatin1(name).contains(g_only))
