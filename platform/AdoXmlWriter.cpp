@@ -67,14 +67,28 @@ QStringList attributeNames(const QVector<FieldDef>& fields)
     return names;
 }
 
+// The first character the writer puts into the file for the character at i, or 0 when none.
+char16_t firstWritten(QStringView text, qsizetype i)
+{
+    while (i < text.size() && text[i].unicode() == 0)
+        ++i;
+    if (i == text.size())
+        return 0;
+    const char16_t c = text[i].unicode();
+    return adoxml::needsStandIn(c) ? adoxml::standIn : c;
+}
+
 // Appends text with the characters that would end or alter an attribute value escaped the way ADO
-// escapes them; tab, CR and LF as references so that no parser turns them into blanks.
+// escapes them; tab, CR and LF as references so that no parser turns them into blanks; the characters
+// XML cannot hold at all as stand-in pairs, which the reader maps back.
 void appendEscaped(QString& out, QStringView text)
 {
     qsizetype run = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
         QStringView escape;
-        switch (text[i].unicode()) {
+        char16_t pair[2] = {adoxml::standIn, 0};
+        switch (c) {
         case u'\'':
             escape = u"&#x27;";
             break;
@@ -102,7 +116,14 @@ void appendEscaped(QString& out, QStringView text)
         case 0:
             break; // XML has no form at all for U+0000: the character is dropped
         default:
-            continue;
+            if (adoxml::needsStandIn(c))
+                pair[1] = adoxml::standInSecond(c);
+            else if (c == adoxml::standIn && adoxml::isStandInSecond(firstWritten(text, i + 1)))
+                pair[1] = adoxml::standIn;
+            else
+                continue;
+            escape = QStringView(pair, 2);
+            break;
         }
         out.append(text.sliced(run, i - run));
         out.append(escape);

@@ -7,7 +7,6 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -81,17 +80,12 @@ Result deleteFile(const QString& path)
     return Result::success();
 }
 
-Expected<QByteArray> readFile(const QString& path)
+Result openForReading(QFile& file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int err = errno != 0 ? errno : EIO;
-        return errnoFailure(err, path);
-    }
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Result::failure(EIO, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    return data;
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return errnoFailure(errno != 0 ? errno : EIO, file.fileName());
+    return Result::success();
 }
 
 namespace {
@@ -142,7 +136,7 @@ Result AtomicFileWriter::replace(const QString& path, const QByteArray& data)
     const QString tempPath = QFile::decodeName(temp);
 
     // Keep the old file's permissions; a new file gets the usual ones.
-    struct stat old {};
+    struct stat old = {};
     const mode_t mode = ::stat(encoded(path).constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     ::fchmod(fd, mode);
 
@@ -181,8 +175,8 @@ Result FileLock::acquire(int timeoutMs)
         return Result::failure(EBUSY, QStringLiteral("%1: Die Datei ist von einem anderen Vorgang gesperrt.")
                                           .arg(QDir::toNativeSeparators(m_path)));
     case QLockFile::PermissionError:
-        return Result::failure(EACCES, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path),
-                                                                    errorText(EACCES)));
+        return Result::failure(
+            EACCES, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), errorText(EACCES)));
     default:
         return Result::failure(EIO, QStringLiteral("%1: Die Sperre konnte nicht gesetzt werden.")
                                         .arg(QDir::toNativeSeparators(m_path)));

@@ -4,16 +4,17 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <memory>
 
+class QFile;
 class QLockFile;
 
 namespace tw::platform {
 
 bool fileExists(const QString& path);
 Result deleteFile(const QString& path);
-Expected<QByteArray> readFile(const QString& path);
+// Opens the file for reading; the failure names the path and the reason in German.
+Result openForReading(QFile& file);
 // Creates the file and writes it whole; refuses a file that exists and leaves no partial file.
 Result writeNewFile(const QString& path, const QByteArray& data);
 
