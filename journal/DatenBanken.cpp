@@ -15,9 +15,9 @@ constexpr qint16 hoechsterProgrammstart = 32767;
 Result appendJournalFields(platform::RecordSet& rs)
 {
     using platform::adType::VarChar;
-    for (const auto& [name, size] : {std::pair{"Programmstart", 100}, std::pair{"Sitzung", 100},
-                                     std::pair{"Aktionsstring", -1}, std::pair{"Ergebnisstring", -1},
-                                     std::pair{"Zeit", 100}}) {
+    for (const auto& [name, size] :
+         {std::pair{"Programmstart", 100}, std::pair{"Sitzung", 100}, std::pair{"Aktionsstring", -1},
+          std::pair{"Ergebnisstring", -1}, std::pair{"Zeit", 100}}) {
         if (Result r = rs.Append(QString::fromLatin1(name), VarChar, size); !r)
             return r;
     }
@@ -27,9 +27,9 @@ Result appendJournalFields(platform::RecordSet& rs)
 } // namespace
 
 DatenBanken::DatenBanken(QString programFolder, const platform::Clock& clock)
-    : m_folder(std::move(programFolder)), m_clock(clock), m_writer(std::make_unique<platform::AtomicFileWriter>())
-{
-}
+    : m_folder(std::move(programFolder)), m_clock(clock),
+      m_writer(std::make_unique<platform::AtomicFileWriter>())
+{}
 
 DatenBanken::~DatenBanken() = default;
 
@@ -56,8 +56,13 @@ qint16 DatenBanken::Programmstart_ermitteln() const
     platform::RecordSet journal;
     if (!journal.Open(path) || !journal.setSort(QStringLiteral("Zeit DESC")) || !journal.MoveFirst())
         return 1;
+    // Of sessions saved within the same second, the last one saved is the newest.
+    const QString zeit = journal.text(u"Zeit");
+    QString start = journal.text(u"Programmstart");
+    for (journal.MoveNext(); !journal.Eof() && journal.text(u"Zeit") == zeit; journal.MoveNext())
+        start = journal.text(u"Programmstart");
     bool ok = false;
-    const int newest = journal.text(u"Programmstart").trimmed().toInt(&ok);
+    const int newest = start.trimmed().toInt(&ok);
     // An unusable number starts the count afresh rather than stopping the program.
     if (!ok || newest < 0 || newest >= hoechsterProgrammstart)
         return 1;
@@ -75,7 +80,8 @@ void DatenBanken::Sitzung_beginnen()
     m_aktionsliste->Open();
 }
 
-Result DatenBanken::Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad, const QString& aktion)
+Result DatenBanken::Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
+                                     const QString& aktion)
 {
     // An action must never go unrecorded, so a missing list is begun here.
     if (!m_aktionsliste)
@@ -123,8 +129,9 @@ Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, cons
     if (exists) {
         // A journal that cannot be read is left as it is rather than overwritten.
         if (Result opened = journal.Open(path); !opened)
-            return Result::failure(opened.code(), QStringLiteral("Die Sicherungsdatei %1 kann nicht gelesen werden: %2")
-                                                      .arg(QDir::toNativeSeparators(path), opened.message()));
+            return Result::failure(opened.code(),
+                                   QStringLiteral("Die Sicherungsdatei %1 kann nicht gelesen werden: %2")
+                                       .arg(QDir::toNativeSeparators(path), opened.message()));
     } else if (Result created = appendJournalFields(journal); !created) {
         return created;
     }
@@ -145,8 +152,9 @@ Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, cons
     journal.Update();
 
     if (Result written = m_writer->replace(path, journal.toXml()); !written)
-        return Result::failure(written.code(), QStringLiteral("Die Sicherungsdatei konnte nicht geschrieben werden: %1")
-                                                   .arg(written.message()));
+        return Result::failure(
+            written.code(),
+            QStringLiteral("Die Sicherungsdatei konnte nicht geschrieben werden: %1").arg(written.message()));
     return Result::success();
 }
 

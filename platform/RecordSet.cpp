@@ -279,20 +279,16 @@ void RecordSet::sortView()
     if (m_sort.isEmpty())
         return;
     const auto& keys = m_sort.keys();
-    // Ascending by every key with ties in the order of adding; a descending key is compared the
-    // other way round, and a set sorted only descending lists equal keys newest first.
-    const bool allDescending =
-        std::all_of(keys.begin(), keys.end(), [](const RecordSort::Key& k) { return k.descending; });
+    // Equal keys keep the order of adding, whichever the direction: a choice made in a sorted view
+    // must not turn into another record when the sort changes.
     std::stable_sort(m_view.begin(), m_view.end(), [&](int a, int b) {
         for (const RecordSort::Key& key : keys) {
-            int c = RecordSort::compareValues(m_rows[a].values[key.field], m_rows[b].values[key.field],
-                                              m_fields[key.field].type);
-            if (key.descending && !allDescending)
-                c = -c;
+            const int c = RecordSort::compareValues(m_rows[a].values[key.field], m_rows[b].values[key.field],
+                                                    m_fields[key.field].type);
             if (c != 0)
-                return allDescending ? c > 0 : c < 0;
+                return key.descending ? c > 0 : c < 0;
         }
-        return allDescending ? a > b : false;
+        return false;
     });
 }
 

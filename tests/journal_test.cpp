@@ -120,6 +120,8 @@ TEST_F(Journal, ProgramStartCountsTheStartsOfTheDay)
     clock.advance(5);
     ASSERT_TRUE(speichere(2, 1).ok());
     EXPECT_EQ(db.Programmstart_ermitteln(), 3) << "the newest record by time counts, not the largest number";
+    ASSERT_TRUE(speichere(5, 1).ok());
+    EXPECT_EQ(db.Programmstart_ermitteln(), 6) << "of two in the same second the one saved last";
     clock.set(QDateTime(QDate(2026, 12, 6), QTime(8, 0)));
     EXPECT_EQ(db.Programmstart_ermitteln(), 1) << "a new day starts again at 1";
 }

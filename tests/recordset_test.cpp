@@ -230,6 +230,10 @@ TEST(RecordSetSort, SortAndFilterAreIndependent)
     rs.setFilter(QString());
     EXPECT_EQ(rs.Sort(), u8("Pfad Desc"));
     EXPECT_EQ(visible(rs).first(), u8("/tmp/t/Bob's/x.txt.old"));
+    rs.setSort(u8("Endung Desc"));
+    rs.setFilter(u8("Endung= 'pdf'"));
+    EXPECT_EQ(visible(rs), u8s({"/tmp/t/50% rabatt.pdf", "/tmp/t/50 x.pdf"}))
+        << "equal keys in order of adding";
 }
 
 TEST(RecordSetSort, UnreadableSortsAreRefused)

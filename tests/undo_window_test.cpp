@@ -1,6 +1,7 @@
 #include "journal/DatenBanken.h"
 #include "journal/Zurueck.h"
 #include "rename/Datensicherung.h"
+#include "support/AdoJournal.h"
 #include "support/FakeClock.h"
 #include "support/FakeDocumentOpener.h"
 #include "support/FakeScreen.h"
@@ -225,4 +226,31 @@ TEST_F(UndoWindow, BetrachtenWritesAndOpensThePageOrSaysWhyNot)
     ASSERT_EQ(messages.shown().size(), 1);
     EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Warning);
     EXPECT_TRUE(messages.shown()[0].text.contains(u8("Kein Programm für HTML-Seiten.")));
+}
+
+TEST_F(UndoWindow, BetrachtenAndTheUndoActOnTheRecordWhosePatternIsShown)
+{
+    sitzung(1, 1, "a", "A");
+    sitzung(1, 2, "b", "B");
+    sitzung(1, 1, "c", "C"); // the same program start and session once more
+    sitzung(1, 3, "d", "D");
+    const auto w = open();
+    waehleSitzung(*w, "1", "1");
+    EXPECT_EQ(w->Text1->text(), u8("Muster A"));
+    w->Command1->click();
+    EXPECT_TRUE(dir.read(u8("versionen.html")).contains("daten/A"));
+    EXPECT_FALSE(dir.read(u8("versionen.html")).contains("daten/C"));
+
+    waehle(w->Combo1, u8("1"));
+    EXPECT_EQ(items(w->Combo2), u8s({"1", "2", "1", "3"})) << "the page's sort changes no list";
+    waehle(w->Combo2, u8("1"));
+    EXPECT_EQ(w->Text1->text(), u8("Muster A"));
+    w->Command1->click();
+    messages.answerYes();
+    w->Command2->click();
+    EXPECT_TRUE(dir.exists(u8("daten/a")));
+    EXPECT_TRUE(dir.exists(u8("daten/C")));
+    const auto bleiben = journalRecords(dir.filePath(journalName));
+    ASSERT_EQ(bleiben.size(), 3);
+    EXPECT_EQ(bleiben[1][2], u8("Muster C"));
 }
