@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <cerrno>
@@ -129,16 +130,23 @@ Result AtomicFileWriter::replace(const QString& path, const QByteArray& data)
 {
     const QFileInfo target(path);
     const QString dir = target.absolutePath();
-    QByteArray temp = encoded(dir + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    // Created with open's mode 0666 so that the umask decides, as for any new file (mkstemp's 0600
+    // would not); a file that is replaced keeps its own permissions.
+    const QString prefix = dir + QStringLiteral("/.") + target.fileName() + QLatin1Char('.');
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = encoded(prefix + QString::number(QRandomGenerator::global()->generate(), 36));
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return errnoFailure(errno, path);
+    }
     if (fd < 0)
-        return errnoFailure(errno, path);
+        return errnoFailure(EEXIST, path);
     const QString tempPath = QFile::decodeName(temp);
-
-    // Keep the old file's permissions; a new file gets the usual ones.
     struct stat old = {};
-    const mode_t mode = ::stat(encoded(path).constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    ::fchmod(fd, mode);
+    if (::stat(encoded(path).constData(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
 
     Result written = writeAll(fd, data, tempPath);
     if (::close(fd) != 0 && written.ok())

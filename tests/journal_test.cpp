@@ -1,4 +1,5 @@
 #include "journal/DatenBanken.h"
+#include "journal/Journalansicht.h"
 #include "support/AdoJournal.h"
 #include "support/FakeClock.h"
 #include "support/QtPrinters.h"
@@ -8,6 +9,7 @@
 #include <QProcess>
 #include <QSet>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using tw::journal::DatenBanken;
 using tw::journal::Trennzeichen;
@@ -195,6 +197,28 @@ TEST_F(Journal, AJournalThatCannotBeWrittenIsReportedWithTheReason)
     EXPECT_TRUE(r.message().contains(u8("Sich_05.12.2026.xml"))) << r.message().toStdString();
     EXPECT_TRUE(r.message().contains(u8("Ordner"))) << r.message().toStdString();
     EXPECT_EQ(db.aktionenAnzahl(), 1) << "the session stays for a retry";
+}
+
+// Journals list the user's paths: who may read them is the user's umask's say, as for any new file.
+TEST_F(Journal, NewJournalsAndPagesHonourTheUmaskAndAReplacedJournalKeepsItsMode)
+{
+    const auto mode = [this](const char* name) { return QFileInfo(dir.filePath(u8(name))).permissions(); };
+    const auto nurIch = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    const mode_t vorher = ::umask(077);
+    ASSERT_TRUE(speichere(1, 1).ok());
+    tw::platform::AtomicFileWriter writer;
+    ASSERT_TRUE(tw::journal::Anzeigen(dir.path(), {}, writer));
+    EXPECT_EQ(mode("Sich_05.12.2026.xml"), nurIch);
+    EXPECT_EQ(mode("versionen.html"), nurIch);
+
+    ::umask(022);
+    QFile::setPermissions(heute(), nurIch | QFile::ReadGroup);
+    ASSERT_TRUE(speichere(1, 2).ok());
+    EXPECT_EQ(mode("Sich_05.12.2026.xml"), nurIch | QFile::ReadGroup);
+    clock.advance(86400);
+    ASSERT_TRUE(speichere(1, 3).ok());
+    EXPECT_EQ(mode("Sich_06.12.2026.xml"), nurIch | QFile::ReadGroup | QFile::ReadOther);
+    ::umask(vorher);
 }
 
 TEST(JournalProcesses, TwoProcessesSavingAtOnceLoseNothing)
