@@ -36,6 +36,12 @@ bool gleicherInhalt(const QString& a, const QString& b)
     }
 }
 
+QString unlesbar(const QString& pfad, const Result& gelesen)
+{
+    return QStringLiteral("Die Sicherungsdatei %1 kann nicht gelesen werden; sie bleibt unverändert.\n%2")
+        .arg(QDir::toNativeSeparators(pfad), gelesen.message());
+}
+
 // The first record of the view that holds the session's five values becomes current.
 bool satzFinden(platform::RecordSet& rs, const Sitzungssatz& satz)
 {
@@ -58,9 +64,7 @@ Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVe
                                QStringLiteral("Die Sicherungsdatei %1 ist nicht mehr vorhanden.").arg(name));
     platform::RecordSet journal;
     if (Result gelesen = journal.Open(pfad); !gelesen)
-        return Result::failure(gelesen.code(),
-                               QStringLiteral("Die Sicherungsdatei %1 kann nicht gelesen werden: %2")
-                                   .arg(name, gelesen.message()));
+        return Result::failure(gelesen.code(), unlesbar(pfad, gelesen));
     if (!satzFinden(journal, satz))
         return Result::failure(
             ENOENT, QStringLiteral("Die Sitzung steht nicht mehr in der Sicherungsdatei %1.").arg(name));
@@ -185,7 +189,7 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
             e.stand = Stand::NichtGefunden;
         } else if (Result gelesen = journal.Open(journalPfad); !gelesen) {
             e.stand = Stand::NichtLesbar;
-            e.grund = gelesen.message();
+            e.grund = unlesbar(journalPfad, gelesen);
             return e;
         } else if (!satzFinden(journal, satz)) {
             e.stand = Stand::NichtGefunden;
@@ -214,9 +218,8 @@ QString ergebnisMeldung(const RueckgaengigErgebnis& e)
     switch (e.stand) {
     case Stand::Beschaedigt:
     case Stand::NichtGefunden:
-        return e.grund + nichts;
     case Stand::NichtLesbar:
-        return QStringLiteral("Die Sicherungsdatei kann nicht gelesen werden: %1").arg(e.grund) + nichts;
+        return e.grund + nichts;
     case Stand::Ausgefuehrt:
         break;
     }

@@ -149,10 +149,14 @@ void Zurueck::Datenbankchecken(const QString& pfad)
     Sicherungsdaten = std::make_unique<platform::RecordSet>();
     if (!platform::fileExists(pfad))
         return;
-    if (!journalOeffnen(pfad, *Sicherungsdaten)) {
+    if (const platform::Result geoeffnet = journalOeffnen(pfad, *Sicherungsdaten); !geoeffnet) {
         Sicherungsdaten.reset();
-        m_umgebung.messages->show(this, QStringLiteral("Dies ist keine Datenbank von Tauschwerk"),
-                                  platform::MessageBox::Icon::Critical);
+        m_umgebung.messages->show(
+            this,
+            QStringLiteral("Dies ist keine Datenbank von Tauschwerk\n\n%1 kann nicht gelesen "
+                           "werden; die Datei bleibt unverändert.\n%2")
+                .arg(QDir::toNativeSeparators(pfad), geoeffnet.message()),
+            platform::MessageBox::Icon::Critical);
         return;
     }
     const QStringList starts = Programmstarts(*Sicherungsdaten);

@@ -139,13 +139,32 @@ TEST_F(Journal, UnusableJournalsStartTheCountAtOne)
     EXPECT_EQ(db.Programmstart_ermitteln(), 1);
 }
 
-TEST_F(Journal, AnUnreadableJournalIsNeitherOverwrittenNorSilentlyDropped)
+TEST_F(Journal, WhileTheDaysJournalCannotBeReadSessionsGoToASideFileAndItStaysUntouched)
 {
-    dir.write(u8("Sich_05.12.2026.xml"), "kein XML");
-    const Result r = speichere(1, 1);
-    EXPECT_FALSE(r.ok());
-    EXPECT_TRUE(r.message().contains(u8("Sicherungsdatei"))) << r.message().toStdString();
-    EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), QByteArray("kein XML"));
+    // Not UTF-8: read as it is, it would lose that byte for good at the next save.
+    QByteArray kaputt = adoJournalXml({{u8("1"), u8("1"), u8("x"), u8("/alt¢/neu¢t¢Umbenannt¢"), u8("z")}});
+    kaputt.replace("/alt", "/\xE4lt");
+    dir.write(u8("Sich_05.12.2026.xml"), kaputt);
+    dir.write(u8("Sich_05.12.2026_2.xml"), "auch kein Journal");
+    ASSERT_TRUE(speichere(1, 1).ok());
+    EXPECT_TRUE(db.hinweis().contains(heute())) << db.hinweis().toStdString();
+    EXPECT_TRUE(db.hinweis().contains(dir.filePath(u8("Sich_05.12.2026_3.xml"))))
+        << db.hinweis().toStdString();
+    EXPECT_EQ(db.Programmstart_ermitteln(), 2) << "counted in the side file";
+    clock.advance(60);
+    ASSERT_TRUE(speichere(2, 5).ok());
+
+    EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), kaputt);
+    EXPECT_EQ(dir.read(u8("Sich_05.12.2026_2.xml")), QByteArray("auch kein Journal"));
+    const auto records = journalRecords(dir.filePath(u8("Sich_05.12.2026_3.xml")));
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[1][Programmstart], u8("2"));
+    EXPECT_EQ(records[1][Sitzung], u8("5"));
+
+    dir.write(u8("Sich_05.12.2026.xml"), adoJournalXml({}));
+    ASSERT_TRUE(speichere(2, 6).ok());
+    EXPECT_EQ(journalRecords(heute()).size(), 1) << "a readable journal takes the sessions again";
+    EXPECT_TRUE(db.hinweis().isEmpty());
 }
 
 TEST_F(Journal, ValuesSurviveTheRoundTripUnchanged)

@@ -290,6 +290,26 @@ TEST_F(Undo, NothingChangesForABrokenListAndForASessionAlreadyUndone)
     EXPECT_EQ(journalBytes(), danach);
 }
 
+// Read with stand-ins for that byte, the rewrite would make the damage permanent.
+TEST_F(Undo, AJournalThatCannotBeDecodedIsNeitherUndoneNorRewritten)
+{
+    const QString a = dir.write(u8("d/a.jpg"), "A");
+    const QString b = dir.filePath(u8("d/b.jpg"));
+    ASSERT_TRUE(tw::platform::renameFile(a, b));
+    const Sitzungssatz satz{u8("1"), u8("1"), u8("x"), tw::test::ergebnis({{a, b, u8("t"), U}}), u8("z")};
+    QByteArray bytes = tw::test::adoJournalXml(
+        {{u8("1"), u8("1"), u8("x"), tw::test::ergebnis({{a, b, u8("t"), U}}), u8("z")},
+         {u8("1"), u8("2"), u8("MARKE")}});
+    bytes.replace("MARKE", "Gr\xFC\xDF");
+    dir.write(QFileInfo(journal()).fileName(), bytes);
+
+    const RueckgaengigErgebnis e = undo(satz);
+    EXPECT_EQ(e.stand, RueckgaengigErgebnis::Stand::NichtLesbar);
+    EXPECT_TRUE(ergebnisMeldung(e).contains(journal())) << ergebnisMeldung(e).toStdString();
+    EXPECT_EQ(journalBytes(), bytes);
+    EXPECT_EQ(dateien("d"), u8s({"b.jpg"}));
+}
+
 TEST_F(Undo, AJournalThatCannotBeRewrittenIsReportedAndKept)
 {
     dir.write(u8("d/a.jpg"), "A");
