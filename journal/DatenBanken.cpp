@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cerrno>
 
 namespace tw::journal {
 
@@ -170,11 +171,20 @@ int DatenBanken::aktionenAnzahl() const
     return m_aktionsliste ? m_aktionsliste->RecordCount() : 0;
 }
 
+Result JournalVorgang::besetzt()
+{
+    return Result::failure(EBUSY, QStringLiteral("Die Sicherungsdatei wird gerade von einem anderen Vorgang "
+                                                 "geschrieben; bitte versuchen Sie es gleich noch einmal."));
+}
+
 Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, const QString& aktionsstring)
 {
     m_hinweis.clear();
     if (aktionenAnzahl() == 0)
         return Result::success();
+    const JournalVorgang vorgang;
+    if (!vorgang.frei())
+        return JournalVorgang::besetzt();
     const QString ergebnis = ergebnisstring();
 
     const QDateTime now = m_clock.now();

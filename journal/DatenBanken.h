@@ -19,6 +19,30 @@ inline constexpr const char* AktionKopiert = "Kopiert";
 inline constexpr const char* AktionVerschoben = "Verschoben";
 inline constexpr const char* AktionFehler = "Fehler";
 
+// Marks a save or an undo of a journal as running in this process. Waiting for the journal lock lets
+// events run, and a second one started from there (a window closed meanwhile, a timer) must not
+// interleave with the first.
+class JournalVorgang
+{
+public:
+    JournalVorgang() : m_frei(!s_laeuft) { s_laeuft = true; }
+    ~JournalVorgang()
+    {
+        if (m_frei)
+            s_laeuft = false;
+    }
+    JournalVorgang(const JournalVorgang&) = delete;
+    JournalVorgang& operator=(const JournalVorgang&) = delete;
+
+    // False while another one runs; this one must then not start.
+    bool frei() const { return m_frei; }
+    static platform::Result besetzt();
+
+private:
+    bool m_frei;
+    inline static bool s_laeuft = false;
+};
+
 // The day's journal files and the current session's action list.
 class DatenBanken
 {

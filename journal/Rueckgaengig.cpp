@@ -173,6 +173,12 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
 {
     using Stand = RueckgaengigErgebnis::Stand;
     RueckgaengigErgebnis e;
+    const JournalVorgang vorgang;
+    if (!vorgang.frei()) {
+        e.stand = Stand::Besetzt;
+        e.grund = JournalVorgang::besetzt().message();
+        return e;
+    }
     const auto aktionen = aktionenLesen(platform::valueText(satz.Ergebnisstring));
     if (!aktionen) {
         e.stand = Stand::Beschaedigt;
@@ -219,6 +225,7 @@ QString ergebnisMeldung(const RueckgaengigErgebnis& e)
     case Stand::Beschaedigt:
     case Stand::NichtGefunden:
     case Stand::NichtLesbar:
+    case Stand::Besetzt:
         return e.grund + nichts;
     case Stand::Ausgefuehrt:
         break;

@@ -277,6 +277,7 @@ void Zurueck::meldung(const RueckgaengigErgebnis& e)
         icon = e.fehlgeschlagen.isEmpty() && e.journal ? Icon::None : Icon::Warning;
         break;
     case Stand::NichtGefunden:
+    case Stand::Besetzt:
         icon = Icon::Information;
         break;
     case Stand::Beschaedigt:

@@ -2,12 +2,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -174,10 +179,52 @@ FileLock::FileLock(const QString& path)
 
 FileLock::~FileLock() = default;
 
+namespace {
+
+LockWaitHook* g_lockWaitHook = nullptr;
+
+void pauseLettingEventsRun(int ms)
+{
+    if (!QCoreApplication::instance()) {
+        QThread::msleep(static_cast<unsigned long>(ms));
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+void setLockWaitHook(LockWaitHook* hook)
+{
+    g_lockWaitHook = hook;
+}
+
 Result FileLock::acquire(int timeoutMs)
 {
-    if (m_lock->tryLock(timeoutMs))
-        return Result::success();
+    QElapsedTimer waited;
+    waited.start();
+    LockWaitHook* hook = nullptr;
+    const auto waitEnds = qScopeGuard([&hook] {
+        if (hook)
+            hook->waitEnds();
+    });
+    while (!m_lock->tryLock(0)) {
+        const qint64 left = timeoutMs - waited.elapsed();
+        if (m_lock->error() != QLockFile::LockFailedError || left <= 0)
+            return lockFailure();
+        if (!hook && g_lockWaitHook) {
+            hook = g_lockWaitHook;
+            hook->waitBegins();
+        }
+        pauseLettingEventsRun(static_cast<int>(std::min<qint64>(left, 50)));
+    }
+    return Result::success();
+}
+
+Result FileLock::lockFailure() const
+{
     switch (m_lock->error()) {
     case QLockFile::LockFailedError:
         return Result::failure(EBUSY, QStringLiteral("%1: Die Datei ist von einem anderen Vorgang gesperrt.")

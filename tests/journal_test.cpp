@@ -5,9 +5,13 @@
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLockFile>
 #include <QProcess>
 #include <QSet>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -238,6 +242,49 @@ TEST_F(Journal, NewJournalsAndPagesHonourTheUmaskAndAReplacedJournalKeepsItsMode
     ASSERT_TRUE(speichere(1, 3).ok());
     EXPECT_EQ(mode("Sich_06.12.2026.xml"), nurIch | QFile::ReadGroup | QFile::ReadOther);
     ::umask(vorher);
+}
+
+// Another process holds the lock; meanwhile a timer of this one closes a second rename window.
+TEST_F(Journal, WaitingForTheLockLetsEventsRunRefusesASecondSaveAndEndsInTime)
+{
+    int argc = 1;
+    char name[] = "test_journal";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    struct Zaehler : tw::platform::LockWaitHook
+    {
+        int beginn = 0, ende = 0;
+        void waitBegins() override { ++beginn; }
+        void waitEnds() override { ++ende; }
+    } zaehler;
+    tw::platform::setLockWaitHook(&zaehler);
+    QLockFile fremd(heute() + u8(".lock"));
+    ASSERT_TRUE(fremd.tryLock(0));
+
+    DatenBanken zweite(dir.path(), clock);
+    zweite.Sitzung_beginnen();
+    zweite.Aktion_eintragen(u8("/b"), u8("/c"), u8("Umbenannt"));
+    Result zweitesSpeichern;
+    QTimer::singleShot(50, [&] { zweitesSpeichern = zweite.Sitzung_speichern(1, 2, u8("x")); });
+    QTimer::singleShot(250, [&] { fremd.unlock(); });
+    ASSERT_TRUE(speichere(1, 1).ok());
+    EXPECT_FALSE(zweitesSpeichern.ok()) << "the second save must not run inside the first";
+    EXPECT_TRUE(zweitesSpeichern.message().contains(u8("gerade")))
+        << zweitesSpeichern.message().toStdString();
+    EXPECT_EQ(zweite.aktionenAnzahl(), 1) << "and keeps its session for the next try";
+    EXPECT_EQ(journalRecords(heute()).size(), 1);
+    EXPECT_EQ(zaehler.beginn, 1);
+    EXPECT_EQ(zaehler.ende, 1);
+
+    ASSERT_TRUE(fremd.tryLock(0));
+    tw::platform::FileLock lock(heute());
+    QElapsedTimer zeit;
+    zeit.start();
+    const Result r = lock.acquire(200);
+    EXPECT_GE(zeit.elapsed(), 200);
+    EXPECT_TRUE(r.message().endsWith(u8("Die Datei ist von einem anderen Vorgang gesperrt.")));
+    EXPECT_EQ(zaehler.ende, 2);
+    tw::platform::setLockWaitHook(nullptr);
 }
 
 TEST(JournalProcesses, TwoProcessesSavingAtOnceLoseNothing)
