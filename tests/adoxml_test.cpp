@@ -2,7 +2,6 @@
 #include "support/QtPrinters.h"
 
 #include <QStringEncoder>
-#include <QTime>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 #include <random>
@@ -127,48 +126,27 @@ TEST(AdoXmlRoundTrip, EveryTypeKeepsItsCode)
     }
 }
 
+// The journal's two kinds of field, as ADO declares them; the catalogue's other types are never saved.
 TEST(AdoXmlWriter, WritesTheLayoutAdoExpects)
 {
     const RowsetData data{
-        {{u8("Text"), adType::VarChar, 10},
-         {u8("Memo"), adType::VarChar, -1},
-         {u8("Breit"), adType::VarWChar, 20},
-         {u8("Zahl"), adType::VarNumeric, 19},
-         {u8("Zeit"), adType::DBTime, 6}},
-        {{u8("a'b\"c&d<e>f\tg\rh\ni"), QVariant(), u8(""), qlonglong(42), QTime(7, 5, 3)},
-         {QString(u8("ä©\x01") + QChar(0) + u8("z")), u8("m"), QVariant(), 2.5, QVariant()}}};
-    const std::string field = " rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type=";
+        {{u8("Text"), adType::VarChar, 10}, {u8("Memo"), adType::VarChar, -1}},
+        {{u8("a'b\"c&d<e>f\tg\rh\ni"), u8("")}, {QString(u8("ä©\x01") + QChar(0) + u8("z")), QVariant()}}};
+    const std::string field =
+        " rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='string' rs:dbtype='str'";
     const std::string expected = rowsetFile(
         "\t<s:ElementType name='row' content='eltOnly' rs:updatable='true'>\r\n"
         "\t\t<s:AttributeType name='Text' rs:number='1'" +
             field +
-            "'string' rs:dbtype='str' dt:maxLength='10' rs:precision='0' rs:maybenull='false'/>\r\n"
-            "\t\t</s:AttributeType>\r\n"
+            " dt:maxLength='10' rs:precision='0' rs:maybenull='false'/>\r\n\t\t</s:AttributeType>\r\n"
             "\t\t<s:AttributeType name='Memo' rs:number='2'" +
             field +
-            "'string' rs:dbtype='str' dt:maxLength='4294967295' rs:precision='0' rs:long='true'"
-            " rs:maybenull='false'/>\r\n"
-            "\t\t</s:AttributeType>\r\n"
-            "\t\t<s:AttributeType name='Breit' rs:number='3'" +
-            field +
-            "'string' dt:maxLength='20' rs:precision='0' rs:maybenull='false'/>\r\n"
-            "\t\t</s:AttributeType>\r\n"
-            "\t\t<s:AttributeType name='Zahl' rs:number='4'" +
-            field +
-            "'number' rs:dbtype='varnumeric' dt:maxLength='19' rs:scale='0' rs:precision='0'"
-            " rs:maybenull='false'/>\r\n"
-            "\t\t</s:AttributeType>\r\n"
-            "\t\t<s:AttributeType name='Zeit' rs:number='5'" +
-            field +
-            "'time' dt:maxLength='6' rs:precision='0' rs:fixedlength='true' rs:maybenull='false'/>\r\n"
-            "\t\t</s:AttributeType>\r\n"
-            "\t\t<s:extends type='rs:rowbase'/>\r\n"
-            "\t</s:ElementType>\r\n",
+            " dt:maxLength='4294967295' rs:precision='0' rs:long='true' rs:maybenull='false'/>\r\n"
+            "\t\t</s:AttributeType>\r\n\t\t<s:extends type='rs:rowbase'/>\r\n\t</s:ElementType>\r\n",
         "<rs:data>\r\n"
-        "\t<z:row Text='a&#x27;b&#x22;c&#x26;d&#x3c;e&#x3e;f&#x9;g&#xD;h&#xA;i' Breit='' Zahl='42'"
-        " Zeit='07:05:03'/>\r\n"
-        // U+0001 as the stand-in pair U+FDD0 U+FDD1; U+0000 has no form in XML
-        "\t<z:row Text='\xC3\xA4\xC2\xA9\xEF\xB7\x90\xEF\xB7\x91z' Memo='m' Zahl='2.5'/>\r\n"
+        "\t<z:row Text='a&#x27;b&#x22;c&#x26;d&#x3c;e&#x3e;f&#x9;g&#xD;h&#xA;i' Memo=''/>\r\n"
+        // U+0001 as the stand-in pair U+FDD0 U+FDD1; U+0000 has no form in XML; NULL is left out
+        "\t<z:row Text='\xC3\xA4\xC2\xA9\xEF\xB7\x90\xEF\xB7\x91z'/>\r\n"
         "</rs:data>\r\n");
     EXPECT_EQ(writeRowsetXml(data).toStdString(), expected);
 }
@@ -233,17 +211,13 @@ TEST(AdoXmlReader, TheRecordsAdoWouldShow)
 TEST(AdoXmlReader, ReadsLargeFilesInEveryEncodingATextStreamOrDeclarationMayUse)
 {
     const auto file = [](bool unicode) {
-        QString rows;
-        QString expected;
+        QString rows, expected;
         for (int i = 0; i < 4000; ++i) {
             const QString value = u8("Grüße ©\t\x01 ") + (unicode ? u8("😀") : QString()) + QString::number(i);
             rows += u8("<z:row Pfad='") + value + u8("' Nr='1'/>\r\n");
             expected += value + u8("|1|-\n");
         }
-        return std::pair{u8(adoFile("<rs:data>\r\n").c_str())
-                             .replace(u8("<rs:data>\r\n"), u8("<rs:data>\r\n") + rows)
-                             .replace(u8("</xml>"), u8("</rs:data>\r\n</xml>")),
-                         expected};
+        return std::pair{u8(adoFile("<rs:data>@</rs:data>").c_str()).replace(u8("@"), rows), expected};
     };
     const std::vector<std::tuple<const char*, const char*, QByteArray, const char*>> encodings = {
         // name, encoding, what comes before the text, its declaration
@@ -264,23 +238,6 @@ TEST(AdoXmlReader, ReadsLargeFilesInEveryEncodingATextStreamOrDeclarationMayUse)
         ASSERT_TRUE(data.ok()) << name << ": " << data.error().message().toStdString();
         EXPECT_TRUE(texts(*data) == expected) << name;
     }
-}
-
-TEST(AdoXmlReader, CatalogueTypesReadAsTheirValues)
-{
-    const std::string xml = rowsetFile(R"(<s:ElementType name='row' content='eltOnly'>
-  <s:AttributeType name='N'><s:datatype dt:type='string' dt:maxLength='255'/></s:AttributeType>
-  <s:AttributeType name='G'><s:datatype dt:type='number' rs:dbtype='varnumeric' dt:maxLength='19'/></s:AttributeType>
-  <s:AttributeType name='Z'><s:datatype dt:type='time' dt:maxLength='6' rs:fixedlength='true'/></s:AttributeType>
-</s:ElementType>
-)",
-                                       "<rs:data><z:row N='x' G='1234567890123' Z='08:09:10'/>"
-                                       "<z:row G='1.5' Z='kaputt'/></rs:data>");
-    const Expected<RowsetData> data = readRowsetXml(QByteArray::fromStdString(xml));
-    ASSERT_TRUE(data.ok()) << data.error().message().toStdString();
-    EXPECT_EQ(describe(data->fields), u8("N 202 255|G 139 19|Z 134 6"));
-    EXPECT_TRUE(data->rows[0] == (QVector<QVariant>{u8("x"), qlonglong(1234567890123), QTime(8, 9, 10)}));
-    EXPECT_TRUE(data->rows[1] == (QVector<QVariant>{QVariant(), 1.5, QVariant()})) << "a bad time is NULL";
 }
 
 TEST(AdoXmlReader, RefusesWhatIsNoRowset)
