@@ -105,16 +105,26 @@ long memoryKb(const char* key)
     return -1;
 }
 
-// Where the child process of journalReadFigures reads the journal: the records, seconds for the read
-// (wall clock and processor, which a busy machine does not stretch) and the growth of the peak resident memory over the read in kilobytes, on one line. The peak of the
-// process (VmHWM), not getrusage's, which keeps the parent's peak across fork and exec.
-int readJournalChild(const char* path)
+// What a child process of journalReadFigures does to the journal at path, reading it or saving one more
+// session into it, and prints: the records it saw, seconds for the work (wall clock and processor,
+// which a busy machine does not stretch) and the growth of the peak resident memory over it in
+// kilobytes. The peak of the process (VmHWM), not getrusage's, which keeps the parent's peak across
+// fork and exec.
+int journalChild(const char* what, const char* path)
 {
     const long before = memoryKb("VmRSS");
     const std::clock_t cpu = std::clock();
     RecordSet rs;
+    FixedClock clock;
+    tw::journal::DatenBanken db(QFileInfo(QString::fromLocal8Bit(path)).absolutePath(), clock);
+    db.Sitzung_beginnen();
+    db.Aktion_eintragen(benchPath(1), benchPath(2), QStringLiteral("Umbenannt"));
     int records = 0;
     const double s = seconds([&] {
+        if (std::strcmp(what, "--journal-speichern") == 0) {
+            records = db.Sitzung_speichern(2, 1, QStringLiteral("x")).ok() ? 1 : 0;
+            return;
+        }
         if (!rs.Open(QString::fromLocal8Bit(path)))
             return;
         for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
@@ -155,20 +165,25 @@ void journalReadFigures()
             std::fprintf(stderr, "the journal could not be written\n");
     }
     const double megabytes = static_cast<double>(QFileInfo(path).size()) / (1024 * 1024);
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--journal-lesen"), path});
-    child.waitForFinished(300000);
-    const QStringList out = QString::fromLatin1(child.readAllStandardOutput()).split(u' ');
-    if (child.exitCode() != 0 || out.size() != 4 || out[0].toInt() != sessions) {
-        std::fprintf(stderr, "the journal read back as: %s\n", qPrintable(out.join(u' ')));
-        return;
-    }
-    const double peak = out[3].toDouble() / 1024;
     figure("journal_read_file_size_77000_sessions", megabytes, "MB");
-    figure("journal_read_77000_sessions", out[1].toDouble(), "s");
-    figure("journal_read_77000_sessions_processor_time", out[2].toDouble(), "s");
-    figure("journal_read_77000_sessions_peak_memory", peak, "MB");
-    figure("journal_read_peak_memory_to_file_size", peak / megabytes, "x");
+    for (const auto& [mode, name, expected] :
+         {std::tuple{"--journal-lesen", "journal_read_77000_sessions", sessions},
+          std::tuple{"--journal-speichern", "journal_save_into_77000_sessions", 1}}) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(mode), path});
+        child.waitForFinished(300000);
+        const QStringList out = QString::fromLatin1(child.readAllStandardOutput()).split(u' ');
+        if (child.exitCode() != 0 || out.size() != 4 || out[0].toInt() != expected) {
+            std::fprintf(stderr, "%s gave: %s\n", name, qPrintable(out.join(u' ')));
+            return;
+        }
+        const double peak = out[3].toDouble() / 1024;
+        const std::string n = name;
+        figure(name, out[1].toDouble(), "s");
+        figure((n + "_processor_time").c_str(), out[2].toDouble(), "s");
+        figure((n + "_peak_memory").c_str(), peak, "MB");
+        figure((n + "_peak_memory_to_file_size").c_str(), peak / megabytes, "x");
+    }
 }
 
 // Exact path lookups as the rename run makes them once per file: through the record set's filter
@@ -570,8 +585,9 @@ void renameFigures();
 
 int main(int argc, char* argv[])
 {
-    if (argc == 3 && std::strcmp(argv[1], "--journal-lesen") == 0)
-        return readJournalChild(argv[2]);
+    if (argc == 3 &&
+        (std::strcmp(argv[1], "--journal-lesen") == 0 || std::strcmp(argv[1], "--journal-speichern") == 0))
+        return journalChild(argv[1], argv[2]);
     // The browser figures need windows, which need no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
