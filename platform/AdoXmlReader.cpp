@@ -85,7 +85,7 @@ private:
 
     qint64 available() const { return m_out.size() - m_outPos; }
     bool pump();
-    void begin(QByteArray& chunk);
+    void begin(const QByteArray& chunk);
     void transcode(const QByteArray& chunk, bool last);
     void protect(bool last);
     void stop(const QString& why)
@@ -154,7 +154,7 @@ bool RowsetInput::pump()
 
 // Finds the encoding from the byte order mark or the first bytes, and for an ASCII-compatible file
 // from its declaration.
-void RowsetInput::begin(QByteArray& chunk)
+void RowsetInput::begin(const QByteArray& chunk)
 {
     m_begun = true;
     const auto starts = [&chunk](const char* bytes, qsizetype n) {
