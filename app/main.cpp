@@ -4,6 +4,7 @@
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
 #include "platform/QtScreenMetrics.h"
+#include "platform/WaitCursor.h"
 #include "rename/Aenderungen.h"
 #include "shell/ProgrammStart.h"
 #include "stack/ForgroundWindow.h"
@@ -43,6 +44,9 @@ int main(int argc, char* argv[])
     if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
+
+    tw::platform::WaitCursor waitCursor;
+    tw::platform::setLockWaitHook(&waitCursor);
 
     tw::platform::SystemClock clock;
     tw::platform::QtScreenMetrics screen;

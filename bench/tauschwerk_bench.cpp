@@ -4,6 +4,7 @@
 #include "journal/DatenBanken.h"
 #include "journal/Rueckgaengig.h"
 #include "journal/Sitzungsauswahl.h"
+#include "platform/AdoXml.h"
 #include "platform/BrowserWindow.h"
 #include "platform/FieldDef.h"
 #include "platform/RecordSet.h"
@@ -16,12 +17,15 @@
 #include <QEventLoop>
 #include <QItemSelectionModel>
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <functional>
 #include <stdio.h> // renameat2
@@ -85,6 +89,101 @@ void journalFigures()
         std::fprintf(stderr, "journal read back %d fields, expected %d\n", pieces, 4 * actions);
     figure("journal_reopen_100000_actions", open, "s");
     figure("journal_save_and_reopen_100000_actions", save + open, "s");
+}
+
+// A figure of this process's memory from /proc/self/status ("VmRSS", "VmHWM"), in kilobytes.
+long memoryKb(const char* key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key) && line.size() > static_cast<qsizetype>(std::strlen(key)) &&
+            line[std::strlen(key)] == ':')
+            return line.mid(std::strlen(key) + 1).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// What a child process of journalReadFigures does to the journal at path, reading it or saving one more
+// session into it, and prints: the records it saw, seconds for the work (wall clock and processor,
+// which a busy machine does not stretch) and the growth of the peak resident memory over it in
+// kilobytes. The peak of the process (VmHWM), not getrusage's, which keeps the parent's peak across
+// fork and exec.
+int journalChild(const char* what, const char* path)
+{
+    const long before = memoryKb("VmRSS");
+    const std::clock_t cpu = std::clock();
+    RecordSet rs;
+    FixedClock clock;
+    tw::journal::DatenBanken db(QFileInfo(QString::fromLocal8Bit(path)).absolutePath(), clock);
+    db.Sitzung_beginnen();
+    db.Aktion_eintragen(benchPath(1), benchPath(2), QStringLiteral("Umbenannt"));
+    int records = 0;
+    const double s = seconds([&] {
+        if (std::strcmp(what, "--journal-speichern") == 0) {
+            records = db.Sitzung_speichern(2, 1, QStringLiteral("x")).ok() ? 1 : 0;
+            return;
+        }
+        if (!rs.Open(QString::fromLocal8Bit(path)))
+            return;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            ++records;
+    });
+    const double cpuSeconds = static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
+    std::printf("%d %.6f %.6f %ld\n", records, s, cpuSeconds, memoryKb("VmHWM") - before);
+    return records > 0 ? 0 : 1;
+}
+
+// A day's journal of 77,000 sessions (about 50 MB), read in a fresh process so that its peak memory is
+// the read's own: time, peak memory and that memory against the file's size.
+void journalReadFigures()
+{
+    constexpr int sessions = 77000;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Sich_05.12.2026.xml"));
+    {
+        tw::platform::RowsetData data;
+        for (const char* f : {"Programmstart", "Sitzung", "Aktionsstring", "Ergebnisstring", "Zeit"})
+            data.fields.append({QString::fromLatin1(f), tw::platform::adType::VarChar, -1});
+        data.rows.reserve(sessions);
+        for (int i = 0; i < sessions; ++i) {
+            QString ergebnis;
+            for (int k = 0; k < 4; ++k) {
+                const QString pfad = benchPath(i * 4 + k);
+                for (const QString& wert :
+                     {pfad, QString(pfad + QStringLiteral(".neu")), QStringLiteral("05.12.2026 14:03:11"),
+                      QStringLiteral("Umbenannt")})
+                    ergebnis += wert + tw::journal::Trennzeichen;
+            }
+            data.rows.push_back({QString::number(i / 100 + 1), QString::number(i % 100 + 1),
+                                 QStringLiteral("Urlaub_©00©"), ergebnis,
+                                 QStringLiteral("05.12.2026 14:03:11")});
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(tw::platform::writeRowsetXml(data)) < 0)
+            std::fprintf(stderr, "the journal could not be written\n");
+    }
+    const double megabytes = static_cast<double>(QFileInfo(path).size()) / (1024 * 1024);
+    figure("journal_read_file_size_77000_sessions", megabytes, "MB");
+    for (const auto& [mode, name, expected] :
+         {std::tuple{"--journal-lesen", "journal_read_77000_sessions", sessions},
+          std::tuple{"--journal-speichern", "journal_save_into_77000_sessions", 1}}) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(mode), path});
+        child.waitForFinished(300000);
+        const QStringList out = QString::fromLatin1(child.readAllStandardOutput()).split(u' ');
+        if (child.exitCode() != 0 || out.size() != 4 || out[0].toInt() != expected) {
+            std::fprintf(stderr, "%s gave: %s\n", name, qPrintable(out.join(u' ')));
+            return;
+        }
+        const double peak = out[3].toDouble() / 1024;
+        const std::string n = name;
+        figure(name, out[1].toDouble(), "s");
+        figure((n + "_processor_time").c_str(), out[2].toDouble(), "s");
+        figure((n + "_peak_memory").c_str(), peak, "MB");
+        figure((n + "_peak_memory_to_file_size").c_str(), peak / megabytes, "x");
+    }
 }
 
 // Exact path lookups as the rename run makes them once per file: through the record set's filter
@@ -485,6 +584,9 @@ void renameFigures();
 
 int main(int argc, char* argv[])
 {
+    if (argc == 3 &&
+        (std::strcmp(argv[1], "--journal-lesen") == 0 || std::strcmp(argv[1], "--journal-speichern") == 0))
+        return journalChild(argv[1], argv[2]);
     // The browser figures need windows, which need no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -492,13 +594,10 @@ int main(int argc, char* argv[])
     if (argc > 1)
         g_only = QString::fromLocal8Bit(argv[1]);
     const std::vector<std::pair<const char*, void (*)()>> groups = {
-        {"journal", journalFigures},
-        {"lookup", lookupFigures},
-        {"catalogue", catalogueFigures},
-        {"browser", browserFigures},
-        {"watcher", watcherFigures},
-        {"rename", renameFigures},
-        {"undo", undoFigures},
+        {"journal", journalFigures}, {"journal_read", journalReadFigures},
+        {"lookup", lookupFigures},   {"catalogue", catalogueFigures},
+        {"browser", browserFigures}, {"watcher", watcherFigures},
+        {"rename", renameFigures},   {"undo", undoFigures},
     };
     for (const auto& [name, run] : groups) {
         if (g_only.isEmpty() || QString::fromLatin1(name).contains(g_only))

@@ -6,8 +6,8 @@
 #include "platform/Result.h"
 
 #include <QString>
-
 #include <memory>
+#include <vector>
 
 namespace tw::journal {
 
@@ -19,6 +19,30 @@ inline constexpr const char* AktionKopiert = "Kopiert";
 inline constexpr const char* AktionVerschoben = "Verschoben";
 inline constexpr const char* AktionFehler = "Fehler";
 
+// Marks a save or an undo of a journal as running in this process. Waiting for the journal lock lets
+// events run, and a second one started from there (a window closed meanwhile, a timer) must not
+// interleave with the first.
+class JournalVorgang
+{
+public:
+    JournalVorgang() : m_frei(!s_laeuft) { s_laeuft = true; }
+    ~JournalVorgang()
+    {
+        if (m_frei)
+            s_laeuft = false;
+    }
+    JournalVorgang(const JournalVorgang&) = delete;
+    JournalVorgang& operator=(const JournalVorgang&) = delete;
+
+    // False while another one runs; this one must then not start.
+    bool frei() const { return m_frei; }
+    static platform::Result besetzt();
+
+private:
+    bool m_frei;
+    inline static bool s_laeuft = false;
+};
+
 // The day's journal files and the current session's action list.
 class DatenBanken
 {
@@ -26,8 +50,9 @@ public:
     DatenBanken(QString programFolder, const platform::Clock& clock);
     ~DatenBanken();
 
-    // "Sich_dd.MM.yyyy.xml" of the given day in the program folder.
-    QString journalPfad(const QDate& day) const;
+    // "Sich_dd.MM.yyyy.xml" of the given day in the program folder; from 2 on the day's side files
+    // "Sich_dd.MM.yyyy_2.xml", which take the sessions while the day's file cannot be read.
+    QString journalPfad(const QDate& day, int nummer = 1) const;
     QString journalPfadHeute() const;
 
     // The number of this program start within today's journal: 1 on the first start of the day, 1
@@ -37,11 +62,16 @@ public:
     // A new, empty action list; it replaces the list of an earlier session.
     void Sitzung_beginnen();
     // Appends one action with the current time; fails when no session has begun.
-    platform::Result Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad, const QString& aktion);
+    platform::Result Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
+                                      const QString& aktion);
     // Folds the action list into one record of today's journal. Nothing is written for an empty
     // list. The file is replaced atomically under the journal lock; a failure leaves the old journal
-    // as it was and the list in memory, so a later call retries.
+    // as it was and the list in memory, so a later call retries. A journal that cannot be read is
+    // never touched: the session goes to the day's first side file that is free or readable, and
+    // hinweis() says so.
     platform::Result Sitzung_speichern(qint16 programmstart, qint32 sitzung, const QString& aktionsstring);
+    // What the user should know about the last save, naming the files; empty when there is nothing.
+    const QString& hinweis() const { return m_hinweis; }
 
     // The actions recorded so far, joined as they are saved.
     QString ergebnisstring() const;
@@ -51,10 +81,23 @@ public:
     void setWriter(std::unique_ptr<platform::AtomicFileWriter> writer);
 
 private:
+    struct Ziel
+    {
+        QString pfad;
+        bool neu = false;
+        QString grund; // why the day's own file cannot be read
+    };
+    // The journal a session of the day goes to, opened into journal unless it is new: the day's file
+    // while it can be read or does not exist, otherwise the first side file that is free or
+    // readable. With locks, each file is locked before it is looked at, and the locks stay held.
+    platform::Expected<Ziel> zielFinden(const QDate& tag, platform::RecordSet& journal,
+                                        std::vector<std::unique_ptr<platform::FileLock>>* sperren) const;
+
     QString m_folder;
     const platform::Clock& m_clock;
     std::unique_ptr<platform::RecordSet> m_aktionsliste;
     std::unique_ptr<platform::AtomicFileWriter> m_writer;
+    QString m_hinweis;
 };
 
 } // namespace tw::journal

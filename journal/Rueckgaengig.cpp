@@ -36,6 +36,12 @@ bool gleicherInhalt(const QString& a, const QString& b)
     }
 }
 
+QString unlesbar(const QString& pfad, const Result& gelesen)
+{
+    return QStringLiteral("Die Sicherungsdatei %1 kann nicht gelesen werden; sie bleibt unverändert.\n%2")
+        .arg(QDir::toNativeSeparators(pfad), gelesen.message());
+}
+
 // The first record of the view that holds the session's five values becomes current.
 bool satzFinden(platform::RecordSet& rs, const Sitzungssatz& satz)
 {
@@ -58,9 +64,7 @@ Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVe
                                QStringLiteral("Die Sicherungsdatei %1 ist nicht mehr vorhanden.").arg(name));
     platform::RecordSet journal;
     if (Result gelesen = journal.Open(pfad); !gelesen)
-        return Result::failure(gelesen.code(),
-                               QStringLiteral("Die Sicherungsdatei %1 kann nicht gelesen werden: %2")
-                                   .arg(name, gelesen.message()));
+        return Result::failure(gelesen.code(), unlesbar(pfad, gelesen));
     if (!satzFinden(journal, satz))
         return Result::failure(
             ENOENT, QStringLiteral("Die Sitzung steht nicht mehr in der Sicherungsdatei %1.").arg(name));
@@ -161,6 +165,12 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
 {
     using Stand = RueckgaengigErgebnis::Stand;
     RueckgaengigErgebnis e;
+    const JournalVorgang vorgang;
+    if (!vorgang.frei()) {
+        e.stand = Stand::Besetzt;
+        e.grund = JournalVorgang::besetzt().message();
+        return e;
+    }
     const auto aktionen = aktionenLesen(platform::valueText(satz.Ergebnisstring));
     if (!aktionen) {
         e.stand = Stand::Beschaedigt;
@@ -177,7 +187,7 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
             e.stand = Stand::NichtGefunden;
         } else if (Result gelesen = journal.Open(journalPfad); !gelesen) {
             e.stand = Stand::NichtLesbar;
-            e.grund = gelesen.message();
+            e.grund = unlesbar(journalPfad, gelesen);
             return e;
         } else if (!satzFinden(journal, satz)) {
             e.stand = Stand::NichtGefunden;
@@ -206,9 +216,9 @@ QString ergebnisMeldung(const RueckgaengigErgebnis& e)
     switch (e.stand) {
     case Stand::Beschaedigt:
     case Stand::NichtGefunden:
-        return e.grund + nichts;
     case Stand::NichtLesbar:
-        return QStringLiteral("Die Sicherungsdatei kann nicht gelesen werden: %1").arg(e.grund) + nichts;
+    case Stand::Besetzt:
+        return e.grund + nichts;
     case Stand::Ausgefuehrt:
         break;
     }

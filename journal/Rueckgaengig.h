@@ -57,6 +57,7 @@ struct RueckgaengigErgebnis
         Beschaedigt,   // the Ergebnisstring does not split into whole action records
         NichtGefunden, // the journal no longer holds the session
         NichtLesbar,   // the journal cannot be read
+        Besetzt,       // another save or undo of this process is running
     };
 
     Stand stand = Stand::Ausgefuehrt;

@@ -127,6 +127,7 @@ void Zurueck::dateienAuflisten(const QString& auswahl)
 
 void Zurueck::File1_Click()
 {
+    m_gewaehlt.reset();
     Text1->clear();
     Combo1->clear();
     Combo2->clear();
@@ -148,10 +149,14 @@ void Zurueck::Datenbankchecken(const QString& pfad)
     Sicherungsdaten = std::make_unique<platform::RecordSet>();
     if (!platform::fileExists(pfad))
         return;
-    if (!journalOeffnen(pfad, *Sicherungsdaten)) {
+    if (const platform::Result geoeffnet = journalOeffnen(pfad, *Sicherungsdaten); !geoeffnet) {
         Sicherungsdaten.reset();
-        m_umgebung.messages->show(this, QStringLiteral("Dies ist keine Datenbank von Tauschwerk"),
-                                  platform::MessageBox::Icon::Critical);
+        m_umgebung.messages->show(
+            this,
+            QStringLiteral("Dies ist keine Datenbank von Tauschwerk\n\n%1 kann nicht gelesen "
+                           "werden; die Datei bleibt unverändert.\n%2")
+                .arg(QDir::toNativeSeparators(pfad), geoeffnet.message()),
+            platform::MessageBox::Icon::Critical);
         return;
     }
     const QStringList starts = Programmstarts(*Sicherungsdaten);
@@ -161,6 +166,7 @@ void Zurueck::Datenbankchecken(const QString& pfad)
 
 void Zurueck::Combo1_Click()
 {
+    m_gewaehlt.reset();
     Combo2->clear();
     Combo2->setEnabled(false);
     const auto filter = auswahlFilter(comboText(Combo1));
@@ -183,7 +189,7 @@ void Zurueck::combo_aktion(int index)
 
 bool Zurueck::beideGewaehlt() const
 {
-    return comboText(Combo1) != bitteAuswaehlen && comboText(Combo2) != bitteAuswaehlen;
+    return comboText(Combo1) != bitteAuswaehlen && comboText(Combo2) != bitteAuswaehlen && m_gewaehlt;
 }
 
 bool Zurueck::sitzungFiltern()
@@ -194,18 +200,20 @@ bool Zurueck::sitzungFiltern()
 
 void Zurueck::Combo2_Click()
 {
+    m_gewaehlt.reset();
     if (!sitzungFiltern()) {
         // A session the filter cannot reach is not chosen: the buttons must not act on an older choice.
         zuruecksetzen(Combo2);
         Text1->clear();
         return;
     }
+    m_gewaehlt = Sitzungssatz::lesen(*Sicherungsdaten);
     Text1->setText(Sicherungsdaten->text(u"Aktionsstring"));
 }
 
 void Zurueck::Command1_Click()
 {
-    if (!beideGewaehlt() || !sitzungFiltern()) {
+    if (!beideGewaehlt()) {
         m_umgebung.messages->show(this, QStringLiteral("Bitte erst alle Eingaben machen"),
                                   platform::MessageBox::Icon::Information);
         return;
@@ -215,12 +223,10 @@ void Zurueck::Command1_Click()
 
 void Zurueck::Anzeigen()
 {
-    std::optional<Sitzungssatz> satz;
-    if (Sicherungsdaten && Sicherungsdaten->setSort(QStringLiteral("Programmstart Desc")) &&
-        Sicherungsdaten->MoveFirst())
-        satz = Sitzungssatz::lesen(*Sicherungsdaten);
+    if (Sicherungsdaten)
+        Sicherungsdaten->setSort(QStringLiteral("Programmstart Desc"));
     const platform::Expected<QString> seite =
-        tw::journal::Anzeigen(m_umgebung.programmordner, satz, *m_writer);
+        tw::journal::Anzeigen(m_umgebung.programmordner, m_gewaehlt, *m_writer);
     if (!seite) {
         m_umgebung.messages->show(this, seite.error().message(), platform::MessageBox::Icon::Warning);
         return;
@@ -233,7 +239,7 @@ void Zurueck::Anzeigen()
 
 void Zurueck::Command2_Click()
 {
-    if (!beideGewaehlt() || !sitzungFiltern()) {
+    if (!beideGewaehlt()) {
         m_umgebung.messages->show(this, QStringLiteral("Bitte erst alle Eingaben machen"),
                                   platform::MessageBox::Icon::Information);
         return;
@@ -247,14 +253,13 @@ void Zurueck::Command2_Click()
 RueckgaengigErgebnis Zurueck::Rueckgaengig()
 {
     using Stand = RueckgaengigErgebnis::Stand;
-    if (!sitzungFiltern() || !Sicherungsdaten->MoveFirst()) {
+    if (!m_gewaehlt) {
         RueckgaengigErgebnis e;
         e.stand = Stand::NichtGefunden;
         e.grund = QStringLiteral("Es ist keine Sitzung gewählt.");
         return e;
     }
-    const Sitzungssatz satz = Sitzungssatz::lesen(*Sicherungsdaten);
-    RueckgaengigErgebnis e = tw::journal::Rueckgaengig(m_datei, satz, m_umkehrer, *m_writer);
+    RueckgaengigErgebnis e = tw::journal::Rueckgaengig(m_datei, *m_gewaehlt, m_umkehrer, *m_writer);
     if (e.stand == Stand::Ausgefuehrt || e.stand == Stand::NichtGefunden) {
         dateienAuflisten(QFileInfo(m_datei).fileName());
         File1_Click();
@@ -272,6 +277,7 @@ void Zurueck::meldung(const RueckgaengigErgebnis& e)
         icon = e.fehlgeschlagen.isEmpty() && e.journal ? Icon::None : Icon::Warning;
         break;
     case Stand::NichtGefunden:
+    case Stand::Besetzt:
         icon = Icon::Information;
         break;
     case Stand::Beschaedigt:

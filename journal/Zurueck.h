@@ -8,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -75,6 +76,9 @@ private:
 
     ZurueckUmgebung m_umgebung;
     QString m_datei; // full path of the file chosen in File1
+    // The record whose pattern Text1 shows: "Betrachten" and the undo act on exactly this one, whatever
+    // the set's sort or filter has become since.
+    std::optional<Sitzungssatz> m_gewaehlt;
     DateiUmkehrer m_umkehrer;
     std::unique_ptr<platform::AtomicFileWriter> m_writer;
 };

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+class QIODevice;
+
 namespace tw::platform {
 
 // ADO's XML persistence format for record sets.
@@ -14,8 +16,11 @@ namespace tw::platform {
 QByteArray writeRowsetXml(const RowsetData& data);
 
 // Reads plain rows, rows pending in rs:insert, rs:update (original row with the changed fields laid
-// over it, rs:forcenull), skips rs:delete; both schema layouts, c0-style aliases, UTF-8 or UTF-16
-// with a byte order mark. Anything that is not a well-formed rowset gives an error value.
+// over it, rs:forcenull), skips rs:delete; both schema layouts, c0-style aliases; UTF-8, UTF-16 and
+// the encoding a declaration names. Anything that is not a well-formed rowset, or holds bytes that
+// are no characters in its encoding, gives an error value: nothing is read with stand-ins for them.
+// One pass over the device, so memory follows the records, not the file.
+Expected<RowsetData> readRowsetXml(QIODevice& source);
 Expected<RowsetData> readRowsetXml(const QByteArray& bytes);
 
 } // namespace tw::platform

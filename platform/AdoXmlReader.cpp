@@ -1,13 +1,19 @@
 #include "AdoXml.h"
 #include "AdoXmlNames.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstring>
 #include <deque>
+#include <optional>
 
 namespace tw::platform {
 
@@ -17,69 +23,56 @@ using adoxml::rowNs;
 using adoxml::rowsetNs;
 using adoxml::schemaNs;
 
-// Start of a two-character stand-in for a character the parser would refuse in an attribute value.
-// U+FDD0 is a noncharacter: it never stands in text for its own sake, so doubling it is rare.
-constexpr char16_t standIn = 0xFDD0;
+using adoxml::standIn;
 
-QString decodeFile(const QByteArray& bytes)
+// Characters of a value that the writer keeps out of the file and the parser would refuse, written as
+// the stand-in U+FDD0 followed by a second character; see appendEscaped in the writer.
+QString restoreValue(QStringView value)
 {
-    const auto byte = [&bytes](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
-    const auto decode = [&bytes](QStringConverter::Encoding encoding, qsizetype skip) {
-        QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-        return QString(decoder.decode(QByteArrayView(bytes).sliced(skip)));
-    };
-    const qsizetype n = bytes.size();
-    if (n >= 2 && byte(0) == 0xFF && byte(1) == 0xFE)
-        return decode(QStringConverter::Utf16LE, 2);
-    if (n >= 2 && byte(0) == 0xFE && byte(1) == 0xFF)
-        return decode(QStringConverter::Utf16BE, 2);
-    if (n >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF)
-        return decode(QStringConverter::Utf8, 3);
-    // Without a byte order mark UTF-16 still gives itself away by the zero byte beside the first '<'.
-    if (n >= 2 && byte(0) == '<' && byte(1) == 0)
-        return decode(QStringConverter::Utf16LE, 0);
-    if (n >= 2 && byte(0) == 0 && byte(1) == '<')
-        return decode(QStringConverter::Utf16BE, 0);
-    return decode(QStringConverter::Utf8, 0);
-}
-
-// What replaces a character inside an attribute value before parsing; empty where it stays.
-// ADO writes tab, CR, LF and the other control characters raw: references keep the whitespace from
-// being normalised to blanks, and stand-in pairs carry the characters XML does not allow at all.
-QStringView protectedForm(char16_t c, char16_t (&pair)[2])
-{
-    switch (c) {
-    case u'\t':
-        return u"&#x9;";
-    case u'\r':
-        return u"&#xD;";
-    case u'\n':
-        return u"&#xA;";
-    case 0xFFFE:
-    case 0xFFFF:
-        pair[0] = standIn;
-        pair[1] = static_cast<char16_t>(c - 0x0200); // U+FDFE, U+FDFF
-        return QStringView(pair, 2);
-    default:
-        break;
+    if (!value.contains(QChar(standIn)))
+        return value.toString();
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char16_t c = value[i].unicode();
+        const char16_t next = i + 1 < value.size() ? value[i + 1].unicode() : 0;
+        if (c != standIn || !adoxml::isStandInSecond(next)) {
+            out.append(QChar(c));
+            continue;
+        }
+        out.append(QChar(adoxml::standInFor(next)));
+        ++i;
     }
-    if ((c >= 0x01 && c < 0x20) || c == standIn) {
-        pair[0] = standIn;
-        pair[1] = c == standIn ? standIn : static_cast<char16_t>(standIn + c);
-        return QStringView(pair, 2);
+    return out;
+}
+
+// The file's bytes as the parser reads them, made in one pass a chunk at a time so that memory follows
+// the records, not the file: UTF-16 becomes UTF-8, and inside attribute values what the parser would
+// change or refuse is written as character references. ADO writes tab, CR and LF raw, which a parser
+// turns into blanks, and the other control characters raw, which XML does not allow at all; those
+// become the writer's stand-in pairs. Every other byte passes unchanged, so the parser itself
+// decodes the declared encoding and refuses bytes that are not valid in it.
+class RowsetInput : public QIODevice
+{
+public:
+    explicit RowsetInput(QIODevice& source) : m_source(source)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
-    return {};
-}
 
-bool startsAt(QStringView text, qsizetype i, QStringView what)
-{
-    return text.sliced(i).startsWith(what);
-}
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return m_done && available() == 0; }
+    qint64 bytesAvailable() const override { return available() + (m_done ? 0 : 1); }
 
-// One pass over the markup that rewrites raw characters inside attribute values (and nowhere else)
-// to a form the parser keeps; restoreValue undoes the stand-ins after parsing.
-QString protectAttributeValues(QStringView text)
-{
+    // Why the bytes could not be read or decoded; empty when they could.
+    const QString& failure() const { return m_failure; }
+    bool hadNoBytes() const { return m_done && m_total == 0; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
     enum class State
     {
         Content,
@@ -89,103 +82,272 @@ QString protectAttributeValues(QStringView text)
         CData,
         Instruction,
     };
-    QString out;
-    out.reserve(text.size() + text.size() / 32 + 16);
-    State state = State::Content;
-    char16_t quote = 0;
-    qsizetype run = 0;
+
+    qint64 available() const { return m_out.size() - m_outPos; }
+    bool pump();
+    void begin(const QByteArray& chunk);
+    void transcode(const QByteArray& chunk, bool last);
+    void protect(bool last);
+    void stop(const QString& why)
+    {
+        m_failure = why;
+        m_in.clear();
+    }
+
+    QIODevice& m_source;
+    QByteArray m_in; // bytes not yet looked at: the file's own, or UTF-8 made from UTF-16
+    QByteArray m_out;
+    qsizetype m_outPos = 0;
+    qint64 m_total = 0;
+    bool m_begun = false;
+    bool m_done = false;
+    // Whether U+FFFE and U+FFFF can stand in the bytes as EF BF BE and EF BF BF.
+    bool m_utf8 = true;
+    std::optional<QStringDecoder> m_utf16;
+    bool m_littleEndian = false;
+    QByteArray m_utf16Rest;
+    State m_state = State::Content;
+    char m_quote = 0;
+    QString m_failure;
+};
+
+qint64 RowsetInput::readData(char* data, qint64 maxSize)
+{
+    while (available() < maxSize && pump()) {
+    }
+    const qint64 n = std::min(available(), maxSize);
+    std::memcpy(data, m_out.constData() + m_outPos, static_cast<size_t>(n));
+    m_outPos += n;
+    if (m_outPos == m_out.size()) {
+        m_out.resize(0);
+        m_outPos = 0;
+    }
+    return n;
+}
+
+bool RowsetInput::pump()
+{
+    if (m_done)
+        return false;
+    constexpr qint64 chunkSize = 64 * 1024;
+    QByteArray chunk(chunkSize, Qt::Uninitialized);
+    const qint64 n = m_source.read(chunk.data(), chunkSize);
+    if (n < 0) {
+        stop(m_source.errorString());
+        m_done = true;
+        return false;
+    }
+    chunk.resize(n);
+    m_total += n;
+    const bool last = n == 0;
+    if (!m_begun)
+        begin(chunk);
+    if (m_utf16)
+        transcode(chunk, last);
+    else
+        m_in.append(chunk);
+    if (m_failure.isEmpty())
+        protect(last);
+    m_done = last || !m_failure.isEmpty();
+    return true;
+}
+
+// Finds the encoding from the byte order mark or the first bytes, and for an ASCII-compatible file
+// from its declaration.
+void RowsetInput::begin(const QByteArray& chunk)
+{
+    m_begun = true;
+    const auto starts = [&chunk](const char* bytes, qsizetype n) {
+        return chunk.startsWith(QByteArrayView(bytes, n));
+    };
+    const qsizetype mark = starts("\xEF\xBB\xBF", 3) ? 3 : 0;
+    if (starts("\xFF\xFE", 2) || starts("<\0", 2)) {
+        m_utf16.emplace(QStringConverter::Utf16LE);
+        m_littleEndian = true;
+    } else if (starts("\xFE\xFF", 2) || starts("\0<", 2)) {
+        m_utf16.emplace(QStringConverter::Utf16BE);
+    } else if (QByteArrayView(chunk).sliced(mark).startsWith("<?xml")) {
+        const qsizetype end = chunk.indexOf("?>");
+        const QByteArray declaration = chunk.left(std::max<qsizetype>(end, 0));
+        const QRegularExpression encoding(QStringLiteral("\\sencoding\\s*=\\s*[\"']([A-Za-z0-9._:-]+)[\"']"));
+        const QRegularExpressionMatch match = encoding.match(QString::fromLatin1(declaration));
+        if (match.hasMatch()) {
+            const QString name = match.captured(1);
+            m_utf8 = name.compare(u"UTF-8", Qt::CaseInsensitive) == 0 ||
+                     name.compare(u"UTF8", Qt::CaseInsensitive) == 0;
+        }
+    }
+}
+
+// UTF-16 in whole characters: a chunk is cut before an odd byte and before a leading surrogate, which
+// wait for the next one.
+void RowsetInput::transcode(const QByteArray& chunk, bool last)
+{
+    const QByteArray bytes = m_utf16Rest + chunk;
+    qsizetype whole = bytes.size() & ~qsizetype(1);
+    if (whole >= 2) {
+        const bool le = m_littleEndian;
+        const auto b = [&bytes](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+        const char16_t unit =
+            le ? char16_t(b(whole - 2) | b(whole - 1) << 8) : char16_t(b(whole - 2) << 8 | b(whole - 1));
+        if (QChar::isHighSurrogate(unit))
+            whole -= 2;
+    }
+    if (last && whole != bytes.size())
+        return stop(QStringLiteral("die Datei endet mitten in einem Zeichen (UTF-16)"));
+    m_utf16Rest = bytes.sliced(whole);
+    const QString text = m_utf16->decode(QByteArrayView(bytes).first(whole));
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        switch (state) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return stop(QStringLiteral("die Datei enthält ein ungültiges UTF-16-Zeichen"));
+    }
+    const bool first = m_total == chunk.size();
+    m_in.append(text.toUtf8());
+    // The declaration names UTF-16, which the parser must not apply to the UTF-8 made here.
+    if (first && m_in.startsWith("<?xml")) {
+        const qsizetype end = m_in.indexOf("?>");
+        if (end >= 0)
+            m_in.remove(0, end + 2);
+    }
+}
+
+// Bytes at which the scan of an attribute value must look closer: the quotes, the control characters
+// and the lead byte of U+FFFE and U+FFFF in UTF-8.
+constexpr auto valueStops = [] {
+    std::array<bool, 256> stops{};
+    for (int c = 0x01; c < 0x20; ++c)
+        stops[c] = true;
+    stops['\''] = stops['"'] = stops[0xEF] = true;
+    return stops;
+}();
+
+void RowsetInput::protect(bool last)
+{
+    // The longest look ahead: "<![CDATA[".
+    constexpr qsizetype lookAhead = 9;
+    const char* p = m_in.constData();
+    const qsizetype n = m_in.size();
+    const qsizetype limit = last ? n : n - lookAhead;
+    const auto at = [p, n](qsizetype i, QByteArrayView what) {
+        return n - i >= what.size() && std::memcmp(p + i, what.data(), static_cast<size_t>(what.size())) == 0;
+    };
+    const auto skipTo = [&](qsizetype i, char c) {
+        const void* hit = i < limit ? std::memchr(p + i, c, static_cast<size_t>(limit - i)) : nullptr;
+        return hit ? static_cast<const char*>(hit) - p : limit;
+    };
+    qsizetype i = 0;
+    qsizetype run = 0;
+    const auto replace = [&](qsizetype length, QByteArrayView with) {
+        m_out.append(p + run, i - run);
+        m_out.append(with);
+        i += length;
+        run = i;
+    };
+    while (i < limit) {
+        switch (m_state) {
         case State::Content:
-            if (c != u'<')
+            i = skipTo(i, '<');
+            if (i >= limit)
                 break;
-            if (startsAt(text, i, u"<!--")) {
-                state = State::Comment;
-                i += 3;
-            } else if (startsAt(text, i, u"<![CDATA[")) {
-                state = State::CData;
-                i += 8;
-            } else if (startsAt(text, i, u"<?")) {
-                state = State::Instruction;
-                i += 1;
+            if (at(i, "<!--")) {
+                m_state = State::Comment;
+                i += 4;
+            } else if (at(i, "<![CDATA[")) {
+                m_state = State::CData;
+                i += 9;
+            } else if (at(i, "<?")) {
+                m_state = State::Instruction;
+                i += 2;
             } else {
-                state = State::Tag;
+                m_state = State::Tag;
+                i += 1;
             }
             break;
         case State::Tag:
-            if (c == u'\'' || c == u'"') {
-                quote = c;
-                state = State::Value;
-            } else if (c == u'>') {
-                state = State::Content;
+            for (; i < limit; ++i) {
+                const char c = p[i];
+                if (c == '\'' || c == '"') {
+                    m_quote = c;
+                    m_state = State::Value;
+                    ++i;
+                    break;
+                }
+                if (c == '>') {
+                    m_state = State::Content;
+                    ++i;
+                    break;
+                }
             }
             break;
-        case State::Value: {
-            if (c == quote) {
-                state = State::Tag;
-                break;
+        case State::Value:
+            while (i < limit) {
+                // Most bytes of a value are ordinary: skip them at the pace of a table lookup.
+                while (i < limit && !valueStops[static_cast<unsigned char>(p[i])])
+                    ++i;
+                if (i >= limit)
+                    break;
+                const auto c = static_cast<unsigned char>(p[i]);
+                if (c == static_cast<unsigned char>(m_quote)) {
+                    m_state = State::Tag;
+                    ++i;
+                    break;
+                }
+                if (c == '\t') {
+                    replace(1, "&#x9;");
+                } else if (c == '\r') {
+                    replace(1, "&#xD;");
+                } else if (c == '\n') {
+                    replace(1, "&#xA;");
+                } else if (c >= 0x01 && c < 0x20) {
+                    char pair[] = "&#xFDD0;&#xFDD0;";
+                    const char* hex = "0123456789ABCDEF";
+                    const unsigned second = adoxml::standInSecond(c);
+                    pair[13] = hex[(second >> 4) & 0xF];
+                    pair[14] = hex[second & 0xF];
+                    replace(1, pair);
+                } else if (c == 0xEF && m_utf8 && at(i, "\xEF\xBF\xBE")) {
+                    replace(3, "&#xFDD0;&#xFDFE;");
+                } else if (c == 0xEF && m_utf8 && at(i, "\xEF\xBF\xBF")) {
+                    replace(3, "&#xFDD0;&#xFDFF;");
+                } else {
+                    ++i;
+                }
             }
-            char16_t pair[2];
-            const QStringView replacement = protectedForm(c, pair);
-            if (replacement.isEmpty())
-                break;
-            out.append(text.sliced(run, i - run));
-            out.append(replacement);
-            run = i + 1;
             break;
-        }
         case State::Comment:
-            if (c == u'-' && startsAt(text, i, u"-->")) {
-                state = State::Content;
-                i += 2;
+            i = skipTo(i, '-');
+            if (i < limit && at(i, "-->")) {
+                m_state = State::Content;
+                i += 3;
+            } else if (i < limit) {
+                ++i;
             }
             break;
         case State::CData:
-            if (c == u']' && startsAt(text, i, u"]]>")) {
-                state = State::Content;
-                i += 2;
+            i = skipTo(i, ']');
+            if (i < limit && at(i, "]]>")) {
+                m_state = State::Content;
+                i += 3;
+            } else if (i < limit) {
+                ++i;
             }
             break;
         case State::Instruction:
-            if (c == u'?' && startsAt(text, i, u"?>")) {
-                state = State::Content;
-                i += 1;
+            i = skipTo(i, '?');
+            if (i < limit && at(i, "?>")) {
+                m_state = State::Content;
+                i += 2;
+            } else if (i < limit) {
+                ++i;
             }
             break;
         }
     }
-    out.append(text.sliced(run));
-    return out;
-}
-
-QString restoreValue(QStringView value)
-{
-    if (!value.contains(QChar(standIn)))
-        return value.toString();
-    QString out;
-    out.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char16_t c = value[i].unicode();
-        if (c != standIn || i + 1 == value.size()) {
-            out.append(QChar(c));
-            continue;
-        }
-        const char16_t next = value[i + 1].unicode();
-        if (next == standIn)
-            out.append(QChar(standIn));
-        else if (next > standIn && next < standIn + 0x20)
-            out.append(QChar(static_cast<char16_t>(next - standIn)));
-        else if (next == 0xFDFE || next == 0xFDFF)
-            out.append(QChar(static_cast<char16_t>(next + 0x0200)));
-        else {
-            // A lone U+FDD0 from a character reference: keep it and read on from the next character.
-            out.append(QChar(c));
-            continue;
-        }
-        ++i;
-    }
-    return out;
+    i = std::max<qsizetype>(i, 0);
+    m_out.append(p + run, i - run);
+    m_in.remove(0, i);
 }
 
 // What a field declaration says about the type; a null string where an attribute is absent.
@@ -289,7 +451,7 @@ FieldDef toFieldDef(const FieldDecl& decl)
 class RowsetParser
 {
 public:
-    explicit RowsetParser(const QString& text) : m_xml(text) {}
+    explicit RowsetParser(QIODevice& source) : m_input(source), m_xml(&m_input) {}
 
     Expected<RowsetData> parse();
 
@@ -317,6 +479,7 @@ private:
     bool fail(const QString& reason);
     bool unexpected();
 
+    RowsetInput m_input;
     QXmlStreamReader m_xml;
     QString m_error;
     RowsetData m_data;
@@ -329,7 +492,19 @@ bool RowsetParser::fail(const QString& reason)
 {
     if (!m_error.isEmpty())
         return false;
-    if (m_xml.hasError()) {
+    // What made the bytes end early is the reason, not the parser's complaint about it.
+    if (!m_input.failure().isEmpty()) {
+        m_error = m_input.failure();
+    } else if (m_input.hadNoBytes()) {
+        m_error = QStringLiteral("sie ist leer");
+    } else if (m_xml.hasError() &&
+               m_xml.errorString() ==
+                   QCoreApplication::translate("QXmlStream", "Encountered incorrectly encoded content.")) {
+        // The parser decodes whole buffers, so its position says nothing here.
+        const QStringView declared = m_xml.documentEncoding();
+        m_error = QStringLiteral("sie enthält Bytes, die in der Kodierung %1 kein Zeichen sind")
+                      .arg(declared.isEmpty() ? QStringLiteral("UTF-8") : declared.toString());
+    } else if (m_xml.hasError()) {
         QString why = m_xml.errorString();
         while (why.endsWith(QLatin1Char('.')))
             why.chop(1);
@@ -642,12 +817,18 @@ int RowsetParser::fieldOf(QStringView attributeName)
 
 } // namespace
 
+Expected<RowsetData> readRowsetXml(QIODevice& source)
+{
+    RowsetParser parser(source);
+    return parser.parse();
+}
+
 Expected<RowsetData> readRowsetXml(const QByteArray& bytes)
 {
-    if (bytes.isEmpty())
-        return Result::failure(QStringLiteral("Die Datei ist keine gültige Datensatzdatei: sie ist leer."));
-    RowsetParser parser(protectAttributeValues(decodeFile(bytes)));
-    return parser.parse();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readRowsetXml(buffer);
 }
 
 } // namespace tw::platform

@@ -2,6 +2,7 @@
 #include "AdoXmlNames.h"
 
 #include <QSet>
+#include <QStringEncoder>
 #include <QStringList>
 #include <algorithm>
 
@@ -67,14 +68,36 @@ QStringList attributeNames(const QVector<FieldDef>& fields)
     return names;
 }
 
+void appendUtf8(QByteArray& out, QStringView text)
+{
+    QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const qsizetype at = out.size();
+    out.resize(at + utf8.requiredSpace(text.size()));
+    out.resize(utf8.appendToBuffer(out.data() + at, text) - out.constData());
+}
+
+// The first character the writer puts into the file for the character at i, or 0 when none.
+char16_t firstWritten(QStringView text, qsizetype i)
+{
+    while (i < text.size() && text[i].unicode() == 0)
+        ++i;
+    if (i == text.size())
+        return 0;
+    const char16_t c = text[i].unicode();
+    return adoxml::needsStandIn(c) ? adoxml::standIn : c;
+}
+
 // Appends text with the characters that would end or alter an attribute value escaped the way ADO
-// escapes them; tab, CR and LF as references so that no parser turns them into blanks.
+// escapes them; tab, CR and LF as references so that no parser turns them into blanks; the characters
+// XML cannot hold at all as stand-in pairs, which the reader maps back.
 void appendEscaped(QString& out, QStringView text)
 {
     qsizetype run = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
         QStringView escape;
-        switch (text[i].unicode()) {
+        char16_t pair[2] = {adoxml::standIn, 0};
+        switch (c) {
         case u'\'':
             escape = u"&#x27;";
             break;
@@ -102,7 +125,14 @@ void appendEscaped(QString& out, QStringView text)
         case 0:
             break; // XML has no form at all for U+0000: the character is dropped
         default:
-            continue;
+            if (adoxml::needsStandIn(c))
+                pair[1] = adoxml::standInSecond(c);
+            else if (c == adoxml::standIn && adoxml::isStandInSecond(firstWritten(text, i + 1)))
+                pair[1] = adoxml::standIn;
+            else
+                continue;
+            escape = QStringView(pair, 2);
+            break;
         }
         out.append(text.sliced(run, i - run));
         out.append(escape);
@@ -180,48 +210,50 @@ QByteArray writeRowsetXml(const RowsetData& data)
     const QVector<FieldDef>& fields = data.fields;
     const QStringList names = attributeNames(fields);
 
-    QString out;
-    // A first guess; growth is geometric, so large values cost no more than one extra copy.
-    out.reserve(2048 + fields.size() * 256 +
-                static_cast<qsizetype>(data.rows.size()) * (16 + fields.size() * 24));
-
-    out.append(u"<xml xmlns:s='" % adoxml::schemaNs % u"'\r\n\txmlns:dt='" % adoxml::datatypeNs %
-               u"'\r\n\txmlns:rs='" % adoxml::rowsetNs % u"'\r\n\txmlns:z='" % adoxml::rowNs % u"'>\r\n");
-    out.append(u"<s:Schema id='" % adoxml::schemaId % u"'>\r\n");
-    out.append(u"\t<s:ElementType name='row' content='eltOnly' rs:updatable='true'>\r\n");
+    QString text;
+    text.append(u"<xml xmlns:s='" % adoxml::schemaNs % u"'\r\n\txmlns:dt='" % adoxml::datatypeNs %
+                u"'\r\n\txmlns:rs='" % adoxml::rowsetNs % u"'\r\n\txmlns:z='" % adoxml::rowNs % u"'>\r\n");
+    text.append(u"<s:Schema id='" % adoxml::schemaId % u"'>\r\n");
+    text.append(u"\t<s:ElementType name='row' content='eltOnly' rs:updatable='true'>\r\n");
     for (int i = 0; i < fields.size(); ++i) {
-        out.append(u"\t\t<s:AttributeType name='");
-        appendEscaped(out, names[i]);
-        out.append(u"'");
+        text.append(u"\t\t<s:AttributeType name='");
+        appendEscaped(text, names[i]);
+        text.append(u"'");
         if (names[i] != fields[i].name) {
-            out.append(u" rs:name='");
-            appendEscaped(out, fields[i].name);
-            out.append(u"'");
+            text.append(u" rs:name='");
+            appendEscaped(text, fields[i].name);
+            text.append(u"'");
         }
-        out.append(u" rs:number='" % QString::number(i + 1) % u"' rs:nullable='true' rs:write='true'>\r\n");
-        out.append(u"\t\t\t<s:datatype ");
-        appendDatatype(out, fields[i]);
-        out.append(u"/>\r\n\t\t</s:AttributeType>\r\n");
+        text.append(u" rs:number='" % QString::number(i + 1) % u"' rs:nullable='true' rs:write='true'>\r\n");
+        text.append(u"\t\t\t<s:datatype ");
+        appendDatatype(text, fields[i]);
+        text.append(u"/>\r\n\t\t</s:AttributeType>\r\n");
     }
-    out.append(u"\t\t<s:extends type='rs:rowbase'/>\r\n\t</s:ElementType>\r\n</s:Schema>\r\n<rs:data>\r\n");
+    text.append(u"\t\t<s:extends type='rs:rowbase'/>\r\n\t</s:ElementType>\r\n</s:Schema>\r\n<rs:data>\r\n");
 
+    // Row by row into UTF-8, so that the whole file is never held twice over.
+    QByteArray out;
+    out.reserve(text.size() + static_cast<qsizetype>(data.rows.size()) * (16 + fields.size() * 24));
+    appendUtf8(out, text);
     for (const QVector<QVariant>& row : data.rows) {
-        out.append(u"\t<z:row");
+        text.clear();
+        text.append(u"\t<z:row");
         const int count = std::min(static_cast<int>(row.size()), static_cast<int>(fields.size()));
         for (int i = 0; i < count; ++i) {
             const QVariant& value = row[i];
             if (!value.isValid() || value.isNull())
                 continue; // NULL: the attribute is left out
-            out.append(QLatin1Char(' '));
-            out.append(names[i]);
-            out.append(u"='");
-            appendEscaped(out, valueText(value));
-            out.append(QLatin1Char('\''));
+            text.append(QLatin1Char(' '));
+            text.append(names[i]);
+            text.append(u"='");
+            appendEscaped(text, valueText(value));
+            text.append(QLatin1Char('\''));
         }
-        out.append(u"/>\r\n");
+        text.append(u"/>\r\n");
+        appendUtf8(out, text);
     }
-    out.append(u"</rs:data>\r\n</xml>\r\n");
-    return out.toUtf8();
+    out.append("</rs:data>\r\n</xml>\r\n");
+    return out;
 }
 
 } // namespace tw::platform

@@ -2,12 +2,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QStandardPaths>
-#include <QTemporaryFile>
-
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -81,17 +86,12 @@ Result deleteFile(const QString& path)
     return Result::success();
 }
 
-Expected<QByteArray> readFile(const QString& path)
+Result openForReading(QFile& file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int err = errno != 0 ? errno : EIO;
-        return errnoFailure(err, path);
-    }
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Result::failure(EIO, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    return data;
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return errnoFailure(errno != 0 ? errno : EIO, file.fileName());
+    return Result::success();
 }
 
 namespace {
@@ -135,16 +135,23 @@ Result AtomicFileWriter::replace(const QString& path, const QByteArray& data)
 {
     const QFileInfo target(path);
     const QString dir = target.absolutePath();
-    QByteArray temp = encoded(dir + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    // Created with open's mode 0666 so that the umask decides, as for any new file (mkstemp's 0600
+    // would not); a file that is replaced keeps its own permissions.
+    const QString prefix = dir + QStringLiteral("/.") + target.fileName() + QLatin1Char('.');
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = encoded(prefix + QString::number(QRandomGenerator::global()->generate(), 36));
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return errnoFailure(errno, path);
+    }
     if (fd < 0)
-        return errnoFailure(errno, path);
+        return errnoFailure(EEXIST, path);
     const QString tempPath = QFile::decodeName(temp);
-
-    // Keep the old file's permissions; a new file gets the usual ones.
-    struct stat old {};
-    const mode_t mode = ::stat(encoded(path).constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    ::fchmod(fd, mode);
+    struct stat old = {};
+    if (::stat(encoded(path).constData(), &old) == 0)
+        ::fchmod(fd, old.st_mode & 07777);
 
     Result written = writeAll(fd, data, tempPath);
     if (::close(fd) != 0 && written.ok())
@@ -172,17 +179,59 @@ FileLock::FileLock(const QString& path)
 
 FileLock::~FileLock() = default;
 
+namespace {
+
+LockWaitHook* g_lockWaitHook = nullptr;
+
+void pauseLettingEventsRun(int ms)
+{
+    if (!QCoreApplication::instance()) {
+        QThread::msleep(static_cast<unsigned long>(ms));
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+void setLockWaitHook(LockWaitHook* hook)
+{
+    g_lockWaitHook = hook;
+}
+
 Result FileLock::acquire(int timeoutMs)
 {
-    if (m_lock->tryLock(timeoutMs))
-        return Result::success();
+    QElapsedTimer waited;
+    waited.start();
+    LockWaitHook* hook = nullptr;
+    const auto waitEnds = qScopeGuard([&hook] {
+        if (hook)
+            hook->waitEnds();
+    });
+    while (!m_lock->tryLock(0)) {
+        const qint64 left = timeoutMs - waited.elapsed();
+        if (m_lock->error() != QLockFile::LockFailedError || left <= 0)
+            return lockFailure();
+        if (!hook && g_lockWaitHook) {
+            hook = g_lockWaitHook;
+            hook->waitBegins();
+        }
+        pauseLettingEventsRun(static_cast<int>(std::min<qint64>(left, 50)));
+    }
+    return Result::success();
+}
+
+Result FileLock::lockFailure() const
+{
     switch (m_lock->error()) {
     case QLockFile::LockFailedError:
         return Result::failure(EBUSY, QStringLiteral("%1: Die Datei ist von einem anderen Vorgang gesperrt.")
                                           .arg(QDir::toNativeSeparators(m_path)));
     case QLockFile::PermissionError:
-        return Result::failure(EACCES, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path),
-                                                                    errorText(EACCES)));
+        return Result::failure(
+            EACCES, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), errorText(EACCES)));
     default:
         return Result::failure(EIO, QStringLiteral("%1: Die Sperre konnte nicht gesetzt werden.")
                                         .arg(QDir::toNativeSeparators(m_path)));

@@ -4,16 +4,17 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <memory>
 
+class QFile;
 class QLockFile;
 
 namespace tw::platform {
 
 bool fileExists(const QString& path);
 Result deleteFile(const QString& path);
-Expected<QByteArray> readFile(const QString& path);
+// Opens the file for reading; the failure names the path and the reason in German.
+Result openForReading(QFile& file);
 // Creates the file and writes it whole; refuses a file that exists and leaves no partial file.
 Result writeNewFile(const QString& path, const QByteArray& data);
 
@@ -33,6 +34,19 @@ protected:
     virtual Result commit(const QString& tempPath, const QString& path);
 };
 
+// Told when a lock must be waited for and when the wait is over, so that the windows can show that
+// the program is busy; the application installs one.
+class LockWaitHook
+{
+public:
+    virtual ~LockWaitHook() = default;
+    virtual void waitBegins() = 0;
+    virtual void waitEnds() = 0;
+};
+
+// The hook every FileLock tells; nullptr for none.
+void setLockWaitHook(LockWaitHook* hook);
+
 // A lock shared by every process of the program around a read-modify-write of one file.
 class FileLock
 {
@@ -42,10 +56,14 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
+    // Waits for a lock held elsewhere without blocking the event loop: windows repaint and timers run
+    // meanwhile, user input waits until the lock is had or the time is up.
     Result acquire(int timeoutMs = 10000);
     void release();
 
 private:
+    Result lockFailure() const;
+
     std::unique_ptr<QLockFile> m_lock;
     QString m_path;
 };

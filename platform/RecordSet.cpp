@@ -3,6 +3,7 @@
 #include "AdoXml.h"
 #include "FileOps.h"
 
+#include <QFile>
 #include <algorithm>
 
 namespace tw::platform {
@@ -36,7 +37,8 @@ Result RecordSet::Append(const QString& name, int adoType, int definedSize)
     if (m_open)
         return Result::failure(3219, QStringLiteral("Felder können nur vor dem Öffnen angefügt werden."));
     if (name.isEmpty() || findField(m_fields, name) >= 0)
-        return Result::failure(3367, QStringLiteral("Das Feld „%1“ ist schon vorhanden oder leer.").arg(name));
+        return Result::failure(3367,
+                               QStringLiteral("Das Feld „%1“ ist schon vorhanden oder leer.").arg(name));
     m_fields.append(FieldDef{name, adoType, definedSize});
     return Result::success();
 }
@@ -54,17 +56,10 @@ Result RecordSet::Open(const QString& path)
 {
     if (m_open)
         return Result::failure(3705, QStringLiteral("Die Datensatzgruppe ist schon geöffnet."));
-    Expected<QByteArray> bytes = readFile(path);
-    if (!bytes)
-        return bytes.error();
-    return OpenXml(*bytes);
-}
-
-Result RecordSet::OpenXml(const QByteArray& xml)
-{
-    if (m_open)
-        return Result::failure(3705, QStringLiteral("Die Datensatzgruppe ist schon geöffnet."));
-    Expected<RowsetData> data = readRowsetXml(xml);
+    QFile file(path);
+    if (Result opened = openForReading(file); !opened)
+        return opened;
+    Expected<RowsetData> data = readRowsetXml(file);
     if (!data)
         return data.error();
     m_fields = std::move(data->fields);
@@ -271,7 +266,8 @@ void RecordSet::rebuildView()
     } else {
         m_view.reserve(m_rows.size());
         for (int row = 0; row < static_cast<int>(m_rows.size()); ++row) {
-            if (!m_rows[row].deleted && (m_filter.isEmpty() || m_filter.matches(m_rows[row].values, m_fields)))
+            if (!m_rows[row].deleted &&
+                (m_filter.isEmpty() || m_filter.matches(m_rows[row].values, m_fields)))
                 m_view.push_back(row);
         }
     }
@@ -283,20 +279,16 @@ void RecordSet::sortView()
     if (m_sort.isEmpty())
         return;
     const auto& keys = m_sort.keys();
-    // Ascending by every key with ties in the order of adding; a descending key is compared the
-    // other way round, and a set sorted only descending lists equal keys newest first.
-    const bool allDescending =
-        std::all_of(keys.begin(), keys.end(), [](const RecordSort::Key& k) { return k.descending; });
+    // Equal keys keep the order of adding, whichever the direction: a choice made in a sorted view
+    // must not turn into another record when the sort changes.
     std::stable_sort(m_view.begin(), m_view.end(), [&](int a, int b) {
         for (const RecordSort::Key& key : keys) {
-            int c = RecordSort::compareValues(m_rows[a].values[key.field], m_rows[b].values[key.field],
-                                              m_fields[key.field].type);
-            if (key.descending && !allDescending)
-                c = -c;
+            const int c = RecordSort::compareValues(m_rows[a].values[key.field], m_rows[b].values[key.field],
+                                                    m_fields[key.field].type);
             if (c != 0)
-                return allDescending ? c > 0 : c < 0;
+                return key.descending ? c > 0 : c < 0;
         }
-        return allDescending ? a > b : false;
+        return false;
     });
 }
 

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
-
 #include <unordered_map>
 #include <vector>
 
@@ -25,7 +24,6 @@ public:
     Result Open();
     // The set saved in an XML file; the fields come from the file.
     Result Open(const QString& path);
-    Result OpenXml(const QByteArray& xml);
     bool isOpen() const { return m_open; }
     void Close();
 

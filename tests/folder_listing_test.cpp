@@ -60,8 +60,9 @@ TEST(FolderKinds, DescribeItemsByNameNotByContent)
 TEST(FolderListingOrder, HiddenFilesStayOutFoldersComeFirstNumbersCountByValue)
 {
     TempDir dir;
-    QDir().mkpath(dir.filePath(u8("zOrdner")));
+    // aOrdner first, so that it is also the older one when the date decides.
     QDir().mkpath(dir.filePath(u8("aOrdner")));
+    QDir().mkpath(dir.filePath(u8("zOrdner")));
     dir.write(u8(".versteckt"));
     const std::tuple<const char*, const char*, int> files[] = {
         {"Datei10.txt", "zehn", 3}, {"Datei9.txt", "neun!", 1}, {"Foto.jpg", "jpg", 2}};

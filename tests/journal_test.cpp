@@ -1,13 +1,19 @@
 #include "journal/DatenBanken.h"
+#include "journal/Journalansicht.h"
 #include "support/AdoJournal.h"
 #include "support/FakeClock.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLockFile>
 #include <QProcess>
 #include <QSet>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using tw::journal::DatenBanken;
 using tw::journal::Trennzeichen;
@@ -45,20 +51,29 @@ protected:
 
 } // namespace
 
-TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounter)
+TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounterAndEveryValueEndsInTheSeparator)
 {
     EXPECT_EQ(db.journalPfadHeute(), heute());
     ASSERT_TRUE(speichere(3, 7).ok());
     clock.advance(60);
-    ASSERT_TRUE(speichere(3, 8).ok());
+    db.Sitzung_beginnen();
+    db.Aktion_eintragen(u8("/a/1.jpg"), u8("/a/x1.jpg"), u8("Umbenannt"));
+    clock.advance(1);
+    db.Aktion_eintragen(u8("/a/2.jpg"), u8("/z/x2.jpg"), u8("Kopiert"));
+    db.Aktion_eintragen(u8("/a/3.jpg"), QString(), u8("Fehler"));
+    ASSERT_TRUE(db.Sitzung_speichern(3, 8, u8("x©0©")).ok());
+
     const auto records = journalRecords(heute());
     ASSERT_EQ(records.size(), 2);
-    EXPECT_EQ(records[0][Programmstart], u8("3"));
-    EXPECT_EQ(records[0][Sitzung], u8("1")) << "the record that creates the file";
-    EXPECT_EQ(records[0][Aktionsstring], u8("Bild_©00 - 25©"));
-    EXPECT_EQ(records[0][Zeit], u8("05.12.2026 14:03:11"));
+    EXPECT_EQ(records[0], u8s({"3", "1", "Bild_©00 - 25©",
+                               "/a/0.jpg¢/a/neu0.jpg¢05.12.2026 14:03:11¢Umbenannt¢", "05.12.2026 14:03:11"}))
+        << "the record that creates the file is session 1";
     EXPECT_EQ(records[1][Sitzung], u8("8"));
-    EXPECT_EQ(records[1][Zeit], u8("05.12.2026 14:04:11"));
+    EXPECT_EQ(records[1][Zeit], u8("05.12.2026 14:04:12"));
+    const QStringList pieces = records[1][Ergebnisstring].split(Trennzeichen);
+    ASSERT_EQ(pieces.size(), 13);
+    EXPECT_EQ(pieces.mid(4, 4), u8s({"/a/2.jpg", "/z/x2.jpg", "05.12.2026 14:04:12", "Kopiert"}));
+    EXPECT_EQ(pieces.mid(8), u8s({"/a/3.jpg", "", "05.12.2026 14:04:12", "Fehler", ""}));
 }
 
 TEST_F(Journal, AnEmptySessionWritesNothing)
@@ -76,40 +91,6 @@ TEST_F(Journal, AnEmptySessionWritesNothing)
     EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), before) << "the file is left untouched";
 }
 
-TEST_F(Journal, ThreeActionsGiveTwelveFieldsEachEndedByTheSeparator)
-{
-    db.Sitzung_beginnen();
-    db.Aktion_eintragen(u8("/a/1.jpg"), u8("/a/x1.jpg"), u8("Umbenannt"));
-    clock.advance(1);
-    db.Aktion_eintragen(u8("/a/2.jpg"), u8("/z/x2.jpg"), u8("Kopiert"));
-    db.Aktion_eintragen(u8("/a/3.jpg"), QString(), u8("Fehler"));
-    ASSERT_TRUE(db.Sitzung_speichern(1, 1, u8("x©0©")).ok());
-
-    const auto records = journalRecords(heute());
-    ASSERT_EQ(records.size(), 1);
-    const QStringList pieces = records[0][Ergebnisstring].split(Trennzeichen);
-    ASSERT_EQ(pieces.size(), 13);
-    EXPECT_EQ(pieces.last(), QString());
-    EXPECT_EQ(pieces.mid(0, 4), u8s({"/a/1.jpg", "/a/x1.jpg", "05.12.2026 14:03:11", "Umbenannt"}));
-    EXPECT_EQ(pieces.mid(4, 4), u8s({"/a/2.jpg", "/z/x2.jpg", "05.12.2026 14:03:12", "Kopiert"}));
-    EXPECT_EQ(pieces[9], QString()) << "a missing value is the empty text";
-    EXPECT_EQ(pieces[11], u8("Fehler"));
-}
-
-TEST_F(Journal, ASessionSavedAfterMidnightGoesToTheNewDaysFile)
-{
-    ASSERT_TRUE(speichere(1, 1).ok());
-    db.Sitzung_beginnen();
-    db.Aktion_eintragen(u8("/a"), u8("/b"), u8("Umbenannt"));
-    clock.set(QDateTime(QDate(2026, 12, 6), QTime(0, 0, 5)));
-    ASSERT_TRUE(db.Sitzung_speichern(1, 2, u8("x")).ok());
-    EXPECT_EQ(journalRecords(heute()).size(), 1);
-    const auto neu = journalRecords(dir.filePath(u8("Sich_06.12.2026.xml")));
-    ASSERT_EQ(neu.size(), 1);
-    EXPECT_EQ(neu[0][Sitzung], u8("1"));
-    EXPECT_EQ(neu[0][Zeit], u8("06.12.2026 00:00:05"));
-}
-
 TEST_F(Journal, ProgramStartCountsTheStartsOfTheDay)
 {
     EXPECT_EQ(db.Programmstart_ermitteln(), 1) << "no journal yet";
@@ -120,8 +101,14 @@ TEST_F(Journal, ProgramStartCountsTheStartsOfTheDay)
     clock.advance(5);
     ASSERT_TRUE(speichere(2, 1).ok());
     EXPECT_EQ(db.Programmstart_ermitteln(), 3) << "the newest record by time counts, not the largest number";
-    clock.set(QDateTime(QDate(2026, 12, 6), QTime(8, 0)));
+    ASSERT_TRUE(speichere(5, 1).ok());
+    EXPECT_EQ(db.Programmstart_ermitteln(), 6) << "of two in the same second the one saved last";
+    clock.set(QDateTime(QDate(2026, 12, 6), QTime(0, 0, 5)));
     EXPECT_EQ(db.Programmstart_ermitteln(), 1) << "a new day starts again at 1";
+    ASSERT_TRUE(speichere(5, 2).ok());
+    const auto neu = journalRecords(dir.filePath(u8("Sich_06.12.2026.xml")));
+    ASSERT_EQ(neu.size(), 1) << "a session after midnight goes to the new day's file";
+    EXPECT_EQ(neu[0][Zeit], u8("06.12.2026 00:00:05"));
 }
 
 TEST_F(Journal, UnusableJournalsStartTheCountAtOne)
@@ -135,38 +122,51 @@ TEST_F(Journal, UnusableJournalsStartTheCountAtOne)
     EXPECT_EQ(db.Programmstart_ermitteln(), 1);
 }
 
-TEST_F(Journal, AnUnreadableJournalIsNeitherOverwrittenNorSilentlyDropped)
+TEST_F(Journal, WhileTheDaysJournalCannotBeReadSessionsGoToASideFileAndItStaysUntouched)
 {
-    dir.write(u8("Sich_05.12.2026.xml"), "kein XML");
-    const Result r = speichere(1, 1);
-    EXPECT_FALSE(r.ok());
-    EXPECT_TRUE(r.message().contains(u8("Sicherungsdatei"))) << r.message().toStdString();
-    EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), QByteArray("kein XML"));
+    // Not UTF-8: read as it is, it would lose that byte for good at the next save.
+    QByteArray kaputt = adoJournalXml({{u8("1"), u8("1"), u8("x"), u8("/alt¢/neu¢t¢Umbenannt¢"), u8("z")}});
+    kaputt.replace("/alt", "/\xE4lt");
+    dir.write(u8("Sich_05.12.2026.xml"), kaputt);
+    dir.write(u8("Sich_05.12.2026_2.xml"), "auch kein Journal");
+    ASSERT_TRUE(speichere(1, 1).ok());
+    EXPECT_TRUE(db.hinweis().contains(heute())) << db.hinweis().toStdString();
+    EXPECT_TRUE(db.hinweis().contains(dir.filePath(u8("Sich_05.12.2026_3.xml"))))
+        << db.hinweis().toStdString();
+    EXPECT_EQ(db.Programmstart_ermitteln(), 2) << "counted in the side file";
+    clock.advance(60);
+    ASSERT_TRUE(speichere(2, 5).ok());
+
+    EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), kaputt);
+    EXPECT_EQ(dir.read(u8("Sich_05.12.2026_2.xml")), QByteArray("auch kein Journal"));
+    const auto records = journalRecords(dir.filePath(u8("Sich_05.12.2026_3.xml")));
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[1][Programmstart], u8("2"));
+    EXPECT_EQ(records[1][Sitzung], u8("5"));
+
+    dir.write(u8("Sich_05.12.2026.xml"), adoJournalXml({}));
+    ASSERT_TRUE(speichere(2, 6).ok());
+    EXPECT_EQ(journalRecords(heute()).size(), 1) << "a readable journal takes the sessions again";
+    EXPECT_TRUE(db.hinweis().isEmpty());
 }
 
-TEST_F(Journal, ValuesSurviveTheRoundTripUnchanged)
+TEST_F(Journal, AValueOfTenMegabytesComesBackWhole)
 {
-    const QString heikel = u8("Tom's \"Bild\" & <Ordner>\tTab\rCR\nLF\r\n ¢ © ® äöüß ÄÖÜ");
     QString gross;
-    gross.reserve(10 * 1024 * 1024);
     while (gross.size() < 10 * 1024 * 1024)
         gross += u8("/home/nutzer/Bilder/Urlaub 2026/Strand <%1> & 'Meer'.jpg").arg(gross.size());
     db.Sitzung_beginnen();
-    db.Aktion_eintragen(heikel, gross, u8("Verschoben"));
-    ASSERT_TRUE(db.Sitzung_speichern(1, 1, heikel).ok());
+    db.Aktion_eintragen(u8("/a"), gross, u8("Verschoben"));
+    ASSERT_TRUE(db.Sitzung_speichern(1, 1, u8("x")).ok());
     const auto records = journalRecords(heute());
     ASSERT_EQ(records.size(), 1);
-    EXPECT_EQ(records[0][Aktionsstring], heikel);
-    EXPECT_TRUE(records[0][Ergebnisstring] == heikel + Trennzeichen + gross + Trennzeichen +
-                                                  u8("05.12.2026 14:03:11") + Trennzeichen +
-                                                  u8("Verschoben") + Trennzeichen);
+    EXPECT_TRUE(records[0][Ergebnisstring].section(Trennzeichen, 1, 1) == gross);
 }
 
-TEST_F(Journal, ASaveThatFailsLeavesTheOldJournalAndKeepsTheSessionForARetry)
+TEST_F(Journal, AFailedSaveLeavesTheOldJournalSaysWhyAndKeepsTheSessionForARetry)
 {
     ASSERT_TRUE(speichere(1, 1).ok());
     const QByteArray before = dir.read(u8("Sich_05.12.2026.xml"));
-
     auto failing = std::make_unique<FailingWriter>();
     FailingWriter* writer = failing.get();
     db.setWriter(std::move(failing));
@@ -178,21 +178,72 @@ TEST_F(Journal, ASaveThatFailsLeavesTheOldJournalAndKeepsTheSessionForARetry)
     EXPECT_TRUE(r.message().contains(u8("Ein-/Ausgabefehler")));
     EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), before);
     EXPECT_EQ(dir.entries(), u8s({"Sich_05.12.2026.xml"})) << "no temporary file left";
-
     db.setWriter(std::make_unique<tw::platform::AtomicFileWriter>());
     ASSERT_TRUE(db.Sitzung_speichern(1, 2, u8("x")).ok()) << "closing again retries";
     EXPECT_EQ(journalRecords(heute()).size(), 2);
+
+    // A folder where the next day's file should be: the replacement fails whoever runs the test.
+    QDir(dir.path()).mkdir(u8("Sich_06.12.2026.xml"));
+    clock.advance(86400);
+    const Result ordner = speichere(1, 1);
+    EXPECT_TRUE(ordner.message().contains(u8("Sich_06.12.2026.xml: Der Pfad ist ein Ordner")))
+        << ordner.message().toStdString();
+    EXPECT_EQ(db.aktionenAnzahl(), 1);
 }
 
-TEST_F(Journal, AJournalThatCannotBeWrittenIsReportedWithTheReason)
+// Journals list the user's paths: who may read them is the user's umask's say, as for any new file.
+TEST_F(Journal, NewJournalsAndPagesHonourTheUmaskAndAReplacedJournalKeepsItsMode)
 {
-    // A folder where the day's file should be: the replacement fails whoever runs the test.
-    QDir(dir.path()).mkdir(u8("Sich_05.12.2026.xml"));
-    const Result r = speichere(1, 1);
-    EXPECT_FALSE(r.ok());
-    EXPECT_TRUE(r.message().contains(u8("Sich_05.12.2026.xml"))) << r.message().toStdString();
-    EXPECT_TRUE(r.message().contains(u8("Ordner"))) << r.message().toStdString();
-    EXPECT_EQ(db.aktionenAnzahl(), 1) << "the session stays for a retry";
+    const auto mode = [this](const char* name) { return QFileInfo(dir.filePath(u8(name))).permissions(); };
+    const auto nurIch = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    const mode_t vorher = ::umask(077);
+    ASSERT_TRUE(speichere(1, 1).ok());
+    tw::platform::AtomicFileWriter writer;
+    ASSERT_TRUE(tw::journal::Anzeigen(dir.path(), {}, writer));
+    EXPECT_EQ(mode("Sich_05.12.2026.xml"), nurIch);
+    EXPECT_EQ(mode("versionen.html"), nurIch);
+    ::umask(vorher);
+    QFile::setPermissions(heute(), nurIch | QFile::ReadGroup);
+    ASSERT_TRUE(speichere(1, 2).ok());
+    EXPECT_EQ(mode("Sich_05.12.2026.xml"), nurIch | QFile::ReadGroup);
+}
+
+// Another process holds the lock; meanwhile a timer of this one closes a second rename window.
+TEST_F(Journal, WaitingForTheLockLetsEventsRunRefusesASecondSaveAndEndsInTime)
+{
+    int argc = 1;
+    char name[] = "test_journal";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    struct : tw::platform::LockWaitHook
+    {
+        int waits = 0, ends = 0;
+        void waitBegins() override { ++waits; }
+        void waitEnds() override { ++ends; }
+    } hook;
+    tw::platform::setLockWaitHook(&hook);
+    QLockFile fremd(heute() + u8(".lock"));
+    ASSERT_TRUE(fremd.tryLock(0));
+    DatenBanken zweite(dir.path(), clock);
+    zweite.Aktion_eintragen(u8("/b"), u8("/c"), u8("Umbenannt"));
+    Result zweitesSpeichern;
+    QTimer::singleShot(50, [&] { zweitesSpeichern = zweite.Sitzung_speichern(1, 2, u8("x")); });
+    QTimer::singleShot(250, [&] { fremd.unlock(); });
+
+    ASSERT_TRUE(speichere(1, 1).ok());
+    EXPECT_TRUE(zweitesSpeichern.message().contains(u8("gerade"))) << "not run inside the first";
+    EXPECT_EQ(zweite.aktionenAnzahl(), 1) << "and kept for the next try";
+    EXPECT_EQ(journalRecords(heute()).size(), 1);
+    EXPECT_EQ(hook.waits, 1);
+    EXPECT_EQ(hook.ends, 1);
+
+    ASSERT_TRUE(fremd.tryLock(0));
+    QElapsedTimer zeit;
+    zeit.start();
+    const Result r = tw::platform::FileLock(heute()).acquire(200);
+    EXPECT_GE(zeit.elapsed(), 200);
+    EXPECT_TRUE(r.message().endsWith(u8("Die Datei ist von einem anderen Vorgang gesperrt.")));
+    tw::platform::setLockWaitHook(nullptr);
 }
 
 TEST(JournalProcesses, TwoProcessesSavingAtOnceLoseNothing)
