@@ -436,15 +436,16 @@ bool Aenderungen::entladen()
     const platform::Result gespeichert =
         m_umgebung.journal->Sitzung_speichern(g.Programmstart, g.Sitzung, Text1->text());
     if (!gespeichert.ok()) {
-        const bool trotzdem = m_umgebung.messages->askYesNo(
-            this,
-            QStringLiteral("Die Sitzung konnte nicht in die Sicherungsdatei geschrieben werden:\n%1\n\n"
-                           "Soll das Fenster trotzdem geschlossen werden? Mit „Nein“ bleibt es offen, und "
-                           "beim nächsten Schließen wird erneut gespeichert.")
-                .arg(gespeichert.message()));
-        if (!trotzdem)
-            return false;
+        // Closing anyway would leave the files of this session without any record, so the window stays.
+        meldung(QStringLiteral("Die Sitzung konnte nicht in die Sicherungsdatei geschrieben werden:\n%1\n\n"
+                               "Das Fenster bleibt offen, damit die Aufzeichnung nicht verloren geht; beim "
+                               "nächsten Schließen wird erneut gespeichert.")
+                    .arg(gespeichert.message()),
+                platform::MessageBox::Icon::Warning);
+        return false;
     }
+    if (!m_umgebung.journal->hinweis().isEmpty())
+        meldung(m_umgebung.journal->hinweis(), platform::MessageBox::Icon::Information);
     m_entladen = true;
     m_dateiauswahl.setTop(Top());
     m_dateiauswahl.show();

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -306,7 +307,7 @@ TEST_F(RenamePhase, TheRenameHandleMovesBarAndMonitorAndTheBrowserTakesTheMonito
     EXPECT_EQ(std::pair(*browser->Top(), *browser->Height()), std::pair(110, 143));
 }
 
-TEST_F(RenamePhase, AJournalThatCannotBeWrittenKeepsTheWindowOpenOnNoAndInTheRenamePhase)
+TEST_F(RenamePhase, AJournalThatCannotBeWrittenKeepsTheWindowOpenAndAnUnreadableOneASideFile)
 {
     dateien(2);
     laden();
@@ -318,17 +319,23 @@ TEST_F(RenamePhase, AJournalThatCannotBeWrittenKeepsTheWindowOpenOnNoAndInTheRen
     aenderungen->Command2_Click();
     aenderungen->Command5_Click(); // the run ends with one unmarked entry left
     // The day's journal cannot be written: a folder stands in its place.
-    QDir(dir.path()).mkdir(u8("Sich_05.12.2026.xml"));
-    messages.answerNo();
+    const QString journal = db.journalPfadHeute();
+    QDir().mkdir(journal);
     const int browserTop = *browser->Top();
     aenderungen->close();
-    ASSERT_TRUE(aenderungen->isVisible());
-    EXPECT_TRUE(messages.shown().last().question);
+    ASSERT_TRUE(aenderungen->isVisible()) << "closing must not drop the session";
+    EXPECT_FALSE(messages.shown().last().question);
     EXPECT_TRUE(bar->Image1->isVisible());
     EXPECT_EQ(*browser->Top(), browserTop);
 
-    QDir(dir.path()).rmdir(u8("Sich_05.12.2026.xml"));
+    // An unreadable journal stays as it is; the session goes beside it and the user is told where.
+    QDir().rmdir(journal);
+    dir.write(QFileInfo(journal).fileName(), "kein XML");
     aenderungen->close();
     QCoreApplication::processEvents();
-    EXPECT_EQ(journalAktionen().size(), 5) << "closing again saved the session";
+    EXPECT_TRUE(aenderungen.isNull() || !aenderungen->isVisible());
+    EXPECT_EQ(QFile(journal).size(), 8);
+    EXPECT_TRUE(messages.shown().last().text.contains(u8("Sich_05.12.2026_2.xml")))
+        << messages.shown().last().text.toStdString();
+    EXPECT_EQ(journalRecords(dir.filePath(u8("Sich_05.12.2026_2.xml"))).size(), 1);
 }
