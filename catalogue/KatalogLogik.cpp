@@ -28,17 +28,11 @@ bool istOrdnerOderUnbekannt(const QString& typ)
 
 QString Pfadfilter(const QString& pfad)
 {
-    const int erstes = pfad.indexOf(u'\'');
-    // Like takes an asterisk at either end as a wildcard; = compares the whole text.
-    if (erstes < 0 && (pfad.startsWith(u'*') || pfad.endsWith(u'*')))
-        return QStringLiteral("Pfad= '") + pfad + u'\'';
-    if (erstes < 0)
+    // Like takes an asterisk at either end as a wildcard, = compares the whole text; an apostrophe is
+    // doubled inside the value, so every path has an exact filter that the table answers from its index.
+    if (!pfad.contains(u'\'') && !pfad.startsWith(u'*') && !pfad.endsWith(u'*'))
         return QStringLiteral("Pfad Like '") + pfad + u'\'';
-    const int zweites = pfad.indexOf(u'\'', erstes + 1);
-    const QString a = pfad.left(erstes);
-    const QString b = zweites < 0 ? pfad.mid(erstes + 1) : pfad.mid(erstes + 1, zweites - erstes - 1);
-    return QStringLiteral("Pfad Like '*") + a + QStringLiteral("*' and Pfad like '*") + b +
-           QStringLiteral("*'");
+    return QStringLiteral("Pfad= '") + QString(pfad).replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
 bool Pfad_suchen(platform::RecordSet& katalog, const QString& pfad)
@@ -207,23 +201,9 @@ void KatalogLogik::Sub_Loeschen()
     const QList<int> markiert = m_ansicht.markierte();
     if (markiert.isEmpty())
         return;
-    QSet<QString> mitHochkomma;
     for (int i : markiert) {
-        if (i < 0 || i >= m_listenPfade.size())
-            continue;
-        const QString& pfad = m_listenPfade[i];
-        if (pfad.contains(u'\''))
-            mitHochkomma.insert(pfad);
-        else if (Pfad_suchen(Katalog, pfad))
+        if (i >= 0 && i < m_listenPfade.size() && Pfad_suchen(Katalog, m_listenPfade[i]))
             Katalog.Delete();
-    }
-    // The filter of a path with an apostrophe cannot be looked up in an index: one pass for all of them
-    // rather than one over the whole table per path.
-    if (!mitHochkomma.isEmpty() && Katalog.setFilter(QString())) {
-        for (Katalog.MoveFirst(); !Katalog.Eof(); Katalog.MoveNext()) {
-            if (mitHochkomma.contains(Katalog.text(u"Pfad")))
-                Katalog.Delete();
-        }
     }
     Liste_fuellen();
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Files ausgewählt").arg(Katalog.RecordCount()));

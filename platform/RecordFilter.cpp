@@ -67,15 +67,22 @@ public:
         return true;
     }
 
-    // The text up to the next apostrophe, which is consumed; false when there is none.
+    // The text up to the closing apostrophe, which is consumed; false when there is none. Two
+    // apostrophes in a row stand for one in the value, as in ADO.
     bool quoted(QString& out)
     {
-        const int close = m_text.indexOf(u'\'', m_pos);
-        if (close < 0)
-            return false;
-        out = m_text.mid(m_pos, close - m_pos);
-        m_pos = close + 1;
-        return true;
+        out.clear();
+        for (;;) {
+            const int close = m_text.indexOf(u'\'', m_pos);
+            if (close < 0)
+                return false;
+            out += QStringView(m_text).mid(m_pos, close - m_pos);
+            m_pos = close + 1;
+            if (peek() != u'\'')
+                return true;
+            out += u'\'';
+            ++m_pos;
+        }
     }
 
 private:
@@ -160,7 +167,8 @@ bool RecordFilter::termMatches(const FilterTerm& term, const QVariant& value, in
 {
     if (!value.isValid() || value.isNull())
         return false;
-    if (term.op == FilterTerm::Op::Equals && term.number.isValid() && kindOfType(adoType) == ValueKind::Number)
+    if (term.op == FilterTerm::Op::Equals && term.number.isValid() &&
+        kindOfType(adoType) == ValueKind::Number)
         return value.toDouble() == term.number.toDouble();
     const QString text = value.typeId() == QMetaType::QString ? value.toString() : valueText(value);
     switch (term.op) {
@@ -210,7 +218,8 @@ Expected<RecordSort> RecordSort::parse(const QString& text, const QVector<FieldD
         Key key;
         key.field = findField(fields, words[0]);
         if (key.field < 0)
-            return Result::failure(QStringLiteral("Die Sortierung „%1“ nennt ein unbekanntes Feld").arg(text));
+            return Result::failure(
+                QStringLiteral("Die Sortierung „%1“ nennt ein unbekanntes Feld").arg(text));
         if (words.size() == 2) {
             if (words[1].compare(QLatin1StringView("desc"), Qt::CaseInsensitive) == 0)
                 key.descending = true;

@@ -97,6 +97,7 @@ TEST(RecordSetFilter, TextsShowExactlyTheMatchingRecords)
           FilterCase{"ExactPathIgnoresCase", "Pfad Like '/TMP/T/A.TXT'", u8s({"/tmp/t/a.txt"})},
           FilterCase{"TwoPartApostropheFilter", "Pfad Like '*/tmp/t/Bob*' and Pfad like '*s/x.txt*'",
                      u8s({"/tmp/t/Bob's/x.txt", "/tmp/t/Bob's/x.txt.old"})},
+          FilterCase{"DoubledApostropheIsOne", "Pfad= '/tmp/t/Bob''s/x.txt'", u8s({"/tmp/t/Bob's/x.txt"})},
           FilterCase{"PercentIsOrdinary", "Pfad Like '*50%*'", u8s({"/tmp/t/50% rabatt.pdf"})},
           FilterCase{"InnerAsteriskIsOrdinary", "Pfad Like '*a*txt*'", QStringList()},
           FilterCase{"FieldNamesAndKeywordsIgnoreCase", "pfad LIKE '*strand*' AND endung= 'jpeg'",
