@@ -1,5 +1,7 @@
 #include "platform/FileOps.h"
 #include "platform/FileTransfer.h"
+#include "platform/Trash.h"
+#include "support/IsolatedTrash.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
@@ -7,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -21,6 +24,7 @@ using tw::test::TempDir;
 
 namespace {
 
+const tw::test::IsolatedTrash trash;
 const QString sameFileText = u8("Quelle und Ziel sind dieselbe Datei.");
 const QString notAFileText = u8("Die Quelle ist keine gewöhnliche Datei.");
 
@@ -97,6 +101,16 @@ protected:
 
 private:
     ssize_t m_written = 0;
+};
+
+// Another program takes the target's name between the trashing and the copy's arrival.
+class LostRace : public FileTransfer
+{
+protected:
+    Result placeCopy(const QByteArray&, const QByteArray&) override
+    {
+        return Result::failure(EEXIST, errorText(EEXIST));
+    }
 };
 
 using Operation = std::function<Result(const QString&, const QString&)>;
@@ -269,7 +283,7 @@ TEST_F(FileTransferAcross, SymbolicLinkArrivesAsALink)
     EXPECT_EQ(QFile::symLinkTarget(there("verweis.jpg")), otherPath() + u8("/ziel.jpg"));
 }
 
-TEST_F(FileTransferCopy, CopiesContentPermissionsAndTimeLeavingTheSourceAndReplacesATargetCompletely)
+TEST_F(FileTransferCopy, CopiesContentPermissionsAndTimeAndSendsTheReplacedTargetToTheTrash)
 {
     // Several buffers' worth, so that a short write or a lost block shows.
     QByteArray inhalt(5 << 20, '\0');
@@ -279,12 +293,18 @@ TEST_F(FileTransferCopy, CopiesContentPermissionsAndTimeLeavingTheSourceAndRepla
     write("b.bin", "ein alter Inhalt");
     ::chmod(native(source).constData(), 0640);
     makeOld(source);
+    trash.empty();
     ASSERT_TRUE(tw::platform::copyFile(source, at("b.bin")).ok());
     EXPECT_TRUE(dir.read(u8("b.bin")) == inhalt);
     EXPECT_TRUE(dir.read(u8("a.bin")) == inhalt);
     EXPECT_EQ(dir.entries(), u8s({"a.bin", "b.bin"})) << "no temporary file is left";
     expectAttributesKept(source);
     expectAttributesKept(at("b.bin"));
+    EXPECT_EQ(trash.files(), u8s({"b.bin"}));
+    const auto old =
+        tw::platform::TrashSearch().replacedBy(at("b.bin"), source, QDateTime::currentDateTime());
+    ASSERT_TRUE(old) << "the undo finds what the copy replaced";
+    EXPECT_EQ(trash.read(QFileInfo(old->file).fileName()), "ein alter Inhalt");
 }
 
 TEST_F(FileTransferCopy, RefusalsLeaveEveryFileAsItWas)
@@ -315,15 +335,78 @@ TEST_F(FileTransferCopy, RefusalsLeaveEveryFileAsItWas)
     expectRefusals("copyFile", tw::platform::copyFile, cases);
 }
 
-TEST_F(FileTransferCopy, FailedWriteLeavesTheTargetAsItWas)
+TEST_F(FileTransferCopy, AFailureAtAnyStepLeavesTheTargetWhereItWas)
 {
     write("a.bin", QByteArray(3 << 20, 'x'));
     write("b.bin", "bestehend");
     const QStringList before = tree(dir.path());
-    const Result r = FullDisk().copy(at("a.bin"), at("b.bin"));
-    EXPECT_EQ(r.code(), ENOSPC);
-    EXPECT_EQ(r.message(), errorText(ENOSPC));
+    trash.empty();
+    EXPECT_EQ(FullDisk().copy(at("a.bin"), at("b.bin")).code(), ENOSPC);
+    EXPECT_EQ(LostRace().copy(at("a.bin"), at("b.bin")).code(), EEXIST);
     EXPECT_EQ(tree(dir.path()), before);
+    EXPECT_TRUE(trash.files().isEmpty()) << "the trashed target came back";
+
+    // A data folder that cannot hold a trash: the old file stays, and the user is told why.
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", native(write("kein Ordner", "")));
+    const QStringList withFile = tree(dir.path());
+    const Result r = tw::platform::copyFile(at("a.bin"), at("b.bin"));
+    qputenv("XDG_DATA_HOME", data);
+    EXPECT_EQ(r.message(), u8("Die vorhandene Datei kann nicht in den Papierkorb gelegt werden: Ein Teil des "
+                              "Pfades ist kein Ordner."));
+    EXPECT_EQ(tree(dir.path()), withFile);
+}
+
+namespace {
+
+// An entry of the home trash as a copy over path (or, without source, the user) left it.
+QString trashed(const char* name, const QString& path, const char* date, const QString& source,
+                const QByteArray& content)
+{
+    QDir().mkpath(trash.path() + u8("/files"));
+    QDir().mkpath(trash.path() + u8("/info"));
+    QFile file(trash.path() + u8("/files/") + u8(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    QFile info(trash.path() + u8("/info/") + u8(name) + u8(".trashinfo"));
+    EXPECT_TRUE(info.open(QIODevice::WriteOnly));
+    info.write("[Trash Info]\nPath=" + QUrl::toPercentEncoding(path, "/") + "\nDeletionDate=" + date + "\n");
+    if (!source.isEmpty())
+        info.write("X-Tauschwerk-Kopie-Von=" + QUrl::toPercentEncoding(source, "/") + "\n");
+    return file.fileName();
+}
+
+QByteArray content(const std::optional<tw::platform::TrashedFile>& t)
+{
+    QFile f(t ? t->file : QString());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+}
+
+} // namespace
+
+TEST_F(FileTransferCopy, TheUndoFindsTheNewestFileACopyOfItsSourceReplacedAndPutsItBack)
+{
+    trash.empty();
+    const QString ziel = at("Bob's b.jpg"), quelle = at("a.jpg");
+    trashed("b1", ziel, "2026-12-05T14:00:00", quelle, "älter");
+    trashed("b2", ziel, "2026-12-05T14:03:10", quelle, "gesucht");
+    trashed("b3", ziel, "2026-12-05T14:03:12", quelle, "nach der Kopie");
+    trashed("b4", ziel, "2026-12-05T14:03:11", at("c.jpg"), "andere Quelle");
+    trashed("b5", ziel, "2026-12-05T14:03:11", {}, "vom Benutzer");
+    const QDateTime kopiert(QDate(2026, 12, 5), QTime(14, 3, 11));
+    tw::platform::TrashSearch search;
+    EXPECT_EQ(content(search.replacedBy(ziel, quelle, kopiert)), "gesucht");
+    QFile::remove(trash.path() + u8("/files/b2")); // the user emptied that one
+    EXPECT_EQ(content(search.replacedBy(ziel, quelle, kopiert)), "älter");
+    trashed("b6", ziel, "2026-12-05T14:03:11", quelle, "neu");
+    const auto neu = search.replacedBy(ziel, quelle, kopiert);
+    EXPECT_EQ(content(neu), "neu") << "an entry made since the last look-up counts";
+
+    ASSERT_TRUE(search.restore(*neu, ziel));
+    EXPECT_EQ(dir.read(u8("Bob's b.jpg")), "neu");
+    EXPECT_FALSE(QFile::exists(neu->info));
+    const auto aelter = search.replacedBy(ziel, quelle, kopiert);
+    EXPECT_EQ(search.restore(*aelter, ziel).code(), EEXIST) << "never over a file";
+    EXPECT_EQ(content(aelter), "älter");
 }
 
 TEST_F(FileTransferCopy, WithoutPermissionNothingChanges)

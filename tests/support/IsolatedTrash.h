@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tw::test {
+
+// HOME and the home trash in a temporary folder, for a test program that copies over files: made before
+// main, so that no test ever touches the user's own trash.
+class IsolatedTrash
+{
+public:
+    IsolatedTrash()
+    {
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path() + QStringLiteral("/.local/share")));
+    }
+    QString path() const { return m_home.path() + QStringLiteral("/.local/share/Trash"); }
+    // Every file in the trash, by its name there.
+    QStringList files() const { return QDir(path() + QStringLiteral("/files")).entryList(QDir::Files); }
+    QByteArray read(const QString& name) const
+    {
+        QFile f(path() + QStringLiteral("/files/") + name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void empty() const { QDir(path()).removeRecursively(); }
+
+private:
+    QTemporaryDir m_home;
+};
+
+} // namespace tw::test
