@@ -7,12 +7,14 @@
 #include "rename/Datensicherung.h"
 #include "support/AdoJournal.h"
 #include "support/FakeClock.h"
+#include "support/IsolatedTrash.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -23,6 +25,7 @@ using tw::test::TempDir;
 
 namespace {
 
+const tw::test::IsolatedTrash papierkorb;
 const QString U = u8("Umbenannt"), F = u8("Fehler");
 
 Sitzungssatz waehle(const QString& journal, const QString& start, const QString& sitzung)
@@ -307,31 +310,50 @@ TEST_F(Undo, AJournalThatCannotBeRewrittenIsReportedAndKept)
     EXPECT_EQ(tw::test::journalRecords(journal()), vorher);
 }
 
-TEST(UndoKopie, OnlyAnUnchangedCopyBesideItsOriginalIsDeleted)
+// The copy replaced k.jpg "ALT", which went to the trash.
+TEST(UndoKopie, OnlyAnUnchangedCopyIsDeletedAndWhatItReplacedComesBack)
 {
-    for (const char* fall : {"unchanged", "copyEdited", "originalGone", "sameFile"}) {
+    struct Fall
+    {
+        const char* name;
+        std::function<void(TempDir&)> danach;
+        int jahr; // of the journal's time of the copy
+        bool ok;
+        const char* kopie; // what k.jpg holds afterwards ("-": none)
+        int imPapierkorb;
+    };
+    const auto nichts = [](TempDir&) {};
+    for (const Fall& f : {
+             Fall{"unchanged", nichts, 2100, true, "ALT", 0},
+             Fall{"copyEdited", [](TempDir& d) { d.write(u8("k.jpg"), "ORIGINAX"); }, 2100, false, "ORIGINAX",
+                  1},
+             Fall{"originalGone", [](TempDir& d) { QFile::remove(d.filePath(u8("o.jpg"))); }, 2100, false,
+                  "ORIGINAL", 1},
+             Fall{"sameFile",
+                  [](TempDir& d) {
+                      QFile::remove(d.filePath(u8("k.jpg")));
+                      ::link(QFile::encodeName(d.filePath(u8("o.jpg"))).constData(),
+                             QFile::encodeName(d.filePath(u8("k.jpg"))).constData());
+                  },
+                  2100, false, "ORIGINAL", 1},
+             // An undo that stopped after deleting the copy is finished by the next one.
+             Fall{"copyGone", [](TempDir& d) { QFile::remove(d.filePath(u8("k.jpg"))); }, 2100, true, "ALT",
+                  0},
+             Fall{"trashedAfterTheCopy", nichts, 2000, true, "-", 1},
+         }) {
+        SCOPED_TRACE(f.name);
+        papierkorb.empty();
         TempDir d;
-        const QString original = d.write(u8("o.jpg"), "ORIGINAL");
-        const QString kopie = d.filePath(u8("k.jpg"));
+        const QString original = d.write(u8("o.jpg"), "ORIGINAL"), kopie = d.write(u8("k.jpg"), "ALT");
         ASSERT_TRUE(tw::platform::copyFile(original, kopie));
-        const std::string name = fall;
-        if (name == "copyEdited")
-            d.write(u8("k.jpg"), "ORIGINAX");
-        if (name == "originalGone")
-            QFile::remove(original);
-        if (name == "sameFile") {
-            QFile::remove(kopie);
-            ::link(QFile::encodeName(original).constData(), QFile::encodeName(kopie).constData());
-        }
-        const QStringList vorher = QDir(d.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        f.danach(d);
         DateiUmkehrer u;
-        const Result r = u.kopieLoeschen(kopie, original);
-        const bool sollGehen = name == "unchanged";
-        EXPECT_EQ(r.ok(), sollGehen) << name;
-        EXPECT_TRUE(r.ok() || !r.message().isEmpty()) << name;
-        EXPECT_EQ(QDir(d.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                  sollGehen ? u8s({"o.jpg"}) : vorher)
-            << name;
+        const Result r =
+            u.kopieLoeschen(kopie, original, QString::number(f.jahr).prepend(u8("01.01.")) + u8(" 00:00:00"));
+        EXPECT_EQ(r.ok(), f.ok) << r.message().toStdString();
+        EXPECT_TRUE(r.ok() || !r.message().isEmpty());
+        EXPECT_EQ(d.exists(u8("k.jpg")) ? d.read(u8("k.jpg")) : QByteArray("-"), QByteArray(f.kopie));
+        EXPECT_EQ(papierkorb.files().size(), f.imPapierkorb);
     }
 }
 
