@@ -4,6 +4,7 @@
 #include "rename/Umbenennlauf.h"
 #include "support/FakeClock.h"
 #include "support/FakeKatalogAnsicht.h"
+#include "support/IsolatedTrash.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
@@ -18,6 +19,8 @@ using tw::test::TempDir;
 using Meldung = Schrittantwort::Meldung;
 
 namespace {
+
+const tw::test::IsolatedTrash papierkorb;
 
 // The work list batches its view updates on a timer.
 int argc = 1;
@@ -241,6 +244,65 @@ TEST_F(Lauf, AFailedOperationIsRecordedAsFehlerAndTheRunGoesOn)
                   u8(" wurde nicht umbennant wegen Fehler Die Datei ist bereits vorhanden."));
     EXPECT_EQ(imKatalog(), 0) << "a failed file leaves the catalogue and the list as well";
     EXPECT_EQ(fenster.meldungen(), QList<Meldung>{Meldung::KeineDateienMehr});
+}
+
+TEST_F(Lauf, ACopyReplacesOnlyAFileFromBeforeTheRunAndNoNameLeavesTheFolder)
+{
+    struct Fall
+    {
+        const char* muster;
+        bool inZ; // copy into z, else into the files' own folder
+        FileAction aktion;
+        QStringList aktionen;
+        QStringList inhalte; // of d/a0, d/a1, d/a2, d/a3, z/gleich.jpg, x1.jpg ("-": none)
+        QStringList papierkorb;
+        const char* zuletzt; // the end of the last monitor line
+    };
+    const QString K = u8("Kopiert"), F = u8("Fehler");
+    for (const Fall& f : {
+             // What stood there goes to the trash; what the run made is never replaced.
+             Fall{"gleich",
+                  true,
+                  FileAction::Copy,
+                  {K, F, F},
+                  u8s({"0", "1", "2", "-", "0", "-"}),
+                  u8s({"alt"}),
+                  " wurde nicht kopiert wegen Fehler Die Datei ist bereits vorhanden."},
+             // a0 -> a1 and a1 -> a2 would replace sources still to be copied.
+             Fall{"a©0 - 9©",
+                  false,
+                  FileAction::Copy,
+                  {F, F, K},
+                  u8s({"0", "1", "2", "2", "alt", "-"}),
+                  {},
+                  "/d/a3.jpg wurde kopiert"},
+             Fall{"../x©0 - 9©",
+                  false,
+                  FileAction::Rename,
+                  {F, F, F},
+                  u8s({"0", "1", "2", "-", "alt", "-"}),
+                  {},
+                  " wurde nicht umbennant wegen Fehler „../x3.jpg“ ist kein Dateiname in diesem Ordner."},
+         }) {
+        SCOPED_TRACE(f.muster);
+        papierkorb.empty();
+        Umgebung u;
+        u.dateien(3);
+        u.dir.write(u8("z/gleich.jpg"), "alt");
+        u.fenster.e = {u8(f.muster), f.inZ ? u.dir.filePath(u8("z")) : u8("Ursprungsfad"), f.aktion, 1};
+        u.lauf.alle(u.fenster);
+        const QStringList a = u.aktionen();
+        EXPECT_EQ((QStringList{a.value(3), a.value(7), a.value(11)}), f.aktionen);
+        QStringList inhalte, imPapierkorb;
+        for (const char* datei : {"d/a0.jpg", "d/a1.jpg", "d/a2.jpg", "d/a3.jpg", "z/gleich.jpg", "x1.jpg"})
+            inhalte << (u.dir.exists(u8(datei)) ? QString::fromUtf8(u.dir.read(u8(datei))) : u8("-"));
+        EXPECT_EQ(inhalte, f.inhalte);
+        for (const QString& name : papierkorb.files())
+            imPapierkorb << QString::fromUtf8(papierkorb.read(name));
+        EXPECT_EQ(imPapierkorb, f.papierkorb);
+        EXPECT_TRUE(u.monitor.label(MonitorLabel::Label6_0).endsWith(u8(f.zuletzt)))
+            << u.monitor.label(MonitorLabel::Label6_0).toStdString();
+    }
 }
 
 TEST_F(Lauf, AnEntryThatCannotBeRecordedStopsTheWholeRun)
