@@ -38,22 +38,17 @@ TEST(Namensbauer, NamesAndPathsOfAnEntry)
     Zaehlwerk z;
     z.Zaehler(u8("®x® Nr ©00 - 25©"));
     z.Zaehlerstand = u8s({"07"});
-    const NeuerName n =
-        Neuen_Pfad_erstellen(u8("/Fotos/urlaub.2019.jpg"), u8("®x® Nr ©00 - 25©"), z, Ursprungsfad);
-    EXPECT_EQ(n.alterOrdner, u8("/Fotos/"));
-    EXPECT_EQ(n.alterName, u8("urlaub.2019.jpg"));
-    EXPECT_EQ(n.basisname, u8("urlaub.2019"));
-    EXPECT_EQ(n.endung, u8("jpg"));
-    EXPECT_EQ(n.neuerName, u8("urlaub.2019 Nr 07.jpg"));
-    EXPECT_EQ(n.neuerPfad, u8("/Fotos/urlaub.2019 Nr 07.jpg"));
-    EXPECT_EQ(n.neuerOrdner, u8("/Fotos/"));
-
-    const NeuerName kopie =
-        Neuen_Pfad_erstellen(u8("/Fotos/urlaub.2019.jpg"), u8("®® Nr ©00 - 25©"), z, u8("/ziel/x"));
-    EXPECT_EQ(kopie.neuerName, u8("urlaub.2019 Nr 07.jpg")) << "an empty placeholder is replaced as well";
-    EXPECT_EQ(kopie.neuerPfad, u8("/ziel/x/urlaub.2019 Nr 07.jpg"));
-    EXPECT_EQ(kopie.neuerOrdner, u8("/ziel/x/"));
-
+    const auto namen = [&](const char* muster, const char* ordner) {
+        const NeuerName n = Neuen_Pfad_erstellen(u8("/Fotos/urlaub.2019.jpg"), u8(muster), z, u8(ordner));
+        return QStringList{n.alterOrdner, n.alterName, n.basisname,  n.endung,
+                           n.neuerName,   n.neuerPfad, n.neuerOrdner};
+    };
+    EXPECT_EQ(namen("®x® Nr ©00 - 25©", "Ursprungsfad"),
+              u8s({"/Fotos/", "urlaub.2019.jpg", "urlaub.2019", "jpg", "urlaub.2019 Nr 07.jpg",
+                   "/Fotos/urlaub.2019 Nr 07.jpg", "/Fotos/"}));
+    EXPECT_EQ(namen("®® Nr ©00 - 25©", "/ziel/x").mid(4),
+              u8s({"urlaub.2019 Nr 07.jpg", "/ziel/x/urlaub.2019 Nr 07.jpg", "/ziel/x/"}))
+        << "an empty placeholder is replaced as well";
     EXPECT_EQ(Neuen_Pfad_erstellen(u8("/d/README"), u8("neu"), z, Ursprungsfad).neuerName, u8("neu.README"));
     EXPECT_EQ(Neuen_Pfad_erstellen(u8("/d/a.txt"), u8("neu"), z, u8("/")).neuerPfad, u8("//neu.txt"))
         << "the root as target gives a doubled separator";

@@ -2,13 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
 
 namespace tw::test {
 
-// HOME and the home trash in a temporary folder, for a test program that copies over files: made before
-// main, so that no test ever touches the user's own trash.
+// HOME and the home trash in a temporary folder, made before main in a test program that copies over
+// files, so that no test touches the user's own trash.
 class IsolatedTrash
 {
 public:
@@ -18,7 +17,6 @@ public:
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_home.path() + QStringLiteral("/.local/share")));
     }
     QString path() const { return m_home.path() + QStringLiteral("/.local/share/Trash"); }
-    // Every file in the trash, by its name there.
     QStringList files() const { return QDir(path() + QStringLiteral("/files")).entryList(QDir::Files); }
     QByteArray read(const QString& name) const
     {
