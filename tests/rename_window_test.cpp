@@ -12,6 +12,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeLaufwerke.h"
 #include "support/FakeScreen.h"
+#include "support/IsolatedTrash.h"
 #include "support/QtApplicationEnvironment.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedMessageBox.h"
@@ -33,6 +34,8 @@ using namespace tw;
 using namespace tw::test;
 
 namespace {
+
+const IsolatedTrash papierkorb;
 
 // A selection window with files taken over and marked, and a rename window opened on it.
 class Umbenennfenster : public ::testing::Test
