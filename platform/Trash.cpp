@@ -245,10 +245,8 @@ Expected<TrashedFile> trashReplaced(const QString& path, const QString& source)
             return refused(noted.code());
         syncFolder(place->trash + QStringLiteral("/info"));
         const Result moved = renameFile(path, trashed.file);
-        if (moved) {
-            syncFolder(place->trash + QStringLiteral("/files"));
+        if (moved)
             return trashed;
-        }
         ::unlink(native(trashed.info).constData());
         if (moved.code() != EEXIST)
             return refused(moved.code());
@@ -272,19 +270,21 @@ TrashSearch::Folder& TrashSearch::current(const QString& trash, const QString& t
         folder = Folder{};
         return folder;
     }
+    // A time of change may be coarse; that does not matter here: the entry a copy made is older than the
+    // copy's journal entry and so than any undo of it.
     if (folder.read && sameTime(folder.changed, st.st_mtim))
         return folder;
-    // Times of change are coarse: a folder read within a tick of its last change may change again unseen.
-    folder = Folder{st.st_mtim, std::time(nullptr) - st.st_mtim.tv_sec > 1, {}};
+    folder = Folder{st.st_mtim, true, {}, {}};
     const QDir info(trash + QStringLiteral("/info"));
     for (const QString& name :
          info.entryList({u"*" + kInfoSuffix}, QDir::Files | QDir::Hidden | QDir::System)) {
         const auto read = readInfo(info.filePath(name), topdir);
         if (!read)
             continue;
-        folder.entries[keyOf(read->path, read->source)].append(
-            {trash + QStringLiteral("/files/") + name.chopped(kInfoSuffix.size()), info.filePath(name),
-             read->deleted});
+        const QString key = keyOf(read->path, read->source);
+        folder.keys.insert(info.filePath(name), key);
+        folder.entries[key].append({trash + QStringLiteral("/files/") + name.chopped(kInfoSuffix.size()),
+                                    info.filePath(name), read->deleted});
     }
     return folder;
 }
@@ -334,8 +334,8 @@ Result TrashSearch::restore(const TrashedFile& trashed, const QString& path)
     struct stat after = {};
     if (back && upToDate && ::stat(native(infoFolder).constData(), &after) == 0) {
         folder->changed = after.st_mtim;
-        for (QVector<TrashedFile>& list : folder->entries)
-            list.removeIf([&](const TrashedFile& t) { return t.info == trashed.info; });
+        folder->entries[folder->keys.take(trashed.info)].removeIf(
+            [&](const TrashedFile& t) { return t.info == trashed.info; });
     }
     return back;
 }

@@ -45,6 +45,7 @@ private:
         timespec changed{};
         bool read = false;
         QHash<QString, QVector<TrashedFile>> entries; // by path and source
+        QHash<QString, QString> keys;                 // of entries, by information file
     };
     Folder& current(const QString& trash, const QString& topdir);
 

@@ -370,6 +370,9 @@ TEST_F(FileTransferCopy, TheUndoFindsTheNewestFileACopyOfItsSourceReplacedAndPut
     trashed("b4", ziel, "2026-12-05T14:03:11", at("c.jpg"), "andere Quelle");
     trashed("b5", ziel, "2026-12-05T14:03:11", {}, "vom Benutzer");
     const QDateTime kopiert(QDate(2026, 12, 5), QTime(14, 3, 11));
+    // A time of change long past, so that the next entry changes it even where times are coarse.
+    const timespec lange[2] = {{946684800, 0}, {946684800, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, native(trash.path() + u8("/info")).constData(), lange, 0), 0);
     tw::platform::TrashSearch search;
     EXPECT_EQ(content(search.replacedBy(ziel, quelle, kopiert)), "gesucht");
     QFile::remove(trash.path() + u8("/files/b2")); // the user emptied that one
