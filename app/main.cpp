@@ -3,6 +3,7 @@
 #include "platform/DocumentOpener.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
+#include "platform/ProgramIcon.h"
 #include "platform/QtScreenMetrics.h"
 #include "platform/WaitCursor.h"
 #include "rename/Aenderungen.h"
@@ -12,14 +13,13 @@
 #include "stack/SystemLaufwerke.h"
 #include "stack/frmAuswahlbutton.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDatabase>
-
-#include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-#include <QLibraryInfo>
 
 int main(int argc, char* argv[])
 {
@@ -31,6 +31,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tauschwerk"));
     QApplication::setQuitOnLastWindowClosed(true);
+    // Every window without an icon of its own shows the program's.
+    QApplication::setWindowIcon(tw::platform::programIcon());
 
     // The window layouts were drawn for a narrow sans-serif; a face with Arial's widths keeps their
     // captions from being cut where one is installed.

@@ -7,6 +7,7 @@
 #include "platform/FileTransfer.h"
 #include "platform/RecordSet.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <cerrno>
@@ -110,13 +111,18 @@ Result DateiUmkehrer::zurueckverschieben(const QString& neu, const QString& alt)
     return ausfuehren(neu, alt, platform::FileAction::Move);
 }
 
-Result DateiUmkehrer::kopieLoeschen(const QString& kopie, const QString& original)
+Result DateiUmkehrer::kopieLoeschen(const QString& kopie, const QString& original, const QString& zeit)
 {
     if (!platform::representable(kopie) || !platform::representable(original))
         return Result::failure(EILSEQ, platform::errorText(EILSEQ));
+    const std::optional<platform::TrashedFile> ersetzt = m_papierkorb.replacedBy(
+        kopie, original, QDateTime::fromString(zeit, QStringLiteral("dd.MM.yyyy HH:mm:ss")));
     struct stat k = {};
     if (::lstat(QFile::encodeName(kopie).constData(), &k) != 0) {
         const int err = errno;
+        // An undo that stopped between deleting the copy and the return of what it replaced goes on.
+        if (err == ENOENT && ersetzt)
+            return zurueckholen(*ersetzt, kopie);
         return Result::failure(err, err == ENOENT ? QStringLiteral("Die Kopie ist nicht mehr vorhanden.")
                                                   : platform::errorText(err));
     }
@@ -138,7 +144,18 @@ Result DateiUmkehrer::kopieLoeschen(const QString& kopie, const QString& origina
         const int err = errno;
         return Result::failure(err, platform::errorText(err));
     }
-    return Result::success();
+    return ersetzt ? zurueckholen(*ersetzt, kopie) : Result::success();
+}
+
+Result DateiUmkehrer::zurueckholen(const platform::TrashedFile& ersetzt, const QString& pfad)
+{
+    const Result zurueck = m_papierkorb.restore(ersetzt, pfad);
+    if (zurueck)
+        return zurueck;
+    return Result::failure(
+        zurueck.code(), QStringLiteral("Die Kopie ist gelöscht, aber die Datei, die sie ersetzt hatte, kann "
+                                       "nicht aus dem Papierkorb zurückgeholt werden: %1")
+                            .arg(zurueck.message()));
 }
 
 QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer)
@@ -149,7 +166,7 @@ QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Um
         if (a.Aktion == QLatin1String(AktionUmbenannt))
             r = umkehrer.zurueckbenennen(a.NeuerPfad, a.AlterPfad);
         else if (a.Aktion == QLatin1String(AktionKopiert))
-            r = umkehrer.kopieLoeschen(a.NeuerPfad, a.AlterPfad);
+            r = umkehrer.kopieLoeschen(a.NeuerPfad, a.AlterPfad, a.Zeit);
         else if (a.Aktion == QLatin1String(AktionVerschoben))
             r = umkehrer.zurueckverschieben(a.NeuerPfad, a.AlterPfad);
         else

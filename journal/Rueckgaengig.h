@@ -4,6 +4,7 @@
 #include "journal/Sitzungsauswahl.h"
 #include "platform/FileOutcome.h"
 #include "platform/Result.h"
+#include "platform/Trash.h"
 
 #include <QString>
 #include <QVector>
@@ -21,21 +22,28 @@ public:
     virtual ~Umkehrer() = default;
     virtual platform::Result zurueckbenennen(const QString& neu, const QString& alt) = 0;
     virtual platform::Result zurueckverschieben(const QString& neu, const QString& alt) = 0;
-    virtual platform::Result kopieLoeschen(const QString& kopie, const QString& original) = 0;
+    // zeit: when the copy was recorded, as the journal writes it.
+    virtual platform::Result kopieLoeschen(const QString& kopie, const QString& original,
+                                           const QString& zeit) = 0;
 };
 
 // Through the file operations of the rename run, which never replaces a file that now stands at the old path.
 // A copy is deleted only while it still is one: a regular file of its own beside an original of the same
-// content, so that nothing the user changed or kept since is lost.
+// content, so that nothing the user changed or kept since is lost. The file that the copy replaced comes
+// back from the trash when it is still there.
 class DateiUmkehrer : public Umkehrer
 {
 public:
     platform::Result zurueckbenennen(const QString& neu, const QString& alt) override;
     platform::Result zurueckverschieben(const QString& neu, const QString& alt) override;
-    platform::Result kopieLoeschen(const QString& kopie, const QString& original) override;
+    platform::Result kopieLoeschen(const QString& kopie, const QString& original,
+                                   const QString& zeit) override;
 
 private:
     platform::Result ausfuehren(const QString& neu, const QString& alt, platform::FileAction aktion);
+    platform::Result zurueckholen(const platform::TrashedFile& ersetzt, const QString& pfad);
+
+    platform::TrashSearch m_papierkorb;
 };
 
 // An action that could not be reversed, and why.

@@ -2,6 +2,7 @@
 
 #include "FileOps.h"
 #include "FileOutcome.h"
+#include "Trash.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
@@ -253,7 +255,8 @@ Result FileTransfer::copy(const QString& source, const QString& target)
         return notAFileFailure();
 
     struct stat existing = {};
-    if (::stat(to.constData(), &existing) == 0) {
+    const bool replacing = ::lstat(to.constData(), &existing) == 0;
+    if (replacing && ::stat(to.constData(), &existing) == 0) {
         // The target would be emptied and then deleted by the undo of the copy.
         if (sameFile(existing, info))
             return sameFileFailure();
@@ -273,11 +276,34 @@ Result FileTransfer::copy(const QString& source, const QString& target)
         result = finish(out.get(), info);
     if (!out.close() && result)
         result = failure(errno);
-    if (result && ::rename(temp.constData(), to.constData()) != 0)
-        result = failure(errno);
+    // The file that stood there goes to the trash only once its successor is complete, and comes back
+    // at once when the successor cannot take its place: it is always at its place or in the trash.
+    std::optional<TrashedFile> trashed;
+    if (result && replacing) {
+        Expected<TrashedFile> t = trashReplaced(target, source);
+        if (t)
+            trashed = *t;
+        else
+            result = t.error();
+    }
+    if (result)
+        result = placeCopy(temp, to);
+    if (!result && trashed && !restoreFromTrash(*trashed, target))
+        qWarning("Tauschwerk: %s liegt im Papierkorb unter %s", to.constData(),
+                 QFile::encodeName(trashed->file).constData());
     if (!result)
         ::unlink(temp.constData());
+    else
+        syncFolderOf(to);
     return result;
+}
+
+Result FileTransfer::placeCopy(const QByteArray& temp, const QByteArray& to)
+{
+    struct stat info = {};
+    if (::lstat(temp.constData(), &info) != 0)
+        return failure(errno);
+    return place(temp, to, info);
 }
 
 Result FileTransfer::copyData(int from, int to)

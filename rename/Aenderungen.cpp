@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -134,9 +136,17 @@ void Aenderungen::bauen()
     for (std::size_t i = 0; i + 1 < std::size(reihenfolge); ++i)
         setTabOrder(reihenfolge[i], reihenfolge[i + 1]);
 
+    // Only the chosen option of a group is a tab stop; the arrow keys move within the group.
+    for (QRadioButton* b : {Option1[0], Option1[1], Option3[0], Option3[1], Option3[2]}) {
+        b->setFocusPolicy(b->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        connect(b, &QRadioButton::toggled, b,
+                [b](bool an) { b->setFocusPolicy(an ? Qt::StrongFocus : Qt::ClickFocus); });
+    }
+
     Text1->installEventFilter(this);
     text2[0]->installEventFilter(this);
     text2[1]->installEventFilter(this);
+    List1->installEventFilter(this);
     connect(Text1, &QLineEdit::textEdited, this, &Aenderungen::Text1_Geaendert);
     connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
     connect(Command1[2], &QPushButton::clicked, this, [this] { Command1_Click(2); });
@@ -185,10 +195,21 @@ void Aenderungen::meldung(const QString& text, platform::MessageBox::Icon icon)
 bool Aenderungen::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut && !m_pruefeFeld) {
-        if (watched == text2[0])
-            QTimer::singleShot(0, this, [this] { text2_LostFocus(0); });
-        else if (watched == text2[1])
-            QTimer::singleShot(0, this, [this] { text2_LostFocus(1); });
+        // The check runs before the click that took the focus, and only when another control of this
+        // window takes it: not when another window or a menu does.
+        const Qt::FocusReason grund = static_cast<QFocusEvent*>(event)->reason();
+        for (int i = 0; i < 2; ++i) {
+            if (watched == text2[i] && grund != Qt::ActiveWindowFocusReason && grund != Qt::PopupFocusReason)
+                text2_LostFocus(i);
+        }
+    }
+    if (watched == List1 && event->type() == QEvent::KeyPress) {
+        const auto* taste = static_cast<QKeyEvent*>(event);
+        if (taste->key() == Qt::Key_Space && taste->modifiers() == Qt::NoModifier) {
+            if (!taste->isAutoRepeat() && List1->currentIndex().isValid())
+                List1_Click(List1->currentIndex().row());
+            return true;
+        }
     }
     return platform::TwipsForm::eventFilter(watched, event);
 }
@@ -207,8 +228,8 @@ void Aenderungen::changeEvent(QEvent* event)
 void Aenderungen::Text1_Geaendert(const QString& text)
 {
     // Every edit by the user is checked against the last accepted pattern, typed or pasted alike.
-    if (!text.isEmpty() &&
-        (!text_check(text, Vortext, ZaehlerMarke) || !text_check(text, Vortext, NameMarke))) {
+    if (!text.isEmpty() && (!text_check(text, Vortext, ZaehlerMarke) ||
+                            !text_check(text, Vortext, NameMarke) || !nurNamenszeichen(text))) {
         meldung(QStringLiteral("Eingabe Ungültig"));
         Text1->setText(Vortext);
         return;
@@ -218,15 +239,29 @@ void Aenderungen::Text1_Geaendert(const QString& text)
 
 void Aenderungen::text2_LostFocus(int index)
 {
-    m_pruefeFeld = true;
     const Feldpruefung p = zaehlerfeldVerlassen(index, text2[0]->text(), text2[1]->text(), m_liste.anzahl());
     text2[0]->setText(p.von);
     text2[1]->setText(p.bis);
-    if (!p.meldung.isEmpty())
+    if (!p.meldung.isEmpty()) {
+        m_pruefeFeld = true;
+        feldMeldung(p);
+    }
+}
+
+void Aenderungen::feldMeldung(const Feldpruefung& p)
+{
+    // A box opened amid a click would take the button's release: the values count at once, for that
+    // click, and the message waits until the click is over.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+        QTimer::singleShot(20, this, [this, p] { feldMeldung(p); });
+        return;
+    }
+    if (!m_entladen) {
         meldung(p.meldung, p.fehlerSymbol ? platform::MessageBox::Icon::Critical
                                           : platform::MessageBox::Icon::Information);
-    if (p.fokus >= 0)
-        text2[p.fokus]->setFocus();
+        if (p.fokus >= 0)
+            text2[p.fokus]->setFocus();
+    }
     m_pruefeFeld = false;
 }
 
@@ -269,11 +304,16 @@ QString Aenderungen::Browse(const QString& titel)
 
 void Aenderungen::Option3_Click(int index)
 {
-    if (index == 0)
+    QString fehler;
+    if (index == 0) {
         Text3->setText(Ursprungsfad);
-    else
+    } else {
         Text3->setText(Browse(QStringLiteral("Suchen Sie sich einen Ordner aus!")));
-    if (Text3->text().contains(QStringLiteral("::")) || Text3->text().isEmpty()) {
+        fehler = zielordnerFehler(Text3->text());
+    }
+    if (!fehler.isEmpty())
+        meldung(fehler, platform::MessageBox::Icon::Warning);
+    if (!fehler.isEmpty() || Text3->text().isEmpty()) {
         Text3->setText(Ursprungsfad);
         Option3[0]->setChecked(true);
     }
@@ -324,7 +364,7 @@ void Aenderungen::Command2_Click()
 Laufeingaben Aenderungen::eingaben() const
 {
     return {Text1->text(), Text3->text(), static_cast<platform::FileAction>(aktionsindex()),
-            static_cast<int>(text2[1]->text().size())};
+            static_cast<int>(text2[1]->text().trimmed().size())};
 }
 
 bool Aenderungen::zwischendurch()

@@ -112,6 +112,7 @@ private:
     void laden();
     bool entladen();
     void eingabenFreigeben(bool frei);
+    void feldMeldung(const Feldpruefung& pruefung);
     // Laufbegleiter
     Laufeingaben eingaben() const override;
     bool zwischendurch() override;

@@ -13,6 +13,10 @@ void Arbeitsliste::setEintraege(const QStringList& pfade)
 {
     beginResetModel();
     m_pfade = pfade;
+    m_alle.clear();
+    m_alle.reserve(pfade.size());
+    for (const QString& pfad : pfade)
+        m_alle.insert(QDir::cleanPath(pfad));
     m_marke.assign(static_cast<std::size_t>(pfade.size()), 0);
     m_entfernt.assign(static_cast<std::size_t>(pfade.size()), 0);
     m_zeilen.resize(static_cast<std::size_t>(pfade.size()));
@@ -35,7 +39,8 @@ int Arbeitsliste::ersteMarkierte() const
 
 void Arbeitsliste::setMarkiert(int eintrag, bool markiert)
 {
-    if (eintrag < 0 || eintrag >= m_pfade.size() || m_entfernt[eintrag] || (m_marke[eintrag] != 0) == markiert)
+    if (eintrag < 0 || eintrag >= m_pfade.size() || m_entfernt[eintrag] ||
+        (m_marke[eintrag] != 0) == markiert)
         return;
     m_marke[eintrag] = markiert ? 1 : 0;
     m_markiert += markiert ? 1 : -1;
@@ -112,7 +117,8 @@ QStringList Arbeitsliste::markierteEintraege() const
 
 int Arbeitsliste::eintragInZeile(int zeile) const
 {
-    return zeile >= 0 && zeile < static_cast<int>(m_zeilen.size()) ? m_zeilen[static_cast<std::size_t>(zeile)] : -1;
+    return zeile >= 0 && zeile < static_cast<int>(m_zeilen.size()) ? m_zeilen[static_cast<std::size_t>(zeile)]
+                                                                   : -1;
 }
 
 int Arbeitsliste::rowCount(const QModelIndex& parent) const

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QDir>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
-
 #include <vector>
 
 namespace tw::rename {
@@ -31,6 +32,8 @@ public:
     void entfernen(int eintrag);
     QStringList eintraege() const;
     QStringList markierteEintraege() const;
+    // Whether the path was handed over to this list, processed since or not.
+    bool enthaelt(const QString& pfad) const { return m_alle.contains(QDir::cleanPath(pfad)); }
 
     // The entry shown in a row of the view.
     int eintragInZeile(int zeile) const;
@@ -45,6 +48,7 @@ private:
     void spaeterAktualisieren();
 
     QStringList m_pfade;
+    QSet<QString> m_alle;
     std::vector<char> m_marke;
     std::vector<char> m_entfernt;
     std::vector<int> m_zeilen; // entries the view shows, in order

@@ -1,6 +1,8 @@
 #include "Namensbauer.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <algorithm>
 
 namespace tw::rename {
 
@@ -24,8 +26,10 @@ qint64 ganzzahl(const QString& text)
 
 QString zaehlerEinfuegen(const QString& muster, const QString& von, const QString& bis, bool nullenAuffuellen)
 {
-    const QString start = nullenAuffuellen ? auffuellen(von, static_cast<int>(bis.size())) : von;
-    return muster + ZaehlerMarke + start + bindestrich + bis + ZaehlerMarke;
+    const QString ende = bis.trimmed();
+    const QString start =
+        nullenAuffuellen ? auffuellen(von.trimmed(), static_cast<int>(ende.size())) : von.trimmed();
+    return muster + ZaehlerMarke + start + bindestrich + ende + ZaehlerMarke;
 }
 
 QString nameEinfuegen(const QString& muster)
@@ -51,23 +55,32 @@ std::optional<qint64> zaehlerwert(const QString& text)
 Feldpruefung zaehlerfeldVerlassen(int feld, const QString& von, const QString& bis, int listenAnzahl)
 {
     Feldpruefung p{von, bis, {}, false, -1};
-    const QString& text = feld == 0 ? von : bis;
+    QString& text = feld == 0 ? p.von : p.bis;
     if (!zaehlerwert(text)) {
         p.meldung = QStringLiteral("Sie müssen eine Zahl eingeben");
-        (feld == 0 ? p.von : p.bis) = QStringLiteral("0");
+        text = QStringLiteral("0");
         p.fokus = feld;
         return p;
     }
+    // Blanks around the number would end up in the pattern.
+    text = text.trimmed();
     const qint64 start = zaehlerwert(p.von).value_or(0);
+    // The end the field itself would still accept.
+    const QString ende = QString::number(std::min(start + listenAnzahl, hoechsterZaehler));
     if (feld == 0) {
-        p.bis = QString::number(start + listenAnzahl);
+        p.bis = ende;
     } else if (*zaehlerwert(p.bis) < start) {
         p.meldung = QStringLiteral("Der Zählerbeginn muß kleiner sein als als das Zählerende!");
         p.fehlerSymbol = true;
-        p.bis = QString::number(start + listenAnzahl);
+        p.bis = ende;
         p.fokus = 1;
     }
     return p;
+}
+
+bool nurNamenszeichen(const QString& text)
+{
+    return !text.contains(u'/') && !text.contains(QChar(0));
 }
 
 bool text_check(const QString& text, const QString& vortext, QChar marke)
@@ -94,7 +107,8 @@ void Zaehlwerk::Zaehler(const QString& muster)
         if (trenner < 0)
             Zaehlerliste.append({teile[k], QString()});
         else
-            Zaehlerliste.append({teile[k].left(trenner), teile[k].mid(trenner + bindestrich.size()).section(bindestrich, 0, 0)});
+            Zaehlerliste.append({teile[k].left(trenner),
+                                 teile[k].mid(trenner + bindestrich.size()).section(bindestrich, 0, 0)});
     }
     Zaehlerstand.clear();
     for (const Zaehlerangabe& z : std::as_const(Zaehlerliste))
@@ -139,7 +153,8 @@ NeuerName Neuen_Pfad_erstellen(const QString& pfad, const QString& muster, const
         const Zaehlerangabe& z = zaehlwerk.Zaehlerliste[j];
         const QString wert = QString::number(ganzzahl(stand));
         // Padded counters keep their zeros while their value is shorter than their start text.
-        teile[k] = (z.start.size() == z.ende.size() && wert.size() != z.start.size()) ? stand.trimmed() : wert;
+        teile[k] =
+            (z.start.size() == z.ende.size() && wert.size() != z.start.size()) ? stand.trimmed() : wert;
     }
     QStringList namensteile = teile.join(QString()).split(NameMarke);
     for (qsizetype k = 1; k < namensteile.size(); k += 2)
@@ -150,6 +165,22 @@ NeuerName Neuen_Pfad_erstellen(const QString& pfad, const QString& muster, const
                                              : QString(zielordner + trenner + n.neuerName);
     n.neuerOrdner = n.neuerPfad.left(n.neuerPfad.lastIndexOf(trenner) + 1);
     return n;
+}
+
+bool bleibtImOrdner(const NeuerName& n, const QString& zielordner)
+{
+    const QString ordner = zielordner == Ursprungsfad ? n.alterOrdner : zielordner + QDir::separator();
+    return nurNamenszeichen(n.neuerName) && n.neuerName != QLatin1String(".") &&
+           n.neuerName != QLatin1String("..") && n.neuerPfad == ordner + n.neuerName;
+}
+
+QString zielordnerFehler(const QString& ordner)
+{
+    const QFileInfo info(ordner);
+    if (ordner.isEmpty() || (info.isDir() && info.isExecutable()))
+        return {};
+    return QStringLiteral("Der Ordner „%1“ kann nicht geöffnet werden; die Dateien behalten ihren Ordner.")
+        .arg(QDir::toNativeSeparators(ordner));
 }
 
 } // namespace tw::rename

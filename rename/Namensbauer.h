@@ -3,7 +3,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace tw::rename {
@@ -22,15 +21,16 @@ struct Zaehlerangabe
 };
 
 // The pattern with a counter appended; zero padding fills the start to the width of the end.
-QString zaehlerEinfuegen(const QString& muster, const QString& von, const QString& bis, bool nullenAuffuellen);
+QString zaehlerEinfuegen(const QString& muster, const QString& von, const QString& bis,
+                         bool nullenAuffuellen);
 // The pattern with the old-name placeholder appended.
 QString nameEinfuegen(const QString& muster);
 
 // A counter field's text as a whole number from 0 to 2147483647, or nothing.
 std::optional<qint64> zaehlerwert(const QString& text);
 
-// What leaving a counter field changes: the field texts, the message to show, and the field that gets
-// the focus back (-1: none).
+// What leaving a counter field changes: the field texts (the field left without its blanks), the message
+// to show, and the field that gets the focus back (-1: none). The end never exceeds the highest counter.
 struct Feldpruefung
 {
     QString von;
@@ -40,6 +40,13 @@ struct Feldpruefung
     int fokus = -1;
 };
 Feldpruefung zaehlerfeldVerlassen(int feld, const QString& von, const QString& bis, int listenAnzahl);
+
+// Why the chosen folder cannot take the files (it is missing or cannot be entered); empty when it can, or
+// when nothing was chosen.
+QString zielordnerFehler(const QString& ordner);
+
+// Whether a text holds only characters that a file name can hold: no "/" and no NUL.
+bool nurNamenszeichen(const QString& text);
 
 // Whether an edit of the pattern from vortext to text leaves every marked segment of one marker kind as
 // it was; false rejects the edit.
@@ -74,5 +81,9 @@ struct NeuerName
 
 NeuerName Neuen_Pfad_erstellen(const QString& pfad, const QString& muster, const Zaehlwerk& zaehlwerk,
                                const QString& zielordner);
+
+// Whether the new path is a file of its own directly in the chosen folder (the old folder under
+// "Ursprungsfad"), and no name leads elsewhere.
+bool bleibtImOrdner(const NeuerName& name, const QString& zielordner);
 
 } // namespace tw::rename

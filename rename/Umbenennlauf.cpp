@@ -1,6 +1,10 @@
 #include "Umbenennlauf.h"
 
 #include "journal/DatenBanken.h"
+#include "platform/FileOps.h"
+
+#include <QDir>
+#include <cerrno>
 
 namespace tw::rename {
 
@@ -105,7 +109,7 @@ bool Umbenennlauf::anhalten()
 
 bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a)
 {
-    const platform::Result eingetragen = Aktion_ausfuehren(e.aktion);
+    const platform::Result eingetragen = Aktion_ausfuehren(e);
     m_liste.entfernen(m_listenindex);
     if (eingetragen)
         return true;
@@ -122,18 +126,36 @@ bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a)
     return false;
 }
 
-platform::Result Umbenennlauf::Aktion_ausfuehren(platform::FileAction aktion)
+platform::FileOutcome Umbenennlauf::dateiAendern(const Laufeingaben& e, const QString& alt,
+                                                 const QString& neu) const
+{
+    const auto abgelehnt = [&](int fehler, const QString& grund) {
+        return platform::FileOutcome{e.aktion, alt, neu, fehler, grund};
+    };
+    if (!bleibtImOrdner(m_aktuell, e.zielordner))
+        return abgelehnt(
+            EINVAL, QStringLiteral("„%1“ ist kein Dateiname in diesem Ordner.").arg(m_aktuell.neuerName));
+    // A copy may replace a file from before the run, which goes to the trash; not one the run made, nor one
+    // it is still to process (it would copy the wrong content later).
+    if (e.aktion == platform::FileAction::Copy && neu != alt &&
+        (m_gemacht.contains(QDir::cleanPath(neu)) || m_liste.enthaelt(neu)))
+        return abgelehnt(EEXIST, platform::errorText(EEXIST));
+    return platform::performFileAction(e.aktion, alt, neu);
+}
+
+platform::Result Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
 {
     const QString alt = m_aktuell.alterOrdner + m_aktuell.alterName;
     const QString& neu = m_aktuell.neuerPfad;
     // The one place where a file is changed: what is about to happen is known here, and so is what did.
-    const platform::FileOutcome ergebnis = platform::performFileAction(aktion, alt, neu);
+    const platform::FileOutcome ergebnis = dateiAendern(e, alt, neu);
     m_monitor.ergebnisZeigen(ergebnis);
     if (ergebnis.done())
-        m_gemacht.insert(neu);
-    const platform::Result eingetragen = m_protokoll.Aktion_eintragen(
-        alt, neu,
-        ergebnis.done() ? aktionstext(static_cast<int>(aktion)) : QString::fromLatin1(journal::AktionFehler));
+        m_gemacht.insert(QDir::cleanPath(neu));
+    const platform::Result eingetragen =
+        m_protokoll.Aktion_eintragen(alt, neu,
+                                     ergebnis.done() ? aktionstext(static_cast<int>(e.aktion))
+                                                     : QString::fromLatin1(journal::AktionFehler));
     // The record leaves the catalogue whatever the outcome: the entry leaves the work list as well.
     if (m_katalog)
         m_katalog->entfernen(alt);

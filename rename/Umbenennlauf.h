@@ -59,6 +59,8 @@ public:
 // The rename run over the marked entries of the work list: idle or running, the stop request, the
 // current entry and the counters. Each processed file goes through one place (Aktion_ausfuehren): the
 // file operation, its journal entry, the catalogue; an entry that cannot be recorded stops the run.
+// A new name that would leave the chosen folder fails, and so does a copy onto a file that this window's
+// runs made or that stands in the work list.
 class Umbenennlauf
 {
 public:
@@ -80,14 +82,15 @@ public:
     bool abbruch() const { return m_abbruch; }
     int Listenindex() const { return m_listenindex; }
     const Zaehlwerk& zaehlwerk() const { return m_zaehlwerk; }
-    // The files this window's runs have made, for rules that must not replace them.
+    // The files this window's runs have made (clean paths), which no copy replaces.
     const QSet<QString>& gemacht() const { return m_gemacht; }
 
 private:
     Schrittantwort antwort() const;
     Schrittantwort beenden();
     bool Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a);
-    platform::Result Aktion_ausfuehren(platform::FileAction aktion);
+    platform::Result Aktion_ausfuehren(const Laufeingaben& e);
+    platform::FileOutcome dateiAendern(const Laufeingaben& e, const QString& alt, const QString& neu) const;
     void Umbenennen(const Laufeingaben& e);
     void Neuen_Pfad_erstellen(const Laufeingaben& e);
 

@@ -1,5 +1,7 @@
 #include "platform/FileOps.h"
 #include "platform/FileTransfer.h"
+#include "platform/Trash.h"
+#include "support/IsolatedTrash.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
@@ -7,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -21,6 +24,7 @@ using tw::test::TempDir;
 
 namespace {
 
+const tw::test::IsolatedTrash trash;
 const QString sameFileText = u8("Quelle und Ziel sind dieselbe Datei.");
 const QString notAFileText = u8("Die Quelle ist keine gewöhnliche Datei.");
 
@@ -80,13 +84,17 @@ void hardLink(const QString& from, const QString& to)
     ASSERT_EQ(::link(native(from).constData(), native(to).constData()), 0);
 }
 
-// Runs out of space after the first mebibyte.
-class FullDisk : public FileTransfer
+// Runs out of space after the first mebibyte (ENOSPC), or finds the target's name taken by another
+// program right before the copy arrives (EEXIST).
+class Failing : public FileTransfer
 {
+public:
+    explicit Failing(int error) : m_error(error) {}
+
 protected:
     ssize_t writeSome(int fd, const char* data, size_t size) override
     {
-        if (m_written >= (1 << 20)) {
+        if (m_error == ENOSPC && m_written >= (1 << 20)) {
             errno = ENOSPC;
             return -1;
         }
@@ -94,8 +102,14 @@ protected:
         m_written += n > 0 ? n : 0;
         return n;
     }
+    Result placeCopy(const QByteArray& temp, const QByteArray& to) override
+    {
+        return m_error == EEXIST ? Result::failure(EEXIST, errorText(EEXIST))
+                                 : FileTransfer::placeCopy(temp, to);
+    }
 
 private:
+    int m_error;
     ssize_t m_written = 0;
 };
 
@@ -141,23 +155,18 @@ protected:
 
 using FileTransferRename = Files;
 using FileTransferCopy = Files;
-using FileTransferNames = Files;
 
 } // namespace
 
-TEST_F(FileTransferRename, GivesTheFileItsNewNameAndFolderKeepingContentAndTime)
+TEST_F(FileTransferRename, GivesTheFileItsNewNameAndFolderAndItsOwnPathChangesNothing)
 {
-    makeOld(write("a.jpg", "Bild"));
-    EXPECT_TRUE(tw::platform::renameFile(at("a.jpg"), at("a.jpg")).ok()) << "its own path changes nothing";
+    write("a.jpg", "Bild");
+    QDir(dir.path()).mkdir(u8("Fotos"));
+    const ino_t inode = statOf(at("a.jpg")).st_ino;
+    EXPECT_TRUE(tw::platform::renameFile(at("a.jpg"), at("a.jpg")).ok());
     EXPECT_TRUE(tw::platform::moveFile(at("a.jpg"), at("a.jpg")).ok());
     ASSERT_TRUE(tw::platform::renameFile(at("a.jpg"), at("neu 01.jpg")).ok());
-    EXPECT_EQ(tree(dir.path()), u8s({"neu 01.jpg: Bild"}));
-    EXPECT_EQ(statOf(at("neu 01.jpg")).st_mtim.tv_nsec, 123456789);
-
-    QDir(dir.path()).mkdir(u8("Fotos"));
-    const ino_t inode = statOf(at("neu 01.jpg")).st_ino;
-    ASSERT_TRUE(tw::platform::renameFile(at("neu 01.jpg"), at("Fotos/b.jpg")).ok());
-    ASSERT_TRUE(tw::platform::moveFile(at("Fotos/b.jpg"), at("Fotos/c.jpg")).ok());
+    ASSERT_TRUE(tw::platform::moveFile(at("neu 01.jpg"), at("Fotos/c.jpg")).ok());
     EXPECT_EQ(tree(dir.path()), u8s({"Fotos", "Fotos/c.jpg: Bild"}));
     EXPECT_EQ(statOf(at("Fotos/c.jpg")).st_ino, inode) << "within one file system a move keeps the file";
 }
@@ -224,52 +233,36 @@ private:
 
 } // namespace
 
-TEST_F(FileTransferAcross, MoveCopiesContentPermissionsAndTimeThenRemovesTheSource)
+TEST_F(FileTransferAcross, MoveCopiesContentPermissionsTimeAndLinksThenRemovesTheSource)
 {
     const QString source = write("a.jpg", "Bild");
     ::chmod(native(source).constData(), 0640);
     makeOld(source);
+    ASSERT_EQ(::symlink("ziel.jpg", native(at("verweis.jpg")).constData()), 0);
     ASSERT_TRUE(tw::platform::moveFile(source, there("b.jpg")).ok());
+    ASSERT_TRUE(tw::platform::moveFile(at("verweis.jpg"), there("verweis.jpg")).ok());
     EXPECT_TRUE(tree(dir.path()).isEmpty());
-    EXPECT_EQ(tree(otherPath()), u8s({"b.jpg: Bild"}));
+    EXPECT_EQ(tree(otherPath()),
+              (QStringList{u8("b.jpg: Bild"), u8("verweis.jpg -> ") + otherPath() + u8("/ziel.jpg")}));
     expectAttributesKept(there("b.jpg"));
 }
 
-TEST_F(FileTransferAcross, MoveOntoAnExistingTargetAndRenameChangeNothing)
+TEST_F(FileTransferAcross, AMoveThatCannotFinishChangesNothing)
 {
-    write("a.jpg", "Bild");
-    QFile existing(there("a.jpg"));
+    write("a.bin", QByteArray(3 << 20, 'x'));
+    QFile existing(there("a.bin"));
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly) && existing.write("bestehend") == 9);
     existing.close();
     const QStringList here = tree(dir.path()), other = tree(otherPath());
-
-    EXPECT_EQ(tw::platform::moveFile(at("a.jpg"), there("a.jpg")).code(), EEXIST);
+    EXPECT_EQ(tw::platform::moveFile(at("a.bin"), there("a.bin")).code(), EEXIST);
     // A rename stays on its file system; moving between them is the move's job.
-    EXPECT_EQ(tw::platform::renameFile(at("a.jpg"), there("b.jpg")).code(), EXDEV);
+    EXPECT_EQ(tw::platform::renameFile(at("a.bin"), there("b.bin")).code(), EXDEV);
+    EXPECT_EQ(Failing(ENOSPC).move(at("a.bin"), there("c.bin")).code(), ENOSPC);
     EXPECT_EQ(tree(dir.path()), here);
     EXPECT_EQ(tree(otherPath()), other);
 }
 
-TEST_F(FileTransferAcross, FailedCopyIsRemovedAndTheSourceKept)
-{
-    write("a.bin", QByteArray(3 << 20, 'x'));
-    const QStringList before = tree(dir.path());
-    const Result r = FullDisk().move(at("a.bin"), there("a.bin"));
-    EXPECT_EQ(r.code(), ENOSPC);
-    EXPECT_EQ(r.message(), errorText(ENOSPC));
-    EXPECT_EQ(tree(dir.path()), before);
-    EXPECT_TRUE(tree(otherPath()).isEmpty());
-}
-
-TEST_F(FileTransferAcross, SymbolicLinkArrivesAsALink)
-{
-    ASSERT_EQ(::symlink("ziel.jpg", native(at("verweis.jpg")).constData()), 0);
-    ASSERT_TRUE(tw::platform::moveFile(at("verweis.jpg"), there("verweis.jpg")).ok());
-    EXPECT_TRUE(tree(dir.path()).isEmpty());
-    EXPECT_EQ(QFile::symLinkTarget(there("verweis.jpg")), otherPath() + u8("/ziel.jpg"));
-}
-
-TEST_F(FileTransferCopy, CopiesContentPermissionsAndTimeLeavingTheSourceAndReplacesATargetCompletely)
+TEST_F(FileTransferCopy, CopiesContentPermissionsAndTimeAndSendsTheReplacedTargetToTheTrash)
 {
     // Several buffers' worth, so that a short write or a lost block shows.
     QByteArray inhalt(5 << 20, '\0');
@@ -279,12 +272,18 @@ TEST_F(FileTransferCopy, CopiesContentPermissionsAndTimeLeavingTheSourceAndRepla
     write("b.bin", "ein alter Inhalt");
     ::chmod(native(source).constData(), 0640);
     makeOld(source);
+    trash.empty();
     ASSERT_TRUE(tw::platform::copyFile(source, at("b.bin")).ok());
     EXPECT_TRUE(dir.read(u8("b.bin")) == inhalt);
     EXPECT_TRUE(dir.read(u8("a.bin")) == inhalt);
     EXPECT_EQ(dir.entries(), u8s({"a.bin", "b.bin"})) << "no temporary file is left";
     expectAttributesKept(source);
     expectAttributesKept(at("b.bin"));
+    EXPECT_EQ(trash.files(), u8s({"b.bin"}));
+    const auto old =
+        tw::platform::TrashSearch().replacedBy(at("b.bin"), source, QDateTime::currentDateTime());
+    ASSERT_TRUE(old) << "the undo finds what the copy replaced";
+    EXPECT_EQ(trash.read(QFileInfo(old->file).fileName()), "ein alter Inhalt");
 }
 
 TEST_F(FileTransferCopy, RefusalsLeaveEveryFileAsItWas)
@@ -315,15 +314,79 @@ TEST_F(FileTransferCopy, RefusalsLeaveEveryFileAsItWas)
     expectRefusals("copyFile", tw::platform::copyFile, cases);
 }
 
-TEST_F(FileTransferCopy, FailedWriteLeavesTheTargetAsItWas)
+TEST_F(FileTransferCopy, AFailureAtAnyStepLeavesTheTargetWhereItWas)
 {
     write("a.bin", QByteArray(3 << 20, 'x'));
     write("b.bin", "bestehend");
     const QStringList before = tree(dir.path());
-    const Result r = FullDisk().copy(at("a.bin"), at("b.bin"));
-    EXPECT_EQ(r.code(), ENOSPC);
-    EXPECT_EQ(r.message(), errorText(ENOSPC));
+    trash.empty();
+    EXPECT_EQ(Failing(ENOSPC).copy(at("a.bin"), at("b.bin")).message(), errorText(ENOSPC));
+    EXPECT_EQ(Failing(EEXIST).copy(at("a.bin"), at("b.bin")).code(), EEXIST);
     EXPECT_EQ(tree(dir.path()), before);
+    EXPECT_TRUE(trash.files().isEmpty()) << "the trashed target came back";
+
+    // A data folder that cannot hold a trash: the old file stays, and the user is told why.
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", native(write("kein Ordner", "")));
+    const QStringList withFile = tree(dir.path());
+    const Result r = tw::platform::copyFile(at("a.bin"), at("b.bin"));
+    qputenv("XDG_DATA_HOME", data);
+    EXPECT_EQ(r.message(), u8("Die vorhandene Datei kann nicht in den Papierkorb gelegt werden: Ein Teil des "
+                              "Pfades ist kein Ordner."));
+    EXPECT_EQ(tree(dir.path()), withFile);
+}
+
+namespace {
+
+// An entry of the home trash as a copy of source over path (without source: the user) left it.
+void trashed(const char* name, const QString& path, const char* date, const QString& source,
+             const QByteArray& content)
+{
+    QDir().mkpath(trash.path() + u8("/files"));
+    QDir().mkpath(trash.path() + u8("/info"));
+    QFile file(trash.path() + u8("/files/") + u8(name)),
+        info(trash.path() + u8("/info/%1.trashinfo").arg(u8(name)));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && info.open(QIODevice::WriteOnly));
+    file.write(content);
+    info.write(
+        "[Trash Info]\nPath=" + QUrl::toPercentEncoding(path, "/") + "\nDeletionDate=" + date + "\n" +
+        (source.isEmpty() ? QByteArray() : "X-Tauschwerk-Kopie-Von=" + QUrl::toPercentEncoding(source, "/")));
+}
+
+QByteArray content(const std::optional<tw::platform::TrashedFile>& t)
+{
+    return t ? trash.read(QFileInfo(t->file).fileName()) : QByteArray("(none)");
+}
+
+} // namespace
+
+TEST_F(FileTransferCopy, TheUndoFindsTheNewestFileACopyOfItsSourceReplacedAndPutsItBack)
+{
+    trash.empty();
+    const QString ziel = at("Bob's b.jpg"), quelle = at("a.jpg");
+    trashed("b1", ziel, "2026-12-05T14:00:00", quelle, "älter");
+    trashed("b2", ziel, "2026-12-05T14:03:10", quelle, "gesucht");
+    trashed("b3", ziel, "2026-12-05T14:03:12", quelle, "nach der Kopie");
+    trashed("b4", ziel, "2026-12-05T14:03:11", at("c.jpg"), "andere Quelle");
+    trashed("b5", ziel, "2026-12-05T14:03:11", {}, "vom Benutzer");
+    const QDateTime kopiert(QDate(2026, 12, 5), QTime(14, 3, 11));
+    // A time of change long past, so that the next entry changes it even where times are coarse.
+    const timespec lange[2] = {{946684800, 0}, {946684800, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, native(trash.path() + u8("/info")).constData(), lange, 0), 0);
+    tw::platform::TrashSearch search;
+    EXPECT_EQ(content(search.replacedBy(ziel, quelle, kopiert)), "gesucht");
+    QFile::remove(trash.path() + u8("/files/b2")); // the user emptied that one
+    EXPECT_EQ(content(search.replacedBy(ziel, quelle, kopiert)), "älter");
+    trashed("b6", ziel, "2026-12-05T14:03:11", quelle, "neu");
+    const auto neu = search.replacedBy(ziel, quelle, kopiert);
+    EXPECT_EQ(content(neu), "neu") << "an entry made since the last look-up counts";
+
+    ASSERT_TRUE(search.restore(*neu, ziel));
+    EXPECT_EQ(dir.read(u8("Bob's b.jpg")), "neu");
+    EXPECT_FALSE(QFile::exists(neu->info));
+    const auto aelter = search.replacedBy(ziel, quelle, kopiert);
+    EXPECT_EQ(search.restore(*aelter, ziel).code(), EEXIST) << "never over a file";
+    EXPECT_EQ(content(aelter), "älter");
 }
 
 TEST_F(FileTransferCopy, WithoutPermissionNothingChanges)
@@ -343,20 +406,4 @@ TEST_F(FileTransferCopy, WithoutPermissionNothingChanges)
     EXPECT_EQ(tw::platform::copyFile(at("unlesbar.jpg"), at("b.jpg")).code(), EACCES);
     EXPECT_EQ(tree(dir.path()), before);
     ::chmod(native(at("geschützt")).constData(), 0755);
-}
-
-// Qt's folder listing skips such a name; a path read elsewhere (a journal) may still carry one.
-TEST_F(FileTransferNames, FileWhoseNameIsNotUtf8IsRefusedAndKept)
-{
-    const QByteArray raw = native(dir.path()) + "/caf\xe9.jpg";
-    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-    const QString decoded = QFile::decodeName(raw);
-    EXPECT_FALSE(tw::platform::representable(decoded));
-    EXPECT_EQ(tw::platform::renameFile(decoded, at("cafe.jpg")).code(), EILSEQ);
-    EXPECT_EQ(tw::platform::copyFile(decoded, at("cafe.jpg")).code(), EILSEQ);
-    EXPECT_FALSE(dir.exists(u8("cafe.jpg")));
-    // Qt cannot remove what it cannot name.
-    EXPECT_EQ(::unlink(raw.constData()), 0);
 }

@@ -2,6 +2,7 @@
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace tw::rename;
 
@@ -26,7 +27,7 @@ QStringList namen(const QString& muster, int breite, int schritte)
 TEST(Namensbauer, InsertingACounterAndThePlaceholder)
 {
     EXPECT_EQ(zaehlerEinfuegen(u8("Bild_"), u8("0"), u8("25"), true), u8("Bild_©00 - 25©"));
-    EXPECT_EQ(zaehlerEinfuegen(u8("Bild_"), u8("0"), u8("25"), false), u8("Bild_©0 - 25©"));
+    EXPECT_EQ(zaehlerEinfuegen(u8("Bild_"), u8(" 0"), u8("25 "), false), u8("Bild_©0 - 25©")) << "no blanks";
     EXPECT_EQ(zaehlerEinfuegen(u8(""), u8("1234"), u8("99"), true), u8("©1234 - 99©"))
         << "a longer start stays";
     EXPECT_EQ(nameEinfuegen(u8("x")), u8("x® Urspungsdatei ®"));
@@ -37,46 +38,48 @@ TEST(Namensbauer, NamesAndPathsOfAnEntry)
     Zaehlwerk z;
     z.Zaehler(u8("®x® Nr ©00 - 25©"));
     z.Zaehlerstand = u8s({"07"});
-    const NeuerName n =
-        Neuen_Pfad_erstellen(u8("/Fotos/urlaub.2019.jpg"), u8("®x® Nr ©00 - 25©"), z, Ursprungsfad);
-    EXPECT_EQ(n.alterOrdner, u8("/Fotos/"));
-    EXPECT_EQ(n.alterName, u8("urlaub.2019.jpg"));
-    EXPECT_EQ(n.basisname, u8("urlaub.2019"));
-    EXPECT_EQ(n.endung, u8("jpg"));
-    EXPECT_EQ(n.neuerName, u8("urlaub.2019 Nr 07.jpg"));
-    EXPECT_EQ(n.neuerPfad, u8("/Fotos/urlaub.2019 Nr 07.jpg"));
-    EXPECT_EQ(n.neuerOrdner, u8("/Fotos/"));
-
-    const NeuerName kopie =
-        Neuen_Pfad_erstellen(u8("/Fotos/urlaub.2019.jpg"), u8("®® Nr ©00 - 25©"), z, u8("/ziel/x"));
-    EXPECT_EQ(kopie.neuerName, u8("urlaub.2019 Nr 07.jpg")) << "an empty placeholder is replaced as well";
-    EXPECT_EQ(kopie.neuerPfad, u8("/ziel/x/urlaub.2019 Nr 07.jpg"));
-    EXPECT_EQ(kopie.neuerOrdner, u8("/ziel/x/"));
-
+    const auto namen = [&](const char* muster, const char* ordner) {
+        const NeuerName n = Neuen_Pfad_erstellen(u8("/Fotos/urlaub.2019.jpg"), u8(muster), z, u8(ordner));
+        return QStringList{n.alterOrdner, n.alterName, n.basisname,  n.endung,
+                           n.neuerName,   n.neuerPfad, n.neuerOrdner};
+    };
+    EXPECT_EQ(namen("®x® Nr ©00 - 25©", "Ursprungsfad"),
+              u8s({"/Fotos/", "urlaub.2019.jpg", "urlaub.2019", "jpg", "urlaub.2019 Nr 07.jpg",
+                   "/Fotos/urlaub.2019 Nr 07.jpg", "/Fotos/"}));
+    EXPECT_EQ(namen("®® Nr ©00 - 25©", "/ziel/x").mid(4),
+              u8s({"urlaub.2019 Nr 07.jpg", "/ziel/x/urlaub.2019 Nr 07.jpg", "/ziel/x/"}))
+        << "an empty placeholder is replaced as well";
     EXPECT_EQ(Neuen_Pfad_erstellen(u8("/d/README"), u8("neu"), z, Ursprungsfad).neuerName, u8("neu.README"));
     EXPECT_EQ(Neuen_Pfad_erstellen(u8("/d/a.txt"), u8("neu"), z, u8("/")).neuerPfad, u8("//neu.txt"))
         << "the root as target gives a doubled separator";
 }
 
-TEST(Namensbauer, PaddedCountersRunFromStartPlusOneToTheEndAndWrap)
+TEST(Namensbauer, ANewNameThatWouldLeaveTheChosenFolderIsCaught)
 {
-    const QStringList n = namen(u8("©000 - 100©"), 3, 101);
-    EXPECT_EQ(n.first(), u8("001"));
-    EXPECT_EQ(n[98], u8("099"));
-    EXPECT_EQ(n[99], u8("100"));
-    EXPECT_EQ(n[100], u8("000")) << "the file after 100 gets 000";
+    const Zaehlwerk z;
+    for (const auto& [pfad, muster, ordner, bleibt] : {
+             std::tuple{"/f/a.jpg", "x", "Ursprungsfad", true}, std::tuple{"/f/a.jpg", "x", "/", true},
+             std::tuple{"/f/a.jpg", "../x", "Ursprungsfad", false},
+             std::tuple{"/f/a.jpg", "sub/x", "/ziel", false},
+             std::tuple{"/f/a.", ".", "Ursprungsfad", false}, // the name ".."
+         })
+        EXPECT_EQ(bleibtImOrdner(Neuen_Pfad_erstellen(u8(pfad), u8(muster), z, u8(ordner)), u8(ordner)),
+                  bleibt)
+            << muster << " in " << ordner;
 }
 
-TEST(Namensbauer, PlainCountersCarryNoLeadingZeros)
+TEST(Namensbauer, CountersRunFromStartPlusOneToTheEndAndWrap)
 {
-    const QStringList n = namen(u8("©0 - 100©"), 3, 101);
-    EXPECT_EQ(n.first(), u8("1"));
-    EXPECT_EQ(n[8], u8("9"));
-    EXPECT_EQ(n[99], u8("100"));
-    EXPECT_EQ(n[100], u8("0"));
+    const QStringList gepolstert = namen(u8("©000 - 100©"), 3, 101);
+    EXPECT_EQ((QStringList{gepolstert[0], gepolstert[98], gepolstert[99], gepolstert[100]}),
+              u8s({"001", "099", "100", "000"}));
+    const QStringList schlicht = namen(u8("©0 - 100©"), 3, 101);
+    EXPECT_EQ((QStringList{schlicht[0], schlicht[8], schlicht[99], schlicht[100]}),
+              u8s({"1", "9", "100", "0"}))
+        << "plain counters carry no leading zeros";
 }
 
-TEST(Namensbauer, TheRightmostCounterAdvancesFirst)
+TEST(Namensbauer, TheRightmostCounterAdvancesFirstAndOnlyAnExactEndWraps)
 {
     Zaehlwerk z;
     z.Zaehler(u8("©1 - 3©_©0 - 2©"));
@@ -86,28 +89,20 @@ TEST(Namensbauer, TheRightmostCounterAdvancesFirst)
         folge << z.Zaehlerstand.join(u',');
     }
     EXPECT_EQ(folge, u8s({"1,1", "1,2", "2,0", "2,1", "2,2", "3,0", "3,1", "3,2", "1,0"}));
-}
 
-TEST(Namensbauer, ACounterPaddedWiderThanItsEndNeverWraps)
-{
-    Zaehlwerk z;
+    z.Collection_leeren();
+    EXPECT_TRUE(z.Zaehlerliste.isEmpty());
     z.Zaehler(u8("©0 - 5©"));
     for (int i = 0; i < 7; ++i)
         z.Umbenennen(2);
     EXPECT_EQ(z.Zaehlerstand.first(), u8("07")) << "05 is not 5, so the counter goes on";
-    z.Collection_leeren();
-    EXPECT_TRUE(z.Zaehlerliste.isEmpty());
-}
 
-TEST(Namensbauer, LargeCountersDoNotOverflow)
-{
-    Zaehlwerk z;
-    z.Zaehler(u8("©2147483645 - 2147483647©"));
-    z.Umbenennen(10);
-    z.Umbenennen(10);
-    EXPECT_EQ(z.Zaehlerstand.first(), u8("2147483647"));
-    z.Umbenennen(10);
-    EXPECT_EQ(z.Zaehlerstand.first(), u8("2147483645"));
+    Zaehlwerk gross;
+    gross.Zaehler(u8("©2147483645 - 2147483647©"));
+    for (const char* erwartet : {"2147483646", "2147483647", "2147483645"}) {
+        gross.Umbenennen(10);
+        EXPECT_EQ(gross.Zaehlerstand.first(), u8(erwartet)) << "no overflow";
+    }
 }
 
 TEST(Namensbauer, TextCheckKeepsMarkedSegmentsFromBeingEditedByTyping)
@@ -128,9 +123,11 @@ TEST(Namensbauer, TextCheckKeepsMarkedSegmentsFromBeingEditedByTyping)
              Eingabe{"®x®", "®xy®", false},                       // an edit inside the placeholder
              Eingabe{"a©1 - 5©", "", true},                       // every marker removed at once
              Eingabe{"a", "a©1 - 5©", false},                     // a new counter pasted
+             Eingabe{"a", "../a", false},                         // no name holds "/"
          }) {
         const QString nachher = u8(e.nachher), vorher = u8(e.vorher);
-        EXPECT_EQ(text_check(nachher, vorher, ZaehlerMarke) && text_check(nachher, vorher, NameMarke),
+        EXPECT_EQ(text_check(nachher, vorher, ZaehlerMarke) && text_check(nachher, vorher, NameMarke) &&
+                      nurNamenszeichen(nachher),
                   e.angenommen)
             << e.vorher << " -> " << e.nachher;
     }
@@ -138,27 +135,34 @@ TEST(Namensbauer, TextCheckKeepsMarkedSegmentsFromBeingEditedByTyping)
 
 TEST(Namensbauer, CounterFieldRules)
 {
-    auto p = zaehlerfeldVerlassen(0, u8("5"), u8("0"), 12);
-    EXPECT_EQ(p.bis, u8("17")) << "start plus all entries of the list";
-    EXPECT_TRUE(p.meldung.isEmpty());
-
-    p = zaehlerfeldVerlassen(1, u8("10"), u8("9"), 3);
-    EXPECT_EQ(p.meldung, u8("Der Zählerbeginn muß kleiner sein als als das Zählerende!"));
-    EXPECT_TRUE(p.fehlerSymbol);
-    EXPECT_EQ(p.bis, u8("13"));
-    EXPECT_EQ(p.fokus, 1);
-
-    EXPECT_TRUE(zaehlerfeldVerlassen(1, u8("9"), u8("10"), 3).meldung.isEmpty()) << "compared as numbers";
-    EXPECT_TRUE(zaehlerfeldVerlassen(1, u8("9"), u8("9"), 3).meldung.isEmpty()) << "equal is accepted";
-
+    struct Fall
+    {
+        int feld;
+        const char *von, *bis;
+        const char *neuVon, *neuBis, *meldung;
+        int fokus;
+    };
+    const char* zahl = "Sie müssen eine Zahl eingeben";
+    const char* reihe = "Der Zählerbeginn muß kleiner sein als als das Zählerende!";
+    for (const Fall& f : {
+             Fall{0, "5", "0", "5", "17", "", -1}, // start plus all entries of the list
+             Fall{0, " 5 ", "0", "5", "17", "", -1},
+             Fall{0, "2147483647", "", "2147483647", "2147483647", "", -1}, // an end the field accepts
+             Fall{1, "10", "9", "10", "22", reihe, 1},
+             Fall{1, "2147483640", "9", "2147483640", "2147483647", reihe, 1},
+             Fall{1, "9", " 10", "9", "10", "", -1}, // compared as numbers
+             Fall{1, "9", "9", "9", "9", "", -1},    // equal is accepted
+             Fall{1, "0", "2147483648", "0", "0", zahl, 1},
+         }) {
+        const Feldpruefung p = zaehlerfeldVerlassen(f.feld, u8(f.von), u8(f.bis), 12);
+        EXPECT_EQ(std::tuple(p.von, p.bis, p.meldung, p.fokus),
+                  std::tuple(u8(f.neuVon), u8(f.neuBis), u8(f.meldung), f.fokus))
+            << f.feld << ": " << f.von << " / " << f.bis;
+        EXPECT_EQ(p.fehlerSymbol, f.meldung == reihe);
+    }
     for (const char* falsch : {"abc", "", "-1", "1.5", "2147483648", "1e3"}) {
         const auto q = zaehlerfeldVerlassen(0, u8(falsch), u8("7"), 3);
-        EXPECT_EQ(q.meldung, u8("Sie müssen eine Zahl eingeben")) << falsch;
-        EXPECT_EQ(q.von, u8("0"));
-        EXPECT_EQ(q.bis, u8("7")) << "nothing else changes";
-        EXPECT_EQ(q.fokus, 0);
+        EXPECT_EQ(std::tuple(q.von, q.bis, q.meldung, q.fokus), std::tuple(u8("0"), u8("7"), u8(zahl), 0))
+            << falsch << ": nothing else changes";
     }
-    EXPECT_EQ(zaehlerfeldVerlassen(0, u8("2147483647"), u8(""), 1).bis, u8("2147483648"));
-    EXPECT_EQ(zaehlerfeldVerlassen(1, u8("0"), u8("2147483648"), 1).meldung,
-              u8("Sie müssen eine Zahl eingeben"));
 }

@@ -12,6 +12,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeLaufwerke.h"
 #include "support/FakeScreen.h"
+#include "support/IsolatedTrash.h"
 #include "support/QtApplicationEnvironment.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedMessageBox.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -33,6 +35,8 @@ using namespace tw;
 using namespace tw::test;
 
 namespace {
+
+const IsolatedTrash papierkorb;
 
 // A selection window with files taken over and marked, and a rename window opened on it.
 class Umbenennfenster : public ::testing::Test
@@ -149,8 +153,6 @@ TEST_F(Umbenennfenster, LoadTakesTheMarkedEntriesTheButtonsDriveTheRunAndClosing
     EXPECT_EQ(monitor->Label5->text(), u8("Urlaub_1.jpg"));
     aenderungen->Command5_Click();
     EXPECT_EQ(dir.read(u8("fotos/Urlaub_1.jpg")), QByteArray("0"));
-    EXPECT_EQ(monitor->Label6[0]->text(),
-              u8("Datei ") + dir.filePath(u8("fotos/Urlaub_1.jpg")) + u8(" wurde umbennant"));
     dateiauswahl->Katalog().setFilter(QString());
     EXPECT_EQ(dateiauswahl->Katalog().RecordCount(), 2) << "the processed file left the catalogue";
 
@@ -190,25 +192,31 @@ TEST_F(Umbenennfenster, AbbrechenStopsARunAndClosesAnIdleWindow)
     EXPECT_TRUE(aenderungen.isNull() || !aenderungen->isVisible()) << "idle, Abbrechen closes";
 }
 
-TEST_F(Umbenennfenster, TheFolderOptionCopiesIntoTheChosenFolderAndACancelFallsBack)
+TEST_F(Umbenennfenster, TheFolderOptionCopiesIntoTheChosenFolderAndOnlyAnUnreachableOneFallsBack)
 {
-    const QStringList pfade = dateien(1);
+    dateien(1);
     oeffnen();
-    aenderungen->Option3[2]->setChecked(true);
-    aenderungen->Option3_Click(2);
-    EXPECT_EQ(aenderungen->Text3->text(), u8("Ursprungsfad"));
-    EXPECT_TRUE(aenderungen->Option3[0]->isChecked());
+    for (const QString& ordner : {QString(), dir.filePath(u8("fehlt"))}) {
+        gewaehlterOrdner = ordner;
+        aenderungen->Option3[2]->setChecked(true);
+        aenderungen->Option3_Click(2);
+        EXPECT_EQ(aenderungen->Text3->text(), u8("Ursprungsfad"));
+        EXPECT_TRUE(aenderungen->Option3[0]->isChecked());
+    }
+    EXPECT_EQ(messages.texts(),
+              QStringList{u8("Der Ordner „%1“ kann nicht geöffnet werden; die Dateien behalten "
+                             "ihren Ordner.")
+                              .arg(dir.filePath(u8("fehlt")))});
 
-    gewaehlterOrdner = dir.filePath(u8("ziel"));
-    dir.write(u8("ziel/.keep"));
+    gewaehlterOrdner = dir.filePath(u8("ziel::1")); // a legal name here
+    dir.write(u8("ziel::1/.keep"));
     aenderungen->Option3[1]->setChecked(true);
     aenderungen->Option3_Click(1);
     EXPECT_EQ(aenderungen->Text3->text(), gewaehlterOrdner);
     aenderungen->Text1->setText(u8("kopie"));
     aenderungen->Command3_Click();
     aenderungen->Command6_Click();
-    EXPECT_TRUE(QFile::exists(pfade[0]));
-    EXPECT_EQ(dir.read(u8("ziel/kopie.jpg")), QByteArray("0"));
+    EXPECT_EQ(dir.read(u8("ziel::1/kopie.jpg")), QByteArray("0"));
     EXPECT_EQ(journalAktionen().value(3), u8("Kopiert"));
 }
 
@@ -220,17 +228,60 @@ TEST_F(Umbenennfenster, TheGuardsSpeakThroughMessageBoxes)
     EXPECT_EQ(messages.shown().last().icon, platform::MessageBox::Icon::Critical);
     aenderungen->Text1->setText(u8("Bild_©0 - 2©"));
     aenderungen->Command1_Click(2);
-    aenderungen->Text1->setText(u8("Bild_©0 x- 2©®Urspungsdatei®"));
-    aenderungen->Text1_Geaendert(aenderungen->Text1->text());
+    for (const char* falsch : {"Bild_©0 x- 2©®Urspungsdatei®", "../Bild_©0 - 2©® Urspungsdatei ®"}) {
+        aenderungen->Text1->setText(u8(falsch));
+        aenderungen->Text1_Geaendert(aenderungen->Text1->text());
+    }
     aenderungen->text2[1]->setText(u8("x"));
     aenderungen->text2_LostFocus(1);
     EXPECT_EQ(messages.texts(), u8s({"Sie müssen einen neuen Pfad eingeben", "Eingabe Ungültig",
-                                     "Sie müssen eine Zahl eingeben"}));
+                                     "Eingabe Ungültig", "Sie müssen eine Zahl eingeben"}));
     EXPECT_EQ(aenderungen->Text1->text(), u8("Bild_©0 - 2©® Urspungsdatei ®"));
 
     aenderungen->Command4_Click();
     EXPECT_EQ(aenderungen->Text1->text(), u8("0"));
     EXPECT_EQ(aenderungen->text2[1]->text(), u8("0"));
+}
+
+TEST_F(Umbenennfenster, TheKeyboardAndTheFocusWorkAsTheUserExpects)
+{
+    dateien(5);
+    oeffnen();
+    aenderungen->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return aenderungen->isActiveWindow(); }));
+    const auto taste = [](QWidget* w, Qt::Key key) {
+        QKeyEvent druck(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &druck);
+        return QApplication::focusWidget();
+    };
+    // Space marks the current entry of the work list.
+    aenderungen->List1->setFocus();
+    aenderungen->List1->setCurrentIndex(aenderungen->List1->model()->index(1, 0));
+    taste(aenderungen->List1, Qt::Key_Space);
+    EXPECT_EQ(aenderungen->arbeitsliste().markierteEintraege(),
+              QStringList{dateiauswahl->markierteTexte()[1]});
+    // Tab into the folder options lands on the chosen one.
+    aenderungen->Command6->setFocus();
+    EXPECT_EQ(taste(aenderungen->Command6, Qt::Key_Tab), aenderungen->Option3[0]);
+    aenderungen->Option3[1]->setChecked(true);
+    aenderungen->Command6->setFocus();
+    EXPECT_EQ(taste(aenderungen->Command6, Qt::Key_Tab), aenderungen->Option3[1]);
+
+    // The start field's rule holds for the click that takes its focus away.
+    aenderungen->Command3_Click();
+    aenderungen->text2[0]->setFocus();
+    aenderungen->text2[0]->setText(u8("5"));
+    aenderungen->Command1[0]->setFocus(Qt::MouseFocusReason);
+    aenderungen->Command1[0]->click();
+    EXPECT_EQ(aenderungen->Text1->text(), u8("©05 - 10©"));
+    // Another window taking the focus checks nothing.
+    aenderungen->text2[1]->setFocus();
+    aenderungen->text2[1]->setText(u8("x"));
+    QFocusEvent weg(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(aenderungen->text2[1], &weg);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_EQ(aenderungen->text2[1]->text(), u8("x"));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "rename/Datensicherung.h"
 #include "support/AdoJournal.h"
 #include "support/FakeClock.h"
+#include "support/IsolatedTrash.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
@@ -22,6 +23,7 @@ using tw::test::TempDir;
 
 namespace {
 
+const tw::test::IsolatedTrash papierkorb;
 const QString U = u8("Umbenannt"), F = u8("Fehler");
 
 Sitzungssatz waehle(const QString& journal, const QString& start, const QString& sitzung)
@@ -269,31 +271,45 @@ TEST_F(Undo, AJournalThatCannotBeRewrittenIsReportedAndKept)
     EXPECT_EQ(tw::test::journalRecords(journal()), vorher);
 }
 
-TEST(UndoKopie, OnlyAnUnchangedCopyBesideItsOriginalIsDeleted)
+// The copy replaced k.jpg "ALT", which went to the trash.
+TEST(UndoKopie, OnlyAnUnchangedCopyIsDeletedAndWhatItReplacedComesBack)
 {
-    for (const char* fall : {"unchanged", "copyEdited", "originalGone", "sameFile"}) {
+    struct Fall
+    {
+        const char* name;
+        int jahr; // of the journal's time of the copy
+        bool ok;
+        const char* kopie; // what k.jpg holds afterwards ("-": none)
+        int imPapierkorb;
+    };
+    for (const Fall& f : {
+             Fall{"unchanged", 2100, true, "ALT", 0},
+             Fall{"copyEdited", 2100, false, "ORIGINAX", 1},
+             Fall{"originalGone", 2100, false, "ORIGINAL", 1},
+             Fall{"sameFile", 2100, false, "ORIGINAL", 1},
+             Fall{"copyGone", 2100, true, "ALT", 0}, // an undo that stopped after deleting the copy
+             Fall{"trashedAfterTheCopy", 2000, true, "-", 1},
+         }) {
+        const std::string name = f.name;
+        SCOPED_TRACE(name);
+        papierkorb.empty();
         TempDir d;
-        const QString original = d.write(u8("o.jpg"), "ORIGINAL");
-        const QString kopie = d.filePath(u8("k.jpg"));
+        const QString original = d.write(u8("o.jpg"), "ORIGINAL"), kopie = d.write(u8("k.jpg"), "ALT");
         ASSERT_TRUE(tw::platform::copyFile(original, kopie));
-        const std::string name = fall;
         if (name == "copyEdited")
             d.write(u8("k.jpg"), "ORIGINAX");
         if (name == "originalGone")
             QFile::remove(original);
-        if (name == "sameFile") {
+        if (name == "sameFile" || name == "copyGone")
             QFile::remove(kopie);
+        if (name == "sameFile")
             ::link(QFile::encodeName(original).constData(), QFile::encodeName(kopie).constData());
-        }
-        const QStringList vorher = QDir(d.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         DateiUmkehrer u;
-        const Result r = u.kopieLoeschen(kopie, original);
-        const bool sollGehen = name == "unchanged";
-        EXPECT_EQ(r.ok(), sollGehen) << name;
-        EXPECT_TRUE(r.ok() || !r.message().isEmpty()) << name;
-        EXPECT_EQ(QDir(d.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                  sollGehen ? u8s({"o.jpg"}) : vorher)
-            << name;
+        const Result r = u.kopieLoeschen(kopie, original, u8("01.01.%1 00:00:00").arg(f.jahr));
+        EXPECT_EQ(r.ok(), f.ok) << r.message().toStdString();
+        EXPECT_TRUE(r.ok() || !r.message().isEmpty());
+        EXPECT_EQ(d.exists(u8("k.jpg")) ? d.read(u8("k.jpg")) : QByteArray("-"), QByteArray(f.kopie));
+        EXPECT_EQ(papierkorb.files().size(), f.imPapierkorb);
     }
 }
 

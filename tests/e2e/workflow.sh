@@ -2,7 +2,7 @@
 # The whole way through the real windows: step 1 opens the stack, the pick bar's handle gives the browser
 # its height, files selected in the browser with real clicks reach the left list, the take-over fills the
 # right list, the rename window renames them with a pattern typed in, the day's journal holds the session,
-# and closing the windows brings the start window back.
+# and closing the windows brings the start window back. The windows carry the program's icon.
 #
 # Usage: workflow.sh PROGRAM SCRATCH_FOLDER
 set -uo pipefail
@@ -19,6 +19,8 @@ e2e_start_x
 e2e_start_program "$home"
 start='Tauschwerk © TW-Team'
 wait_for 30 window_shown "$start" || fail "the start window did not appear"
+has_icon() { xprop -id "$(window_named "$1")" _NET_WM_ICON | grep -q 'Icon (64 x 64)'; }
+has_icon "$start" || fail "the start window shows no program icon"
 
 # --- Step 1: pick bar over the browser, selection window below, in the 1024 x 768 frame.
 click_in "$start" 155 41
@@ -69,11 +71,15 @@ geometry_of Tausch4
 [ "$WY,$WH" = "70,186" ] || fail "monitor at $WY with height $WH, expected the browser's place"
 wait_for 5 window_gone Tausch2 || fail "the selection window stayed visible"
 
-# --- Pattern, old-name placeholder, counter, all files.
+has_icon Tausch3 || fail "the rename window shows no program icon"
+
+# --- Pattern, old-name placeholder, a counter from 5 (the click checks "Von" before it inserts), all files.
 click_in Tausch3 400 19
 xdotool type --delay 30 'Urlaub_'
 click_in Tausch3 899 112 # Urspungsname eintragen
 click_in Tausch3 104 338 # Alle Dateien Makieren
+click_in Tausch3 724 117 # Von
+xdotool key ctrl+a type 5
 click_in Tausch3 709 271 # Zähler 1-?
 shot 5-pattern
 click_in Tausch3 712 338 # Alle Dateien umbennen
@@ -84,7 +90,8 @@ wait_for 10 window_gone Tausch3 || fail "the rename window did not close"
 wait_for 10 window_shown Tausch2 || fail "the selection window did not come back"
 
 for i in 1 2 3 4 5; do
-    [ -f "$home/urlaub/Urlaub_IMG_000$i$i.jpg" ] || fail "IMG_000$i.jpg was not renamed: $(ls "$home/urlaub" | tr '\n' ' ')"
+    [ -f "$home/urlaub/Urlaub_IMG_000$i$(printf %02d $((i + 5))).jpg" ] ||
+        fail "IMG_000$i.jpg was not renamed: $(ls "$home/urlaub" | tr '\n' ' ')"
 done
 [ "$(ls "$home/urlaub" | wc -l)" = 5 ] || fail "files on disk: $(ls "$home/urlaub" | tr '\n' ' ')"
 journal="$folder/Sich_$(date +%d.%m.%Y).xml"
