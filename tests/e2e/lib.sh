@@ -1,8 +1,13 @@
 # Shared by the end-to-end tests: an X server of their own with a window manager, the real program run
 # from a copy in a temporary program folder, and helpers to find, click and look at its windows.
 #
-# A test sources this file with PROGRAM and SCRATCH set, then calls e2e_start_x and e2e_start_program.
-# Exit 0 on success, 77 when Xvfb, xdotool or openbox is missing, 1 on a failure.
+# A test is called with the program first and its scratch folder last, sources this file, then calls
+# e2e_start. Exit 0 on success, 77 when Xvfb, xdotool or openbox is missing, 1 on a failure.
+set -uo pipefail
+PROGRAM=${1:?usage: $(basename "$0") PROGRAM ... SCRATCH_FOLDER}
+SCRATCH=${!#}
+start='Tauschwerk © TW-Team'
+undo='Änderungen rückganig machen'
 
 for tool in Xvfb xdotool openbox xprop xwininfo; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -64,12 +69,13 @@ e2e_start_x() {
     wait_for 20 wm_ready || fail "openbox did not start: $(cat "$work/openbox.log")"
 }
 
-# Copies the program and its user guide into a fresh program folder and starts it there, with HOME as
-# given (the browser starts in the home folder).
-e2e_start_program() {
+# Starts the X server, copies the program and its user guide into the program folder and starts it
+# there with HOME as given (the browser starts in the home folder), and waits for the start window.
+e2e_start() {
     local home=$1
+    e2e_start_x
     folder="$work/program"
-    mkdir -p "$folder"
+    mkdir -p "$folder" "$home"
     cp "$PROGRAM" "$folder/tauschwerk" || fail "cannot copy $PROGRAM"
     local page
     page="$(dirname "$PROGRAM")/Tauschwerk.html"
@@ -77,6 +83,7 @@ e2e_start_program() {
     export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan.supp:print_suppressions=0}"
     HOME="$home" QT_QPA_PLATFORM=xcb "$folder/tauschwerk" >"$work/program.log" 2>&1 &
     app_pid=$!
+    wait_for 30 window_shown "$start" || fail "the start window did not appear"
 }
 
 # The visible window with exactly this title.

@@ -1,19 +1,17 @@
 #!/usr/bin/env bash
-# The undo through the real windows: a day's session of renamed, copied and moved files is in the
-# journal; "Verwaltung" opens the undo window, real clicks and keys choose the journal, the program
-# start and the session, "Betrachten" writes the page and hands it to the system's opener, and the undo
-# with Yes puts every file back and takes the journal with its only session away.
+# The start window and the undo through the real windows: a day's session of renamed, copied and moved
+# files is in the journal; the start window has its fixed size; "Verwaltung" opens the undo window once,
+# real clicks and keys choose the journal, the program start and the session, "Betrachten" writes the
+# page and hands it to the system's opener, the undo with Yes puts every file back and takes the journal
+# with its only session away, and nothing else is left in the program folder.
 #
 # Usage: undo.sh PROGRAM UNDO_SETUP SCRATCH_FOLDER
-set -uo pipefail
-PROGRAM=${1:?usage: undo.sh PROGRAM UNDO_SETUP SCRATCH_FOLDER}
-SETUP=${2:?usage: undo.sh PROGRAM UNDO_SETUP SCRATCH_FOLDER}
-SCRATCH=${3:?usage: undo.sh PROGRAM UNDO_SETUP SCRATCH_FOLDER}
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
+SETUP=${2:?usage: undo.sh PROGRAM UNDO_SETUP SCRATCH_FOLDER}
 
 # The system's opener is a stand-in that only notes what it was asked to open.
-mkdir -p "$work/bin" "$work/home"
+mkdir -p "$work/bin"
 cat >"$work/bin/xdg-open" <<EOF
 #!/bin/sh
 printf '%s\n' "\$*" >>"$work/opened"
@@ -31,46 +29,35 @@ journal=$("$SETUP" "$folder" "$daten") || fail "the session could not be prepare
 [ -f "$daten/a/Urlaub_01.txt" ] && [ -f "$daten/b/Urlaub_03.txt" ] && [ -f "$daten/b/Urlaub_04.txt" ] ||
     fail "the prepared files are not where the session put them"
 
-# xdotool's place of a framed window leaves out the frame's own offset; these go through the window
-# itself. A point inside the client area, and its absolute upper-left corner in AX, AY:
-click_at() {
-    xdotool mousemove --window "$(window_named "$1")" "$2" "$3" click 1
-    sleep 0.3
-}
-origin_of() {
-    eval "$(xwininfo -id "$(window_named "$1")" |
-        awk '/Absolute upper-left X/ { print "AX=" $4 } /Absolute upper-left Y/ { print "AY=" $4 }')"
-}
-
-e2e_start_x
-e2e_start_program "$work/home"
-start='Tauschwerk © TW-Team'
-undo='Änderungen rückganig machen'
-wait_for 30 window_shown "$start" || fail "the start window did not appear"
+e2e_start "$work/home"
+# --- Client size at 96 DPI: 4680 x 3450 twips.
+geometry_of "$start"
+[ "$WW" = 312 ] && [ "$WH" = 230 ] || fail "start window is ${WW}x${WH}, expected 312x230"
+shot start-window
 
 # --- "Verwaltung" (18, 82, 275 x 41 pixels) opens the undo window; a second press loads no second one.
-click_at "$start" 155 102
+click_in "$start" 155 102
 wait_for 10 window_shown "$undo" || fail "'Verwaltung' opened no undo window"
 geometry_of "$undo"
 [ "$WW" = 591 ] && [ "$WH" = 152 ] || fail "undo window is ${WW}x${WH}, expected 591x152"
 xdotool windowmove "$(window_named "$undo")" 420 520
 sleep 0.5
-click_at "$start" 155 102
+click_in "$start" 155 102
 sleep 0.5
 [ "$(xdotool search --onlyvisible --name "^$undo\$" | wc -l)" = 1 ] || fail "a second undo window was loaded"
 
 # --- The journal in File1 (288, 10, 291 x 26), then program start and session: a click opens each
 # combo box's list, Down and Return choose its first entry.
-click_at "$undo" 400 22
+click_in "$undo" 400 22
 sleep 0.5
 # Text1 (288, 92, 291 x 19) is blank until a session is chosen.
 text1() {
-    origin_of "$undo"
-    brightness $((AX + 292)) $((AY + 94)) 200 15
+    geometry_of "$undo"
+    brightness $((WX + 292)) $((WY + 94)) 200 15
 }
 leer=$(text1)
 for y in 50 76; do
-    click_at "$undo" 430 "$y"
+    click_in "$undo" 430 "$y"
     sleep 0.5
     xdotool key Down Return
     sleep 0.5
@@ -79,7 +66,7 @@ shot undo-chosen
 awk -v a="$leer" -v b="$(text1)" 'BEGIN { exit !(b < a - 0.01) }' || fail "Text1 shows no pattern after choosing"
 
 # --- "Betrachten" (8, 122, 185 x 25): the page is written and handed to the opener; nothing is asked.
-click_at "$undo" 100 134
+click_in "$undo" 100 134
 wait_for 10 test -s "$work/opened" || fail "the page was not handed to the system's opener"
 grep -qx "file://$folder/versionen.html" "$work/opened" || grep -qx "$folder/versionen.html" "$work/opened" ||
     fail "the opener was asked for: $(cat "$work/opened")"
@@ -90,7 +77,7 @@ cp "$folder/versionen.html" "$shots/undo-versionen.html"
 window_shown Tauschwerk && fail "'Betrachten' showed a message"
 
 # --- "Aktionen rückgangig machen" (200, 122, 185 x 25), Yes, then the final message.
-click_at "$undo" 292 134
+click_in "$undo" 292 134
 wait_for 10 window_shown Tauschwerk || fail "no question before the undo"
 shot undo-question
 xdotool windowactivate --sync "$(window_named Tauschwerk)" >/dev/null 2>&1
@@ -112,7 +99,7 @@ done
     fail "left in the program folder: $(ls -A "$folder" | tr '\n' ' ')"
 
 # --- "Abbrechen" closes the undo window; closing the start window ends the program.
-click_at "$undo" 490 134
+click_in "$undo" 490 134
 wait_for 10 window_gone "$undo" || fail "'Abbrechen' did not close the undo window"
 e2e_quit_via "$start"
 echo "PASS"

@@ -1,24 +1,57 @@
 #!/usr/bin/env bash
 # The whole way through the real windows: step 1 opens the stack, the pick bar's handle gives the browser
 # its height, files selected in the browser with real clicks reach the left list, the take-over fills the
-# right list, the rename window renames them with a pattern typed in, the day's journal holds the session,
-# and closing the windows brings the start window back.
+# right list, the rename window opens with the monitor on the browser's place; the rename handle pulls the
+# bar and the monitor with the real pointer, a click on the monitor gives the rename window the focus; the
+# rename window renames the files with a pattern typed in, the day's journal holds the session, the
+# browser takes the monitor's place, a click on the selection window brings up the browser from under
+# another application's window, and closing the windows brings the start window back.
 #
 # Usage: workflow.sh PROGRAM SCRATCH_FOLDER
-set -uo pipefail
-PROGRAM=${1:?usage: workflow.sh PROGRAM SCRATCH_FOLDER}
-SCRATCH=${2:?usage: workflow.sh PROGRAM SCRATCH_FOLDER}
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
+command -v xmessage >/dev/null 2>&1 || fail "xmessage is not installed (x11-utils)"
 
 home="$work/home"
 mkdir -p "$home/urlaub"
 for i in 1 2 3 4 5; do echo "Bild $i" >"$home/urlaub/IMG_000$i.jpg"; done
+browser=$(basename "$home")
+other_pid=''
+stop_other() {
+    [ -n "$other_pid" ] && kill "$other_pid" 2>/dev/null && wait "$other_pid" 2>/dev/null
+    other_pid=''
+}
+trap 'stop_other; e2e_cleanup' EXIT
 
-e2e_start_x
-e2e_start_program "$home"
-start='Tauschwerk © TW-Team'
-wait_for 30 window_shown "$start" || fail "the start window did not appear"
+active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(window_named "$1")" ]; }
+# Whether window A lies above window B in the window manager's stacking order (bottom to top).
+above() {
+    local list a b id i=0 pa=-1 pb=-1
+    list=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g')
+    a=$(window_named "$1") b=$(window_named "$2")
+    for id in $list; do
+        [ "$((id))" = "$a" ] && pa=$i
+        [ "$((id))" = "$b" ] && pb=$i
+        i=$((i + 1))
+    done
+    [ "$pa" -ge 0 ] && [ "$pb" -ge 0 ] && [ "$pa" -gt "$pb" ]
+}
+# Another application's window over the screen rows y .. y + h, active.
+cover() {
+    stop_other
+    xmessage -geometry "1024x$2+0+$1" -title Fremd "Ein anderes Programm" >/dev/null 2>&1 &
+    other_pid=$!
+    wait_for 10 window_shown Fremd || fail "the other application's window did not appear"
+    xdotool windowactivate --sync "$(window_named Fremd)" >/dev/null 2>&1
+    wait_for 5 active_is Fremd || fail "the other application's window did not become active"
+}
+# Expects a window's top and height.
+place_is() {
+    geometry_of "$1"
+    [ "$WY,$WH" = "$2" ] || fail "$1 at $WY with height $WH, expected $2"
+}
+
+e2e_start "$home"
 
 # --- Step 1: pick bar over the browser, selection window below, in the 1024 x 768 frame.
 click_in "$start" 155 41
@@ -35,18 +68,17 @@ xdotool mousemove 512 247 mousedown 1
 for y in 230 180 120 80 60; do xdotool mousemove 512 "$y"; sleep 0.1; done
 xdotool mouseup 1
 sleep 0.5
-geometry_of Tausch1
-[ "$WY" = 50 ] || fail "the pick bar followed the pointer to $WY, expected 50"
-browser=$(basename "$home")
+place_is Tausch1 50,23
 wait_for 5 window_shown "$browser" || fail "the browser window did not appear"
-geometry_of "$browser"
-[ "$WY,$WH" = "70,186" ] || fail "browser at $WY with height $WH, expected 70 and 186"
+place_is "$browser" 70,186
 shot 2-browser
 
 # --- Real clicks in the browser: enter the folder, select the five files.
 sleep 1
 xdotool mousemove 60 97 click --repeat 2 --delay 100 1
-sleep 1.5
+browser=urlaub # the browser's title is the name of the folder it shows
+wait_for 5 window_shown "$browser" || fail "the double click did not enter the folder"
+sleep 0.5
 xdotool mousemove 300 97 click 1
 xdotool keydown shift mousemove 300 169 click 1 keyup shift
 sleep 1.2
@@ -65,9 +97,38 @@ shot 4-taken-over
 click_in Tausch2 923 265
 wait_for 10 window_shown Tausch3 || fail "no rename window"
 wait_for 5 window_shown Tausch4 || fail "no progress monitor"
-geometry_of Tausch4
-[ "$WY,$WH" = "70,186" ] || fail "monitor at $WY with height $WH, expected the browser's place"
 wait_for 5 window_gone Tausch2 || fail "the selection window stayed visible"
+wait_for 5 window_gone "$browser" || fail "the browser stayed visible"
+sleep 0.5
+place_is Tausch4 70,186
+
+# --- The rename handle: the bar keeps 10 pixels above the pointer, the monitor begins 20 pixels below
+# the bar's top and ends 3 pixels above the rename window (at 256); nothing moves within 20 pixels of it.
+geometry_of Tausch1
+xdotool mousemove $((WX + WW / 2)) $((WY + 10)) mousedown 1
+for y in 90 140 200; do xdotool mousemove 512 "$y"; sleep 0.15; done
+sleep 0.3
+place_is Tausch1 190,23
+place_is Tausch4 210,43
+xdotool mousemove 512 300
+sleep 0.3
+place_is Tausch1 190,23
+shot 5-handle-at-limit
+for y in 240 180 150; do xdotool mousemove 512 "$y"; sleep 0.15; done
+xdotool mouseup 1
+sleep 0.5
+place_is Tausch1 140,23
+place_is Tausch4 160,93
+geometry_of Tausch3
+[ "$WY" = 256 ] || fail "the rename window moved to $WY"
+wait_for 5 active_is Tausch3 || fail "releasing the handle did not give the rename window the focus"
+
+# --- A click on the monitor, while another application is active, ends with the rename window active.
+cover 600 100
+click_in Tausch4 700 60
+wait_for 5 active_is Tausch3 || fail "after a click on the monitor $(xdotool getactivewindow getwindowname) is active"
+shot 6-monitor-clicked
+stop_other
 
 # --- Pattern, old-name placeholder, counter, all files.
 click_in Tausch3 400 19
@@ -75,13 +136,16 @@ xdotool type --delay 30 'Urlaub_'
 click_in Tausch3 899 112 # Urspungsname eintragen
 click_in Tausch3 104 338 # Alle Dateien Makieren
 click_in Tausch3 709 271 # Zähler 1-?
-shot 5-pattern
+shot 7-pattern
 click_in Tausch3 712 338 # Alle Dateien umbennen
 wait_for 15 window_shown Tauschwerk || fail "no message at the end of the run"
-shot 6-done
+shot 8-done
 xdotool key Return
 wait_for 10 window_gone Tausch3 || fail "the rename window did not close"
 wait_for 10 window_shown Tausch2 || fail "the selection window did not come back"
+wait_for 5 window_shown "$browser" || fail "the browser did not come back"
+sleep 0.5
+place_is "$browser" 160,93
 
 for i in 1 2 3 4 5; do
     [ -f "$home/urlaub/Urlaub_IMG_000$i$i.jpg" ] || fail "IMG_000$i.jpg was not renamed: $(ls "$home/urlaub" | tr '\n' ' ')"
@@ -91,7 +155,16 @@ journal="$folder/Sich_$(date +%d.%m.%Y).xml"
 [ -f "$journal" ] || fail "no journal $journal"
 [ "$(grep -o '<z:row ' "$journal" | wc -l)" = 1 ] || fail "the journal holds not exactly one session"
 [ "$(grep -o 'Umbenannt' "$journal" | wc -l)" = 5 ] || fail "the session does not list five renames"
-shot 7-back
+
+# --- Another application covers the browser; a click on the selection window brings the browser up
+# and leaves the selection window active.
+cover 170 60
+above Fremd "$browser" || fail "the other application's window does not cover the browser"
+click_in Tausch2 250 200 # an empty place in the left list
+wait_for 5 above "$browser" Fremd || fail "the browser stayed under the other application's window"
+wait_for 5 active_is Tausch2 || fail "after the click $(xdotool getactivewindow getwindowname) is active"
+shot 9-browser-raised
+stop_other
 
 # --- Closing the selection window brings the start window back; closing that ends the program.
 click_in Tausch2 923 314 # Beenden
