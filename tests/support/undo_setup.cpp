@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <cstdio>
+#include <tuple>
 
 int main(int argc, char* argv[])
 {
@@ -20,13 +21,7 @@ int main(int argc, char* argv[])
     const QDir daten(args[2]);
     daten.mkpath(QStringLiteral("a"));
     daten.mkpath(QStringLiteral("b"));
-    struct Schritt
-    {
-        const char* alt;
-        const char* neu;
-        int aktion;
-    };
-    const Schritt schritte[] = {
+    const std::tuple<const char*, const char*, int> schritte[] = {
         {"a/eins.txt", "a/Urlaub_01.txt", tw::rename::Umbenennen},
         {"a/zwei <&>.txt", "a/Urlaub_02.txt", tw::rename::Umbenennen},
         {"a/drei.txt", "b/Urlaub_03.txt", tw::rename::Kopieren},
@@ -37,20 +32,20 @@ int main(int argc, char* argv[])
     tw::journal::DatenBanken db(args[1], clock);
     db.Sitzung_beginnen();
     tw::rename::MonitorTexte monitor;
-    for (const Schritt& s : schritte) {
-        const QString alt = daten.filePath(QString::fromUtf8(s.alt));
-        const QString neu = daten.filePath(QString::fromUtf8(s.neu));
+    for (const auto& [altName, neuName, aktion] : schritte) {
+        const QString alt = daten.filePath(QString::fromUtf8(altName));
+        const QString neu = daten.filePath(QString::fromUtf8(neuName));
         QFile datei(alt);
-        if (!datei.open(QIODevice::WriteOnly) || datei.write(s.alt) < 0) {
+        if (!datei.open(QIODevice::WriteOnly) || datei.write(altName) < 0) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(alt));
             return 1;
         }
         datei.close();
-        if (tw::rename::Datei_aendern(alt, neu, s.aktion, monitor) != 0) {
+        if (tw::rename::Datei_aendern(alt, neu, aktion, monitor) != 0) {
             std::fprintf(stderr, "%s\n", qPrintable(monitor.label(tw::rename::MonitorLabel::Label6_0)));
             return 1;
         }
-        db.Aktion_eintragen(alt, neu, tw::rename::aktionstext(s.aktion));
+        db.Aktion_eintragen(alt, neu, tw::rename::aktionstext(aktion));
     }
     const auto saved = db.Sitzung_speichern(db.Programmstart_ermitteln(), 1, QStringLiteral("Urlaub_©00©"));
     if (!saved) {
