@@ -1,6 +1,5 @@
 #include "catalogue/Dateiauswahl.h"
 #include "journal/Zurueck.h"
-#include "platform/ImageStrip.h"
 #include "platform/WrapButton.h"
 #include "rename/Aenderungen.h"
 #include "rename/Ueberwachungsmonitor.h"
