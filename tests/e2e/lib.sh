@@ -10,13 +10,10 @@ start='Tauschwerk © TW-Team'
 undo='Änderungen rückganig machen'
 
 for tool in Xvfb xdotool openbox xprop xwininfo; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed"
-        exit 77
-    fi
+    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed" && exit 77; }
 done
 
-e2e_xvfb_pid='' e2e_wm_pid='' app_pid=''
+e2e_xvfb_pid='' e2e_wm_pid='' app_pid='' other_pid=''
 mkdir -p "$SCRATCH"
 work=$(mktemp -d "$SCRATCH/run.XXXXXX")
 shots="$SCRATCH/screenshots"
@@ -24,12 +21,10 @@ mkdir -p "$shots"
 
 e2e_cleanup() {
     local pid
-    for pid in "$app_pid" "$e2e_wm_pid" "$e2e_xvfb_pid"; do
+    for pid in "$other_pid" "$app_pid" "$e2e_wm_pid" "$e2e_xvfb_pid"; do
         [ -n "$pid" ] && kill "$pid" 2>/dev/null
     done
-    for pid in "$app_pid" "$e2e_wm_pid" "$e2e_xvfb_pid"; do
-        [ -n "$pid" ] && wait "$pid" 2>/dev/null
-    done
+    wait 2>/dev/null
     rm -rf "$work"
 }
 trap e2e_cleanup EXIT
@@ -38,24 +33,18 @@ trap 'exit 1' INT TERM
 fail() {
     echo "FAIL: $*"
     shot failure
-    if [ -s "$work/program.log" ]; then
-        echo "--- program output ---"
-        cat "$work/program.log"
-    fi
+    [ -s "$work/program.log" ] && echo "--- program output ---" && cat "$work/program.log"
     exit 1
 }
 
 # Polls a command every 0.2 s until it succeeds or the seconds run out.
 wait_for() {
-    local seconds=$1
+    local tries=$(($1 * 5))
     shift
-    local tries=$((seconds * 5))
-    while [ "$tries" -gt 0 ]; do
-        "$@" >/dev/null 2>&1 && return 0
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1)) && [ "$tries" -gt 0 ] || return 1
         sleep 0.2
-        tries=$((tries - 1))
     done
-    return 1
 }
 
 e2e_start_x() {
@@ -77,9 +66,7 @@ e2e_start() {
     folder="$work/program"
     mkdir -p "$folder" "$home"
     cp "$PROGRAM" "$folder/tauschwerk" || fail "cannot copy $PROGRAM"
-    local page
-    page="$(dirname "$PROGRAM")/Tauschwerk.html"
-    [ -f "$page" ] && cp "$page" "$folder/"
+    [ -f "$(dirname "$PROGRAM")/Tauschwerk.html" ] && cp "$(dirname "$PROGRAM")/Tauschwerk.html" "$folder/"
     export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan.supp:print_suppressions=0}"
     HOME="$home" QT_QPA_PLATFORM=xcb "$folder/tauschwerk" >"$work/program.log" 2>&1 &
     app_pid=$!
@@ -92,17 +79,45 @@ window_shown() { [ -n "$(window_named "$1")" ]; }
 window_gone() { [ -z "$(window_named "$1")" ]; }
 
 # Sets WX, WY, WW, WH to a window's place and size.
+# xwininfo gives the client area's true screen place also under a reparenting window manager.
 geometry_of() {
     local id
     id=$(window_named "$1")
     [ -n "$id" ] || fail "no window '$1'"
-    # xwininfo gives the client area's true screen place also under a reparenting window manager.
-    local info
-    info=$(xwininfo -id "$id")
-    WX=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
-    WY=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
-    WW=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
-    WH=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
+    eval "$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { print "WX=" $NF } /Absolute upper-left Y/ {
+        print "WY=" $NF } /^ *Width:/ { print "WW=" $NF } /^ *Height:/ { print "WH=" $NF }')"
+}
+# Expects a window's top and height.
+place_is() {
+    geometry_of "$1"
+    [ "$WY,$WH" = "$2" ] || fail "$1 at $WY with height $WH, expected $2"
+}
+active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(window_named "$1")" ]; }
+# Whether window A lies above window B in the window manager's stacking order (bottom to top).
+above() {
+    local list a b id i=0 pa=-1 pb=-1
+    list=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g')
+    a=$(window_named "$1") b=$(window_named "$2")
+    for id in $list; do
+        [ "$((id))" = "$a" ] && pa=$i
+        [ "$((id))" = "$b" ] && pb=$i
+        i=$((i + 1))
+    done
+    [ "$pa" -ge 0 ] && [ "$pb" -ge 0 ] && [ "$pa" -gt "$pb" ]
+}
+# Another application's window over the screen rows y .. y + h, active; cover_end takes it away.
+cover() {
+    cover_end
+    command -v xmessage >/dev/null 2>&1 || fail "xmessage is not installed (x11-utils)"
+    xmessage -geometry "1024x$2+0+$1" -title Fremd "Ein anderes Programm" >/dev/null 2>&1 &
+    other_pid=$!
+    wait_for 10 window_shown Fremd || fail "the other application's window did not appear"
+    xdotool windowactivate --sync "$(window_named Fremd)" >/dev/null 2>&1
+    wait_for 5 active_is Fremd || fail "the other application's window did not become active"
+}
+cover_end() {
+    [ -n "$other_pid" ] && kill "$other_pid" 2>/dev/null && wait "$other_pid" 2>/dev/null
+    other_pid=''
 }
 
 # Clicks at a point given in pixels inside a window.

@@ -10,46 +10,11 @@
 # Usage: workflow.sh PROGRAM SCRATCH_FOLDER
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
-command -v xmessage >/dev/null 2>&1 || fail "xmessage is not installed (x11-utils)"
 
 home="$work/home"
 mkdir -p "$home/urlaub"
 for i in 1 2 3 4 5; do echo "Bild $i" >"$home/urlaub/IMG_000$i.jpg"; done
 browser=$(basename "$home")
-other_pid=''
-stop_other() {
-    [ -n "$other_pid" ] && kill "$other_pid" 2>/dev/null && wait "$other_pid" 2>/dev/null
-    other_pid=''
-}
-trap 'stop_other; e2e_cleanup' EXIT
-
-active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(window_named "$1")" ]; }
-# Whether window A lies above window B in the window manager's stacking order (bottom to top).
-above() {
-    local list a b id i=0 pa=-1 pb=-1
-    list=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g')
-    a=$(window_named "$1") b=$(window_named "$2")
-    for id in $list; do
-        [ "$((id))" = "$a" ] && pa=$i
-        [ "$((id))" = "$b" ] && pb=$i
-        i=$((i + 1))
-    done
-    [ "$pa" -ge 0 ] && [ "$pb" -ge 0 ] && [ "$pa" -gt "$pb" ]
-}
-# Another application's window over the screen rows y .. y + h, active.
-cover() {
-    stop_other
-    xmessage -geometry "1024x$2+0+$1" -title Fremd "Ein anderes Programm" >/dev/null 2>&1 &
-    other_pid=$!
-    wait_for 10 window_shown Fremd || fail "the other application's window did not appear"
-    xdotool windowactivate --sync "$(window_named Fremd)" >/dev/null 2>&1
-    wait_for 5 active_is Fremd || fail "the other application's window did not become active"
-}
-# Expects a window's top and height.
-place_is() {
-    geometry_of "$1"
-    [ "$WY,$WH" = "$2" ] || fail "$1 at $WY with height $WH, expected $2"
-}
 
 e2e_start "$home"
 
@@ -128,7 +93,7 @@ cover 600 100
 click_in Tausch4 700 60
 wait_for 5 active_is Tausch3 || fail "after a click on the monitor $(xdotool getactivewindow getwindowname) is active"
 shot 6-monitor-clicked
-stop_other
+cover_end
 
 # --- Pattern, old-name placeholder, counter, all files.
 click_in Tausch3 400 19
@@ -164,7 +129,7 @@ click_in Tausch2 250 200 # an empty place in the left list
 wait_for 5 above "$browser" Fremd || fail "the browser stayed under the other application's window"
 wait_for 5 active_is Tausch2 || fail "after the click $(xdotool getactivewindow getwindowname) is active"
 shot 9-browser-raised
-stop_other
+cover_end
 
 # --- Closing the selection window brings the start window back; closing that ends the program.
 click_in Tausch2 923 314 # Beenden
