@@ -29,9 +29,6 @@ QString url(const QString& path)
     return QUrl::fromLocalFile(path).toString();
 }
 
-// ---------------------------------------------------------------------------------------------
-// The window
-
 class platform_BrowserWindow : public ::testing::Test
 {
 protected:
@@ -72,15 +69,6 @@ protected:
         for (int row : rows)
             browser->view()->selectionModel()->select(model()->index(row, 0), QItemSelectionModel::Select |
                                                                                   QItemSelectionModel::Rows);
-    }
-
-    QStringList selectedNames() const
-    {
-        QStringList names;
-        const auto items = browser->SelectedItems();
-        for (int i = 0; items && i < items->Count(); ++i)
-            names.append(items->Item(i).Name);
-        return names;
     }
 
     void key(int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -206,9 +194,6 @@ TEST_F(platform_BrowserWindow, PollsReuseTheSelectionUntilItChanges)
     mark({3});
     EXPECT_EQ(browser->SelectedItems()->Count(), 3);
     EXPECT_EQ(browser->selectionBuilds(), builds + 1);
-
-    key(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(browser->SelectedItems()->Count(), 6);
 }
 
 TEST_F(platform_BrowserWindow, ChangesOnDiskKeepTheMarksOfTheFilesStillThere)
@@ -217,12 +202,12 @@ TEST_F(platform_BrowserWindow, ChangesOnDiskKeepTheMarksOfTheFilesStillThere)
         dir.write(QString::fromUtf8(name));
     show(dir.path());
     mark({1, 2, 3});
-    ASSERT_EQ(selectedNames().size(), 3);
 
     dir.write(u8("a.txt"));
     QFile::remove(dir.filePath(u8("c.txt")));
     ASSERT_TRUE(waitUntil([&] { return rowNames().contains(u8("a.txt")) && model()->rowCount() == 4; }));
-    EXPECT_EQ(selectedNames(), u8s({"b.txt", "d.txt"}));
+    EXPECT_EQ(browser->SelectedItems()->paths(),
+              (QStringList{dir.filePath(u8("b.txt")), dir.filePath(u8("d.txt"))}));
 
     // Marks never travel to another folder that holds the same names.
     const QString other = mkdir(u8("anders"));
@@ -265,35 +250,29 @@ const std::vector<std::pair<const char*, std::function<bool(Browser&)>>> members
     {"SelectedItems", [](Browser& b) { return b.SelectedItems().ok(); }},
 };
 
-TEST_F(platform_BrowserWindow, EveryMemberFailsAfterQuitAndTheLastSelectionStillResolves)
+// The user may close the window, or the program quits it; the object itself lives on.
+TEST_F(platform_BrowserWindow, EveryMemberFailsAfterQuitOrCloseAndTheLastSelectionStillResolves)
 {
     dir.write(u8("a.txt"), "abc");
     show(dir.path());
     browser->selectAll();
     const ShellItems kept = browser->SelectedItems().value();
+    BrowserWindow geschlossen(home);
+    geschlossen.setVisible(true);
+    ASSERT_TRUE(geschlossen.window()->close());
 
     ASSERT_TRUE(browser->Quit());
     EXPECT_EQ(browser->window(), nullptr);
     EXPECT_EQ(browser->Top().error().message(), u8("Das Browserfenster ist geschlossen."));
     for (int round = 0; round < 2; ++round) {
-        for (const auto& [name, call] : members)
+        for (const auto& [name, call] : members) {
             EXPECT_FALSE(call(*browser)) << name;
-        QCoreApplication::processEvents(); // the window itself goes now
+            EXPECT_FALSE(call(geschlossen)) << name;
+        }
+        QCoreApplication::processEvents(); // the windows themselves go now
     }
     EXPECT_EQ(kept.Item(1).Size, 3);
     EXPECT_FALSE(browser->selectAll());
-
-    std::unique_ptr<Browser> owner = std::move(browser);
-    owner.reset(); // quitting did not delete the object
-}
-
-TEST_F(platform_BrowserWindow, EveryMemberFailsAfterTheUserClosedTheWindow)
-{
-    show(dir.path());
-    browser->setVisible(true);
-    ASSERT_TRUE(browser->window()->close());
-    for (const auto& [name, call] : members)
-        EXPECT_FALSE(call(*browser)) << name;
 }
 
 } // namespace
