@@ -195,19 +195,19 @@ TEST_F(Katalog, StateLeftBehindByEachOperation)
     EXPECT_EQ(logik.Katalog.Sort(), u8("Name Asc")) << "an unknown index changes nothing but the list";
 }
 
-TEST_F(Katalog, SortsByNameFolderTypeAndTimeOfDay)
+TEST_F(Katalog, SortsByNameWithoutRegardToCaseFolderTypeAndTimeOfDay)
 {
-    uebernimm({datei(u8("/z/b.jpg"), u8("JPEG-Bild"), QDateTime(QDate(2026, 12, 1), QTime(10, 0))),
+    uebernimm({datei(u8("/z/B.jpg"), u8("JPEG-Bild"), QDateTime(QDate(2026, 12, 1), QTime(10, 0))),
                datei(u8("/a/c.png"), u8("PNG-Bild"), QDateTime(QDate(2026, 12, 3), QTime(9, 0))),
-               datei(u8("/m/A.txt"), u8("Klartext"), QDateTime(QDate(2026, 11, 1), QTime(23, 0)))});
+               datei(u8("/m/a.txt"), u8("Klartext"), QDateTime(QDate(2026, 11, 1), QTime(23, 0)))});
     logik.Option1_Click(2);
-    EXPECT_EQ(ansicht.liste, u8s({"/m/A.txt", "/z/b.jpg", "/a/c.png"}));
+    EXPECT_EQ(ansicht.liste, u8s({"/m/a.txt", "/z/B.jpg", "/a/c.png"}));
     logik.Option1_Click(3);
-    EXPECT_EQ(ansicht.liste, u8s({"/a/c.png", "/m/A.txt", "/z/b.jpg"}));
+    EXPECT_EQ(ansicht.liste, u8s({"/a/c.png", "/m/a.txt", "/z/B.jpg"}));
     logik.Option1_Click(4);
-    EXPECT_EQ(ansicht.liste, u8s({"/z/b.jpg", "/m/A.txt", "/a/c.png"}));
+    EXPECT_EQ(ansicht.liste, u8s({"/z/B.jpg", "/m/a.txt", "/a/c.png"}));
     logik.Option1_Click(7);
-    EXPECT_EQ(ansicht.liste, u8s({"/a/c.png", "/z/b.jpg", "/m/A.txt"})) << "09:00 on a later day first";
+    EXPECT_EQ(ansicht.liste, u8s({"/a/c.png", "/z/B.jpg", "/m/a.txt"})) << "09:00 on a later day first";
 }
 
 TEST(KatalogPfadfilter, EveryPathGetsAnExactFilter)
