@@ -7,7 +7,6 @@ set -uo pipefail
 PROGRAM=${1:?usage: $(basename "$0") PROGRAM ... SCRATCH_FOLDER}
 SCRATCH=${!#}
 start='Tauschwerk © TW-Team'
-undo='Änderungen rückganig machen'
 
 for tool in Xvfb xdotool openbox xprop xwininfo; do
     command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed" && exit 77; }

@@ -9,6 +9,7 @@
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
 SETUP=${2:?usage: undo.sh PROGRAM UNDO_SETUP SCRATCH_FOLDER}
+undo='Änderungen rückganig machen'
 
 # The system's opener is a stand-in that only notes what it was asked to open.
 mkdir -p "$work/bin"
