@@ -5,11 +5,23 @@
 # bar and the monitor with the real pointer, a click on the monitor gives the rename window the focus; the
 # rename window renames the files with a pattern typed in, the day's journal holds the session, the
 # browser takes the monitor's place, a click on the selection window brings up the browser from under
-# another application's window, and closing the windows brings the start window back.
+# another application's window, and closing the windows brings the start window back. There, at its
+# fixed size, "Verwaltung" opens the undo window once; real clicks and keys choose the journal, the
+# program start and the session, "Betrachten" writes the page and hands it to the system's opener, the
+# undo with Yes puts every file back and takes the journal with its only session away, and nothing else
+# is left in the program folder.
 #
 # Usage: workflow.sh PROGRAM SCRATCH_FOLDER
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
+
+undo='Änderungen rückganig machen'
+# The system's opener is a stand-in that only notes what it was asked to open.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$work/opened" >"$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+export PATH="$work/bin:$PATH"
+unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
 
 home="$work/home"
 mkdir -p "$home/urlaub"
@@ -131,9 +143,69 @@ wait_for 5 active_is Tausch2 || fail "after the click $(xdotool getactivewindow 
 shot 9-browser-raised
 cover_end
 
-# --- Closing the selection window brings the start window back; closing that ends the program.
+# --- Closing the selection window brings the start window back, 4680 x 3450 twips at 96 DPI.
 click_in Tausch2 923 314 # Beenden
 wait_for 10 window_shown "$start" || fail "the start window did not come back"
 wait_for 5 window_gone Tausch1 || fail "the pick bar stayed"
+geometry_of "$start"
+[ "$WW,$WH" = 312,230 ] || fail "start window is ${WW}x${WH}, expected 312x230"
+
+# --- "Verwaltung" (18, 82, 275 x 41 pixels) opens the undo window; a second press loads no second one.
+click_in "$start" 155 102
+wait_for 10 window_shown "$undo" || fail "'Verwaltung' opened no undo window"
+geometry_of "$undo"
+[ "$WW,$WH" = 591,152 ] || fail "undo window is ${WW}x${WH}, expected 591x152"
+xdotool windowmove "$(window_named "$undo")" 420 520
+sleep 0.5
+click_in "$start" 155 102
+sleep 0.5
+[ "$(xdotool search --onlyvisible --name "^$undo\$" | wc -l)" = 1 ] || fail "a second undo window was loaded"
+
+# --- The journal in File1 (288, 10, 291 x 26), then program start and session: a click opens each
+# combo box's list, Down and Return choose its first entry. Text1 (288, 92, 291 x 19) is blank until then.
+click_in "$undo" 400 22
+sleep 0.5
+text1() {
+    geometry_of "$undo"
+    brightness $((WX + 292)) $((WY + 94)) 200 15
+}
+leer=$(text1)
+for y in 50 76; do
+    click_in "$undo" 430 "$y"
+    sleep 0.5
+    xdotool key Down Return
+    sleep 0.5
+done
+shot 10-undo-chosen
+awk -v a="$leer" -v b="$(text1)" 'BEGIN { exit !(b < a - 0.01) }' || fail "Text1 shows no pattern after choosing"
+
+# --- "Betrachten" (8, 122, 185 x 25): the page is written and handed to the opener; nothing is asked.
+click_in "$undo" 100 134
+wait_for 10 test -s "$work/opened" || fail "the page was not handed to the system's opener"
+grep -qx -e "file://$folder/versionen.html" -e "$folder/versionen.html" "$work/opened" ||
+    fail "the opener was asked for: $(cat "$work/opened")"
+grep -q 'Urlaub_IMG_00055.jpg' "$folder/versionen.html" || fail "the page does not show the session"
+window_shown Tauschwerk && fail "'Betrachten' showed a message"
+
+# --- "Aktionen rückgangig machen" (200, 122, 185 x 25), Yes, then the final message.
+click_in "$undo" 292 134
+wait_for 10 window_shown Tauschwerk || fail "no question before the undo"
+xdotool windowactivate --sync "$(window_named Tauschwerk)" >/dev/null 2>&1
+xdotool key Return
+sleep 1
+wait_for 10 window_shown Tauschwerk || fail "no message after the undo"
+shot 11-undo-done
+xdotool windowactivate --sync "$(window_named Tauschwerk)" >/dev/null 2>&1
+xdotool key Return
+wait_for 10 window_gone Tauschwerk || fail "the message did not close"
+[ "$(ls "$home/urlaub" | tr '\n' ' ')" = "IMG_0001.jpg IMG_0002.jpg IMG_0003.jpg IMG_0004.jpg IMG_0005.jpg " ] ||
+    fail "files after the undo: $(ls "$home/urlaub" | tr '\n' ' ')"
+[ ! -e "$journal" ] || fail "the journal with its only session is still there"
+[ -z "$(ls -A "$folder" | grep -v -e '^tauschwerk$' -e '^Tauschwerk.html$' -e '^versionen.html$')" ] ||
+    fail "left in the program folder: $(ls -A "$folder" | tr '\n' ' ')"
+
+# --- "Abbrechen" closes the undo window; closing the start window ends the program.
+click_in "$undo" 490 134
+wait_for 10 window_gone "$undo" || fail "'Abbrechen' did not close the undo window"
 e2e_quit_via "$start"
 echo "PASS"
