@@ -109,23 +109,6 @@ TEST(AdoXmlRoundTrip, JournalValuesComeBackExactlyFromAWellFormedFile)
     EXPECT_TRUE(back->rows == data.rows); // QVariant() and empty text differ here
 }
 
-TEST(AdoXmlRoundTrip, EveryTypeKeepsItsCode)
-{
-    const std::vector<std::tuple<int, int, int, int>> cases = {
-        // type, size written, type read, size read: the types the journal and the catalogue use
-        {adType::VarChar, 100, adType::VarChar, 100},     {adType::VarChar, -1, adType::VarChar, -1},
-        {adType::LongVarChar, -1, adType::VarChar, -1},   {adType::VarWChar, 40, adType::VarWChar, 40},
-        {adType::LongVarWChar, -1, adType::VarWChar, -1}, {adType::VarNumeric, 19, adType::VarNumeric, 19},
-        {adType::DBTime, 6, adType::DBTime, 6},
-    };
-    for (const auto& [type, size, typeRead, sizeRead] : cases) {
-        const Expected<RowsetData> back = readRowsetXml(writeRowsetXml({{{u8("F"), type, size}}, {}}));
-        ASSERT_TRUE(back.ok()) << type << ": " << back.error().message().toStdString();
-        EXPECT_EQ(back->fields[0].type, typeRead) << type;
-        EXPECT_EQ(back->fields[0].definedSize, sizeRead) << type;
-    }
-}
-
 // The journal's two kinds of field, as ADO declares them; the catalogue's other types are never saved.
 TEST(AdoXmlWriter, WritesTheLayoutAdoExpects)
 {

@@ -51,9 +51,13 @@ protected:
 
 } // namespace
 
-TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounterAndEveryValueEndsInTheSeparator)
+TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounterAndAnEmptyOneWritesNothing)
 {
     EXPECT_EQ(db.journalPfadHeute(), heute());
+    db.Sitzung_beginnen();
+    EXPECT_TRUE(db.Sitzung_speichern(1, 1, u8("x")).ok());
+    EXPECT_TRUE(DatenBanken(dir.path(), clock).Sitzung_speichern(1, 1, u8("x")).ok()) << "never begun";
+    EXPECT_TRUE(dir.entries().isEmpty());
     ASSERT_TRUE(speichere(3, 7).ok());
     clock.advance(60);
     db.Sitzung_beginnen();
@@ -74,24 +78,14 @@ TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounterAndEver
     ASSERT_EQ(pieces.size(), 13);
     EXPECT_EQ(pieces.mid(4, 4), u8s({"/a/2.jpg", "/z/x2.jpg", "05.12.2026 14:04:12", "Kopiert"}));
     EXPECT_EQ(pieces.mid(8), u8s({"/a/3.jpg", "", "05.12.2026 14:04:12", "Fehler", ""}));
-}
 
-TEST_F(Journal, AnEmptySessionWritesNothing)
-{
-    db.Sitzung_beginnen();
-    EXPECT_TRUE(db.Sitzung_speichern(1, 1, u8("x")).ok());
-    DatenBanken nieBegonnen(dir.path(), clock);
-    EXPECT_TRUE(nieBegonnen.Sitzung_speichern(1, 1, u8("x")).ok());
-    EXPECT_TRUE(dir.entries().isEmpty());
-
-    ASSERT_TRUE(speichere(1, 1).ok());
     const QByteArray before = dir.read(u8("Sich_05.12.2026.xml"));
     db.Sitzung_beginnen();
     EXPECT_TRUE(db.Sitzung_speichern(1, 2, u8("x")).ok());
     EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), before) << "the file is left untouched";
 }
 
-TEST_F(Journal, ProgramStartCountsTheStartsOfTheDay)
+TEST_F(Journal, ProgramStartCountsTheStartsOfTheDayAndAnUnusableJournalStartsAtOne)
 {
     EXPECT_EQ(db.Programmstart_ermitteln(), 1) << "no journal yet";
     ASSERT_TRUE(speichere(1, 1).ok());
@@ -109,16 +103,13 @@ TEST_F(Journal, ProgramStartCountsTheStartsOfTheDay)
     const auto neu = journalRecords(dir.filePath(u8("Sich_06.12.2026.xml")));
     ASSERT_EQ(neu.size(), 1) << "a session after midnight goes to the new day's file";
     EXPECT_EQ(neu[0][Zeit], u8("06.12.2026 00:00:05"));
-}
 
-TEST_F(Journal, UnusableJournalsStartTheCountAtOne)
-{
     for (const char* start : {"32767", "abc", "", "-1"}) {
-        dir.write(u8("Sich_05.12.2026.xml"),
-                  adoJournalXml({{u8(start), u8("1"), {}, {}, u8("05.12.2026 10:00:00")}}));
+        dir.write(u8("Sich_06.12.2026.xml"),
+                  adoJournalXml({{u8(start), u8("1"), {}, {}, u8("06.12.2026 10:00:00")}}));
         EXPECT_EQ(db.Programmstart_ermitteln(), 1) << start;
     }
-    dir.write(u8("Sich_05.12.2026.xml"), "<xml><kaputt");
+    dir.write(u8("Sich_06.12.2026.xml"), "<xml><kaputt");
     EXPECT_EQ(db.Programmstart_ermitteln(), 1);
 }
 

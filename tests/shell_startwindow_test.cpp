@@ -1,82 +1,113 @@
-#include "journal/DatenBanken.h"
+#include "catalogue/Dateiauswahl.h"
 #include "journal/Zurueck.h"
+#include "platform/WrapButton.h"
+#include "rename/Aenderungen.h"
+#include "rename/Ueberwachungsmonitor.h"
 #include "shell/ProgrammStart.h"
+#include "stack/frmAuswahlbutton.h"
 #include "support/AdoJournal.h"
+#include "support/FakeBrowser.h"
 #include "support/FakeClock.h"
 #include "support/FakeDocumentOpener.h"
+#include "support/FakeLaufwerke.h"
 #include "support/FakeScreen.h"
 #include "support/QtApplicationEnvironment.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedMessageBox.h"
 #include "support/TempDir.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
-#include <algorithm>
+#include <QRadioButton>
+#include <QTimer>
 #include <gtest/gtest.h>
-#include <memory>
+
+using namespace tw;
+using namespace tw::test;
+using platform::MessageBox;
 
 namespace {
 
-using tw::platform::MessageBox;
-using tw::shell::ProgrammStart;
-using namespace tw::test;
-
 const QString heuteJournal = u8("Sich_05.12.2026.xml");
 
-class shell_StartWindow : public ::testing::Test
+platform::ShellItem datei(const QString& pfad)
+{
+    return {pfad, pfad.section(u'/', -1), u8("JPEG-Bild"), 10, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))};
+}
+
+// A day's journal whose only session is of the given program start, saved at the given time.
+QByteArray tagesjournal(const char* programmstart, const char* zeit)
+{
+    return adoJournalXml({{u8(programmstart), u8("1"), u8("Urlaub_©00 - 25©"),
+                           u8("/tmp/a.jpg¢/tmp/Urlaub_01.jpg¢%1¢Umbenannt¢").arg(u8(zeit)), u8(zeit)}});
+}
+
+class Start : public ::testing::Test
 {
 protected:
-    std::unique_ptr<ProgrammStart> open()
+    std::unique_ptr<shell::ProgrammStart> open()
     {
-        tw::shell::StartDependencies deps;
+        shell::StartDependencies deps;
         deps.programFolder = folder.path();
         deps.clock = &clock;
         deps.screen = &screen;
         deps.messages = &messages;
         deps.opener = &opener;
+        deps.laufwerke = &laufwerke;
         deps.documentation = folder.filePath(u8("Tauschwerk.html"));
-        return std::make_unique<ProgrammStart>(deps);
+        deps.browserErstellen = [this] {
+            auto b = std::make_unique<FakeBrowser>();
+            browser = b.get();
+            ++browserErstellt;
+            return b;
+        };
+        return std::make_unique<shell::ProgrammStart>(deps);
     }
 
-    static QPushButton* button(const ProgrammStart& w, int index)
+    void TearDown() override
+    {
+        if (start)
+            start->close();
+        QCoreApplication::processEvents();
+    }
+
+    void schritt1()
+    {
+        if (!start) {
+            start = open();
+            start->show();
+        }
+        start->Command1_Click(0);
+        ASSERT_NE(start->dateiauswahl(), nullptr);
+    }
+
+    catalogue::Dateiauswahl& auswahl() { return *start->dateiauswahl(); }
+    static QPushButton* button(const shell::ProgrammStart& w, int index)
     {
         return w.findChild<QPushButton*>(u8("Command1_%1").arg(index));
     }
-    static QLabel* label1(const ProgrammStart& w) { return w.findChild<QLabel*>(u8("Label1")); }
-
-    // Saves one session the way the rename window does, as the given program start.
-    void saveSession(qint16 programmstart)
-    {
-        tw::journal::DatenBanken journal(folder.path(), clock);
-        journal.Sitzung_beginnen();
-        ASSERT_TRUE(journal.Aktion_eintragen(folder.filePath(u8("alt.jpg")),
-                                             folder.filePath(u8("Urlaub_01.jpg")),
-                                             QString::fromLatin1(tw::journal::AktionUmbenannt)));
-        const auto saved = journal.Sitzung_speichern(programmstart, 1, u8("Urlaub_©00 - 25©"));
-        ASSERT_TRUE(saved) << saved.message().toStdString();
-    }
+    static QLabel* label1(const shell::ProgrammStart& w) { return w.findChild<QLabel*>(u8("Label1")); }
 
     TempDir folder;
     FakeClock clock; // 05.12.2026 14:03:11
     FakeScreen screen;
     ScriptedMessageBox messages;
     FakeDocumentOpener opener;
+    FakeLaufwerke laufwerke;
+    FakeBrowser* browser = nullptr;
+    int browserErstellt = 0;
+    std::unique_ptr<shell::ProgrammStart> start;
 };
 
-QStringList row(const char* programmstart, const char* zeit)
-{
-    return {u8(programmstart), u8("1"), u8("Urlaub_©00 - 25©"),
-            u8("/tmp/a.jpg¢/tmp/Urlaub_01.jpg¢%1¢Umbenannt¢").arg(u8(zeit)), u8(zeit)};
-}
+} // namespace
 
-// ---------------------------------------------------------------------------------------------
-// What the window shows
-
-TEST_F(shell_StartWindow, ShowsItsTitleAndButtonTextsWhichFitAFixedFrame)
+TEST_F(Start, ShowsItsTitleAndButtonTextsWhichFitAFixedFrame)
 {
     const auto w = open();
     EXPECT_EQ(w->windowTitle(), u8("Tauschwerk © TW-Team"));
@@ -92,35 +123,17 @@ TEST_F(shell_StartWindow, ShowsItsTitleAndButtonTextsWhichFitAFixedFrame)
     EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "the user cannot resize it";
 }
 
-// ---------------------------------------------------------------------------------------------
-// The number of this program start
-
-TEST_F(shell_StartWindow, EachStartOfTheDayCountsOneMoreThanTheLastSavedSession)
+// The count itself is the journal's; the window shows it and writes nothing.
+TEST_F(Start, Label1ShowsTheNumberOfThisStartOfTheDayAndLeavesTheJournalAsItWas)
 {
-    for (int expected = 1; expected <= 3; ++expected) {
-        const auto w = open();
-        ASSERT_EQ(label1(*w)->text(), QString::number(expected));
-        EXPECT_EQ(w->Programmstart, expected);
-        EXPECT_EQ(w->Sitzung, 0);
-        if (expected == 1) {
-            EXPECT_TRUE(folder.entries().isEmpty()) << "the first start writes nothing";
-        }
-        clock.advance(60);
-        saveSession(w->Programmstart);
-    }
-    EXPECT_TRUE(folder.exists(heuteJournal));
-}
-
-TEST_F(shell_StartWindow, Label1ReadsTodaysJournalWithoutChangingIt)
-{
+    const auto w = open();
+    EXPECT_EQ(label1(*w)->text(), u8("1"));
+    EXPECT_TRUE(folder.entries().isEmpty()) << "the first start writes nothing";
     // Binary bytes with an embedded NUL, then an unfinished element.
     const char garbage[] = "\x00\x01PK\x03\x04 kein XML <xml";
-    const std::pair<QByteArray, int> faelle[] = {
-        {adoJournalXml({row("1", "05.12.2026 08:00:00"), row("2", "05.12.2026 08:40:00")}), 3},
-        {adoJournalXml({row("32766", "05.12.2026 10:00:00")}), 32767},
-        {QByteArray(garbage, sizeof garbage - 1), 1},
-    };
-    for (const auto& [content, expected] : faelle) {
+    for (const auto& [content, expected] : {std::pair{tagesjournal("2", "05.12.2026 08:40:00"), 3},
+                                            std::pair{tagesjournal("32766", "05.12.2026 10:00:00"), 32767},
+                                            std::pair{QByteArray(garbage, sizeof garbage - 1), 1}}) {
         folder.write(heuteJournal, content);
         const auto w = open();
         EXPECT_EQ(label1(*w)->text(), QString::number(expected));
@@ -130,10 +143,7 @@ TEST_F(shell_StartWindow, Label1ReadsTodaysJournalWithoutChangingIt)
     EXPECT_TRUE(messages.shown().isEmpty());
 }
 
-// ---------------------------------------------------------------------------------------------
-// The buttons
-
-TEST_F(shell_StartWindow, DokumentationOpensTheGuideBesideTheProgramOrWarnsWhyNot)
+TEST_F(Start, DokumentationOpensTheGuideBesideTheProgramOrWarnsWhyNot)
 {
     const auto w = open();
     button(*w, 2)->click();
@@ -146,8 +156,6 @@ TEST_F(shell_StartWindow, DokumentationOpensTheGuideBesideTheProgramOrWarnsWhyNo
     messages.clear();
     button(*w, 2)->click();
     EXPECT_EQ(opener.opened(), QStringList{page});
-    EXPECT_TRUE(messages.shown().isEmpty());
-
     opener.failWith(u8("Kein Programm für HTML-Seiten eingerichtet."));
     button(*w, 2)->click();
     ASSERT_EQ(messages.shown().size(), 1);
@@ -155,26 +163,21 @@ TEST_F(shell_StartWindow, DokumentationOpensTheGuideBesideTheProgramOrWarnsWhyNo
     EXPECT_TRUE(messages.shown()[0].text.contains(u8("Kein Programm für HTML-Seiten eingerichtet.")));
 }
 
-TEST_F(shell_StartWindow, VerwaltungOpensOneUndoWindowAFreshOneAfterItsAbbrechenAndClosesWithTheStart)
+// That a second press loads no second window is the end-to-end tests'.
+TEST_F(Start, VerwaltungShowsOneUndoWindowAFreshOneAfterItsAbbrechenAndClosesItWithTheStart)
 {
-    saveSession(1);
+    folder.write(heuteJournal, tagesjournal("1", "05.12.2026 08:00:00"));
     const auto w = open();
     w->show();
     button(*w, 1)->click();
-    QPointer<tw::journal::Zurueck> zurueck = w->zurueck();
+    QPointer<journal::Zurueck> zurueck = w->zurueck();
     ASSERT_NE(zurueck, nullptr);
-    EXPECT_TRUE(zurueck->isVisible());
-    EXPECT_TRUE(w->isVisible()) << "the start window stays usable beside it";
+    EXPECT_TRUE(zurueck->isVisible() && w->isVisible()) << "the start window stays usable beside it";
     EXPECT_EQ(zurueck->File1->count(), 1) << "it lists the journals of the program folder";
-
     zurueck->hide();
     button(*w, 1)->click();
     EXPECT_EQ(w->zurueck(), zurueck.data()) << "shown again, not loaded twice";
     EXPECT_TRUE(zurueck->isVisible());
-    const QWidgetList fenster = QApplication::topLevelWidgets();
-    EXPECT_EQ(std::count_if(fenster.begin(), fenster.end(),
-                            [](const QWidget* t) { return t->objectName() == u8("Zurueck"); }),
-              1);
 
     zurueck->Command3->click();
     EXPECT_TRUE(waitUntil([&zurueck] { return zurueck.isNull(); }));
@@ -183,10 +186,157 @@ TEST_F(shell_StartWindow, VerwaltungOpensOneUndoWindowAFreshOneAfterItsAbbrechen
     zurueck = w->zurueck();
     ASSERT_NE(zurueck, nullptr);
     EXPECT_TRUE(zurueck->isVisible());
-
     w->close();
     EXPECT_TRUE(waitUntil([&zurueck] { return zurueck.isNull(); }));
     EXPECT_TRUE(messages.shown().isEmpty());
 }
 
-} // namespace
+// The places of the stack are the end-to-end workflow's.
+TEST_F(Start, Step1HidesTheStartWindowAndOpensTheStackWithAFlatBrowserAtHome)
+{
+    schritt1();
+    EXPECT_FALSE(start->isVisible());
+    EXPECT_EQ(browser->navigations().value(0), u8("file://C:\\"));
+    EXPECT_TRUE(browser->fullscreen());
+    EXPECT_EQ(std::pair(*browser->Top(), *browser->Height()), std::pair(256, 0));
+    EXPECT_TRUE(*browser->Visible());
+    ASSERT_NE(start->auswahlbutton(), nullptr);
+    EXPECT_TRUE(start->auswahlbutton()->isVisible());
+    EXPECT_TRUE(auswahl().isVisible());
+}
+
+TEST_F(Start, ThePollMirrorsTheSelectionOnlyWhenItsEndsOrCountChange)
+{
+    schritt1();
+    browser->setSelection({datei(u8("/b/1.jpg")), datei(u8("/b/2.jpg")), datei(u8("/b/3.jpg"))});
+    auswahl().Timer1_Timer();
+    EXPECT_EQ(auswahl().linkeListe(), u8s({"/b/1.jpg\r\n", "/b/2.jpg\r\n", "/b/3.jpg\r\n"}));
+    EXPECT_EQ(auswahl().Label1[1]->text(), u8("Es wurden 3 Objekte makiert"));
+    EXPECT_TRUE(auswahl().Timer1->isActive());
+
+    // Another middle item with the same first, last and count is not noticed by the poll...
+    browser->setSelection({datei(u8("/b/1.jpg")), datei(u8("/b/9.jpg")), datei(u8("/b/3.jpg"))});
+    auswahl().Timer1_Timer();
+    EXPECT_EQ(auswahl().linkeListe().value(1), u8("/b/2.jpg\r\n"));
+    // ...but the take-over uses the current selection.
+    auswahl().Command1_Click(1);
+    EXPECT_TRUE(auswahl().rechteListe().contains(u8("/b/9.jpg")));
+
+    // An entry marked by keyboard shows its time as the tip, as a click does.
+    QListView* list = auswahl().List1;
+    list->selectionModel()->setCurrentIndex(list->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    QKeyEvent leertaste(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u8(" "));
+    QCoreApplication::sendEvent(list, &leertaste);
+    EXPECT_EQ(auswahl().markierteTexte(), u8s({"/b/9.jpg"}));
+    EXPECT_EQ(list->toolTip(), u8("03:04:05"));
+
+    browser->setSelection(QList<platform::ShellItem>{});
+    auswahl().Timer1_Timer();
+    EXPECT_TRUE(auswahl().linkeListe().isEmpty());
+    EXPECT_EQ(auswahl().Label1[1]->text(), u8("Es wurden 0 Objekte makiert"));
+    auswahl().Command1_Click(1);
+    EXPECT_EQ(messages.texts().last(), u8("Es müssen erst Daten in das Linke Listenfeld übernommen werden"));
+
+    // The same files marked again after an empty selection are a change.
+    browser->setSelection({datei(u8("/b/1.jpg")), datei(u8("/b/9.jpg")), datei(u8("/b/3.jpg"))});
+    auswahl().Timer1_Timer();
+    EXPECT_EQ(auswahl().Label1[1]->text(), u8("Es wurden 3 Objekte makiert"));
+}
+
+TEST_F(Start, BeendenDuringATakeOverStopsItAndTheWindowGoesOnceItHasEnded)
+{
+    schritt1();
+    QList<platform::ShellItem> items;
+    for (int i = 0; i < 2000; ++i)
+        items.append(datei(u8("/b/%1.jpg").arg(i)));
+    browser->setSelection(items);
+    auswahl().Timer1_Timer();
+    QPointer<catalogue::Dateiauswahl> fenster = start->dateiauswahl();
+    bool gesperrt = false;
+    // From the event loop, as a real click comes; the second runs while the take-over lets messages run.
+    QTimer::singleShot(0, fenster, [&] { fenster->Command1_Click(1); });
+    QTimer::singleShot(0, fenster, [&] {
+        // What would change or hand over the catalogue waits; the poll stays off.
+        gesperrt = !fenster->Command1[1]->isEnabled() && !fenster->Command1[0]->isEnabled() &&
+                   !fenster->Command2->isEnabled() && fenster->Command3->isEnabled();
+        fenster->Text1->clicked({});
+        EXPECT_FALSE(fenster->Timer1->isActive());
+        fenster->Command3->click();
+    });
+    QEventLoop loop;
+    QTimer::singleShot(50, &loop, &QEventLoop::quit);
+    loop.exec();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gesperrt);
+    EXPECT_TRUE(fenster.isNull());
+    EXPECT_TRUE(start->isVisible());
+    EXPECT_EQ(browser->quitCalls(), 1);
+}
+
+TEST_F(Start, ClosingStoresTheSettingsAndTheNextStep1AppliesThemAClosedBrowserItsStandIn)
+{
+    schritt1();
+    start->auswahlbutton()->setTop(1500);
+    browser->setTop(120);
+    browser->setHeight(300);
+    auswahl().setTop(6600);
+    browser->browseTo(u8("/home/nutzer/Bilder"));
+    auswahl().close();
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(start->isVisible());
+    EXPECT_EQ(browser->quitCalls(), 1);
+    const shell::Einstellungen& e = start->einstellungen;
+    EXPECT_EQ(e.Item(u8("Button_top")), u8("1500"));
+    EXPECT_EQ(e.Item(u8("Datei_top")), u8("6600"));
+    EXPECT_EQ(e.Item(u8("IE_Top")), u8("120"));
+    EXPECT_EQ(e.Item(u8("IE_Height")), u8("300"));
+    EXPECT_EQ(e.Item(u8("ie_Pfad")), u8("file:///home/nutzer/Bilder"));
+
+    schritt1();
+    EXPECT_EQ(browserErstellt, 2);
+    EXPECT_FLOAT_EQ(start->auswahlbutton()->Top(), 1500);
+    EXPECT_FLOAT_EQ(auswahl().Top(), 6600);
+    EXPECT_EQ(*browser->Top(), 120);
+    EXPECT_EQ(*browser->Height(), 300);
+    EXPECT_EQ(browser->navigations().last(), u8("file:///home/nutzer/Bilder"));
+
+    browser->close(); // the user closed it: every member fails
+    auswahl().close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(e.Item(u8("ie_Pfad")), u8("c:\\")) << "a browser without a location is stored as the stand-in";
+    EXPECT_FALSE(e.contains(u8("IE_Top")));
+    schritt1();
+    EXPECT_EQ(browser->navigations().last(), u8("c:\\"));
+}
+
+TEST_F(Start, TheHandOverNeedsFullPathsAndPlacesMonitorAndRenameWindow)
+{
+    schritt1();
+    browser->setSelection({datei(folder.write(u8("a.jpg"))), datei(folder.write(u8("b.jpg")))});
+    auswahl().Timer1_Timer();
+    auswahl().Command1_Click(1);
+    auswahl().Command6_Click();
+    auswahl().Option1[1]->click();
+    auswahl().Command2_Click();
+    EXPECT_EQ(messages.texts().last(), u8("Bitte Anzeigeoption auf Pfadname stellen"));
+    EXPECT_EQ(start->aenderungen(), nullptr);
+
+    auswahl().Option1[0]->click();
+    auswahl().Command6_Click();
+    browser->setHeight(200);
+    auswahl().Command2_Click();
+    ASSERT_NE(start->aenderungen(), nullptr);
+    EXPECT_EQ(start->aenderungen()->arbeitsliste().anzahl(), 2);
+    EXPECT_EQ(start->ueberwachungsmonitor()->geometry(), QRect(0, 256, 1024, 200))
+        << "on the browser's place";
+    EXPECT_EQ(start->aenderungen()->geometry(), auswahl().geometry());
+    EXPECT_FALSE(auswahl().isVisible());
+
+    // Closing the start window closes the rename window first, which saves its session.
+    start->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(start->aenderungen(), nullptr);
+    EXPECT_EQ(start->dateiauswahl(), nullptr);
+    EXPECT_EQ(browser->quitCalls(), 1);
+}

@@ -71,28 +71,28 @@ protected:
     QPointer<frmAuswahlbutton> bar;
 };
 
-TEST_F(PickBarWindow, DraggingTheHandleMovesTheBarAndTheBrowserWhileTheButtonIsDown)
+// The places themselves are the drag table's and the end-to-end tests'.
+TEST_F(PickBarWindow, TheHandleMovesBarAndBrowserOnlyWhileItIsDownAndItsReleaseFocusesTheSelectionWindow)
 {
     frmAuswahlbutton& w = laden();
     EXPECT_EQ(w.windowTitle(), u8("Tausch1"));
     EXPECT_TRUE(control<QWidget>("Image1")->isHidden()) << "the rename handle only while renaming";
+    auswahl->show();
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return w.isActiveWindow(); }));
     w.setTop(3540);
     w.EplorerButton_MouseMove(100);
     EXPECT_EQ(w.Top(), 3540) << "no drag without a pressed button";
 
     w.EplorerButton_MouseDown();
-    EXPECT_TRUE(w.Ziehen_Explorer);
     w.EplorerButton_MouseMove(100);
-    EXPECT_EQ(w.Top(), 1350);
-    EXPECT_EQ(w.geometry().y(), 90);
-    EXPECT_EQ(*browser->Top(), 110);
-    EXPECT_EQ(*browser->Height(), 146);
-
+    EXPECT_EQ(std::tuple(w.geometry().y(), *browser->Top(), *browser->Height()), std::tuple(90, 110, 146));
     w.EplorerButton_MouseMove(246);
     EXPECT_EQ(w.Top(), 1350) << "within 300 twips of the selection window nothing moves";
-
     w.EplorerButton_MouseUp();
-    EXPECT_FALSE(w.Ziehen_Explorer);
+    EXPECT_TRUE(waitUntil([&] { return auswahl->isActiveWindow(); }));
+    EXPECT_EQ(QApplication::focusWidget(), auswahl.get());
     w.EplorerButton_MouseMove(120);
     EXPECT_EQ(w.Top(), 1350);
 
@@ -102,34 +102,18 @@ TEST_F(PickBarWindow, DraggingTheHandleMovesTheBarAndTheBrowserWhileTheButtonIsD
     EXPECT_EQ(w.geometry().y(), -30) << "without a browser the bar still moves, above the screen too";
 }
 
-TEST_F(PickBarWindow, ReleasingTheHandleGivesTheSelectionWindowTheFocus)
-{
-    frmAuswahlbutton& w = laden();
-    auswahl->show();
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(waitUntil([&] { return w.isActiveWindow(); }));
-    w.EplorerButton_MouseDown();
-    w.EplorerButton_MouseMove(100);
-    w.EplorerButton_MouseUp();
-    EXPECT_TRUE(waitUntil([&] { return auswahl->isActiveWindow(); }));
-    EXPECT_EQ(QApplication::focusWidget(), auswahl.get());
-}
-
 TEST_F(PickBarWindow, BackAndForwardWalkTheHistoryAndIgnoreItsEnds)
 {
     browser->browseTo(u8("/a"));
     browser->browseTo(u8("/b"));
     frmAuswahlbutton& w = laden();
     w.show();
-
     klick(w.Image2[0], QEvent::MouseButtonPress);
     klick(w.Image2[0], QEvent::MouseButtonRelease);
     EXPECT_EQ(*browser->locationurl(), u8("file:///a"));
     w.Image2_Click(0);
     w.Image2_Click(0);
     EXPECT_EQ(*browser->locationurl(), u8("file:///a")) << "at the start nothing happens";
-
     klick(w.Image2[1], QEvent::MouseButtonPress);
     klick(w.Image2[1], QEvent::MouseButtonRelease);
     w.Image2_Click(1);
@@ -144,62 +128,54 @@ TEST_F(PickBarWindow, BackAndForwardWalkTheHistoryAndIgnoreItsEnds)
         EXPECT_EQ(qobject_cast<QMessageBox*>(top), nullptr) << "no message";
 }
 
-TEST_F(PickBarWindow, ChoosingADriveSendsTheBrowserToItsRoot)
+TEST_F(PickBarWindow, ChoosingADriveSendsTheBrowserToItsRootAndOpeningTheListReadsTheVolumesAgain)
 {
+    browser->setLocation(u8("/mnt/data/Bilder"));
+    EXPECT_EQ(laden().Drive1->currentIndex(), 1) << "the list starts on the volume the browser shows";
+    delete bar.data();
+    browser->setLocation(u8("/home/bob"));
     frmAuswahlbutton& w = laden();
+    w.show();
     EXPECT_EQ(w.Drive1->count(), 2);
     EXPECT_EQ(w.Drive1->itemText(1), u8("/mnt/data [Daten]"));
-    EXPECT_EQ(w.Drive1->currentIndex(), 0) << "the volume of the folder the browser shows";
+    EXPECT_EQ(w.Drive1->currentIndex(), 0);
     EXPECT_TRUE(browser->navigations().isEmpty()) << "loading sends the browser nowhere";
 
     w.Drive1->setCurrentIndex(1);
     EXPECT_EQ(browser->navigations(), u8s({"file:///mnt/data"}));
-    w.Drive1->setCurrentIndex(0);
+    laufwerke.liste.prepend({u8("/boot"), u8("/boot")});
+    w.Drive1->showPopup();
+    w.Drive1->hidePopup();
+    EXPECT_EQ(w.Drive1->count(), 3);
+    EXPECT_EQ(w.Drive1->currentText(), u8("/mnt/data [Daten]")) << "the entry shown stays";
+    w.Drive1->setCurrentIndex(1);
     EXPECT_EQ(browser->navigations().last(), u8("file:///"));
+    EXPECT_EQ(browser->navigations().size(), 2);
 
     browser->close();
-    w.Drive1->setCurrentIndex(1);
+    w.Drive1->setCurrentIndex(2);
     EXPECT_EQ(browser->navigations().size(), 2) << "a closed browser goes nowhere";
     gemeinsam.IE.reset();
     w.Drive1->setCurrentIndex(0);
 }
 
-TEST_F(PickBarWindow, TheListStartsOnTheBrowsersVolume)
-{
-    browser->setLocation(u8("/mnt/data/Bilder"));
-    EXPECT_EQ(laden().Drive1->currentIndex(), 1);
-}
-
 TEST_F(PickBarWindow, TheSyncShowsTheDriveWhoseRootTheBrowserShowsWithoutSendingItThere)
 {
+    laufwerke.weitereWurzeln = {u8("/srv")};
     frmAuswahlbutton& w = laden();
     browser->browseTo(u8("/mnt/data"));
     EXPECT_TRUE(waitUntil([&] { return w.Drive1->currentIndex() == 1; }, 1000)) << "within 250 ms";
     EXPECT_EQ(w.Letztes_Laufwerk, u8("/mnt/data"));
-
     w.Drive1->blockSignals(true);
     w.Drive1->setCurrentIndex(0);
     w.Drive1->blockSignals(false);
     w.Timer1_Timer();
     EXPECT_EQ(w.Drive1->currentIndex(), 0) << "the same drive as at the last sync selects nothing";
-
     browser->browseTo(u8("/mnt/data/Bilder"));
     w.Timer1_Timer();
     EXPECT_EQ(w.Drive1->currentIndex(), 0) << "a folder that is no root changes nothing";
-    EXPECT_TRUE(browser->navigations().isEmpty());
 
-    browser->browseTo(u8("/mnt/data"));
-    browser->close();
-    w.Timer1_Timer();
-    gemeinsam.IE.reset();
-    w.Timer1_Timer();
-    EXPECT_EQ(w.Drive1->currentIndex(), 0) << "without a browser nothing happens";
-}
-
-TEST_F(PickBarWindow, ARootMissingFromTheListIsLookedForOnceMoreAndOtherwiseOnlyRemembered)
-{
-    laufwerke.weitereWurzeln = {u8("/srv")};
-    frmAuswahlbutton& w = laden();
+    // A root missing from the list is looked for once more, and otherwise only remembered.
     const int gelesen = laufwerke.gelesen;
     browser->browseTo(u8("/srv"));
     w.Timer1_Timer();
@@ -207,28 +183,18 @@ TEST_F(PickBarWindow, ARootMissingFromTheListIsLookedForOnceMoreAndOtherwiseOnly
     EXPECT_EQ(w.Drive1->currentIndex(), 0);
     EXPECT_EQ(w.Letztes_Laufwerk, u8("/srv"));
     EXPECT_EQ(laufwerke.gelesen, gelesen + 1) << "once, not at every tick";
-
-    // A stick mounted after the bar was loaded.
-    laufwerke.liste.append({u8("/media/bob/STICK"), u8("/media/bob/STICK")});
+    laufwerke.liste.append({u8("/media/bob/STICK"), u8("/media/bob/STICK")}); // mounted after loading
     browser->browseTo(u8("/media/bob/STICK"));
     w.Timer1_Timer();
     EXPECT_EQ(w.Drive1->currentText(), u8("/media/bob/STICK"));
     EXPECT_TRUE(browser->navigations().isEmpty());
-}
 
-TEST_F(PickBarWindow, OpeningTheListReadsTheVolumesAgainAndKeepsTheEntryShown)
-{
-    frmAuswahlbutton& w = laden();
-    w.show();
-    w.Drive1->blockSignals(true);
-    w.Drive1->setCurrentIndex(1);
-    w.Drive1->blockSignals(false);
-    laufwerke.liste.prepend({u8("/boot"), u8("/boot")});
-    w.Drive1->showPopup();
-    w.Drive1->hidePopup();
-    EXPECT_EQ(w.Drive1->count(), 3);
-    EXPECT_EQ(w.Drive1->currentText(), u8("/mnt/data [Daten]"));
-    EXPECT_TRUE(browser->navigations().isEmpty());
+    browser->browseTo(u8("/mnt/data"));
+    browser->close();
+    w.Timer1_Timer();
+    gemeinsam.IE.reset();
+    w.Timer1_Timer();
+    EXPECT_EQ(w.Drive1->currentText(), u8("/media/bob/STICK")) << "without a browser nothing happens";
 }
 
 TEST_F(PickBarWindow, ClosingUnloadsTheBar)

@@ -7,20 +7,6 @@
 
 namespace tw::test {
 
-namespace {
-
-// ADO writes these as hexadecimal character references.
-QString attribut(QString value)
-{
-    return value.replace(u'&', QStringLiteral("&#x26;"))
-        .replace(u'\'', QStringLiteral("&#x27;"))
-        .replace(u'"', QStringLiteral("&#x22;"))
-        .replace(u'<', QStringLiteral("&#x3c;"))
-        .replace(u'>', QStringLiteral("&#x3e;"));
-}
-
-} // namespace
-
 QByteArray adoJournalXml(const QList<QStringList>& rows)
 {
     QString xml = QStringLiteral("<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'\n"
@@ -44,20 +30,21 @@ QByteArray adoJournalXml(const QList<QStringList>& rows)
                    .arg(unlimited ? QStringLiteral("4294967295") : QStringLiteral("100"))
                    .arg(unlimited ? QStringLiteral(" rs:long='true'") : QString());
     }
-    xml += QStringLiteral("\t\t<s:extends type='rs:rowbase'/>\n"
-                          "\t</s:ElementType>\n"
-                          "</s:Schema>\n"
-                          "<rs:data>\n"
-                          "\t<rs:insert>\n");
+    xml += QStringLiteral("\t\t<s:extends type='rs:rowbase'/>\n\t</s:ElementType>\n</s:Schema>\n"
+                          "<rs:data>\n\t<rs:insert>\n");
     for (const QStringList& row : rows) {
         xml += QStringLiteral("\t\t<z:row");
-        for (int i = 0; i < names.size() && i < row.size(); ++i)
-            xml += QStringLiteral(" %1='%2'").arg(names[i], attribut(row[i]));
+        for (int i = 0; i < names.size() && i < row.size(); ++i) {
+            QString value = row[i]; // ADO writes these as hexadecimal character references
+            for (const auto& [c, ref] :
+                 {std::pair{u'&', "&#x26;"}, std::pair{u'\'', "&#x27;"}, std::pair{u'"', "&#x22;"},
+                  std::pair{u'<', "&#x3c;"}, std::pair{u'>', "&#x3e;"}})
+                value.replace(c, QLatin1String(ref));
+            xml += QStringLiteral(" %1='%2'").arg(names[i], value);
+        }
         xml += QStringLiteral("/>\n");
     }
-    xml += QStringLiteral("\t</rs:insert>\n"
-                          "</rs:data>\n"
-                          "</xml>\n");
+    xml += QStringLiteral("\t</rs:insert>\n</rs:data>\n</xml>\n");
     return xml.replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toUtf8();
 }
 

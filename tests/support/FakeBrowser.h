@@ -2,8 +2,8 @@
 
 #include "platform/Browser.h"
 
-#include <QList>
 #include <QStringList>
+#include <QUrl>
 
 namespace tw::test {
 
@@ -13,9 +13,15 @@ namespace tw::test {
 class FakeBrowser : public platform::Browser
 {
 public:
-    platform::Result navigate(const QString& address) override;
+    platform::Result navigate(const QString& address) override
+    {
+        if (m_closed)
+            return gone();
+        m_navigations.append(address);
+        browseTo(address);
+        return {};
+    }
     platform::Result setFullscreen(bool on) override { return assign(m_fullscreen, on); }
-
     platform::Expected<int> Top() const override { return ifOpen(m_top); }
     platform::Expected<int> Left() const override { return ifOpen(m_left); }
     platform::Expected<int> Width() const override { return ifOpen(m_width); }
@@ -27,20 +33,38 @@ public:
     platform::Expected<bool> Visible() const override { return ifOpen(m_visible); }
     platform::Result setVisible(bool on) override { return assign(m_visible, on); }
     platform::Expected<QString> locationurl() const override { return ifOpen(m_url); }
-    platform::Expected<QString> locationname() const override { return ifOpen(m_name); }
+    platform::Expected<QString> locationname() const override { return ifOpen(QUrl(m_url).fileName()); }
     platform::Expected<quintptr> hwnd() const override { return ifOpen(quintptr{0x4711}); }
     platform::Expected<platform::ShellItems> SelectedItems() const override { return ifOpen(m_selection); }
-
-    platform::Result GoBack() override;
-    platform::Result GoForward() override;
-    platform::Result Quit() override;
+    platform::Result GoBack() override { return step(-1); }
+    platform::Result GoForward() override { return step(1); }
+    platform::Result Quit() override
+    {
+        ++m_quitCalls;
+        return assign(m_closed, true);
+    }
 
     // What the user does inside the browser: goes to a folder (a file:// address or a plain path),
-    // which enters the history like a navigate call but is not recorded as one.
-    void browseTo(const QString& address);
-    // Shows a location without touching the history; an empty name is taken from the address.
-    void setLocation(const QString& address, const QString& name = {});
-    void setSelection(const QList<platform::ShellItem>& items);
+    // which enters the history like a navigate call but is not recorded as one. A new location drops
+    // whatever lay ahead in the history.
+    void browseTo(const QString& address)
+    {
+        m_history.erase(m_history.begin() + (m_historyIndex + 1), m_history.end());
+        setLocation(address);
+        m_history.append(m_url);
+        m_historyIndex = static_cast<int>(m_history.size()) - 1;
+    }
+    // Shows a location without touching the history.
+    void setLocation(const QString& address)
+    {
+        m_url = address.isEmpty() || address.startsWith(QLatin1String("file:"))
+                    ? address
+                    : QUrl::fromLocalFile(address).toString();
+    }
+    void setSelection(const QList<platform::ShellItem>& items)
+    {
+        m_selection = platform::ShellItems::fromItems(items);
+    }
     // The user closes the browser window.
     void close() { m_closed = true; }
 
@@ -50,7 +74,10 @@ public:
     int quitCalls() const { return m_quitCalls; }
 
 private:
-    platform::Result gone() const;
+    static platform::Result gone()
+    {
+        return platform::Result::failure(QStringLiteral("Das Browserfenster ist geschlossen."));
+    }
     template <typename T> platform::Expected<T> ifOpen(const T& value) const
     {
         if (m_closed)
@@ -64,19 +91,23 @@ private:
         member = value;
         return {};
     }
+    platform::Result step(int by)
+    {
+        if (m_closed)
+            return gone();
+        if (m_historyIndex + by < 0 || m_historyIndex + by >= m_history.size())
+            return platform::Result::failure(QStringLiteral("Es gibt keine Seite dorthin."));
+        m_historyIndex += by;
+        m_url = m_history[m_historyIndex];
+        return {};
+    }
 
     QStringList m_navigations;
     QStringList m_history;
     int m_historyIndex = -1;
     QString m_url;
-    QString m_name;
-    int m_top = 0;
-    int m_left = 0;
-    int m_width = 0;
-    int m_height = 0;
-    bool m_visible = false;
-    bool m_fullscreen = false;
-    bool m_closed = false;
+    int m_top = 0, m_left = 0, m_width = 0, m_height = 0;
+    bool m_visible = false, m_fullscreen = false, m_closed = false;
     int m_quitCalls = 0;
     platform::ShellItems m_selection;
 };

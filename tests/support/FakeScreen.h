@@ -9,25 +9,17 @@ class FakeScreen : public platform::ScreenMetrics
 {
 public:
     explicit FakeScreen(int width = 1024, int height = 768, float twipsPerPixel = 15.0f)
-        : m_width(width), m_height(height), m_twipsX(twipsPerPixel), m_twipsY(twipsPerPixel)
+        : m_width(width), m_height(height), m_twips(twipsPerPixel)
     {}
 
-    float twipsPerPixelX() const override { return m_twipsX; }
-    float twipsPerPixelY() const override { return m_twipsY; }
+    float twipsPerPixelX() const override { return m_twips; }
+    float twipsPerPixelY() const override { return m_twips; }
     int widthPixels() const override { return m_width; }
     int heightPixels() const override { return m_height; }
 
-    void setTwipsPerPixel(float x, float y)
-    {
-        m_twipsX = x;
-        m_twipsY = y;
-    }
-
 private:
-    int m_width;
-    int m_height;
-    float m_twipsX;
-    float m_twipsY;
+    int m_width, m_height;
+    float m_twips;
 };
 
 } // namespace tw::test

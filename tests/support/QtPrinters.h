@@ -5,18 +5,10 @@
 #include <initializer_list>
 #include <ostream>
 
-// Readable failure messages for Qt strings.
+// Readable failure messages for Qt strings, also inside lists.
 inline void PrintTo(const QString& s, std::ostream* os)
 {
     *os << '"' << s.toStdString() << '"';
-}
-
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
-    *os << '[';
-    for (int i = 0; i < list.size(); ++i)
-        *os << (i ? ", \"" : "\"") << list[i].toStdString() << '"';
-    *os << ']';
 }
 
 // Short ways to write the texts the tests expect.

@@ -4,7 +4,8 @@
 
 #include <QList>
 #include <QQueue>
-#include <QString>
+#include <QStringList>
+#include <gtest/gtest.h>
 
 namespace tw::test {
 
@@ -20,14 +21,27 @@ public:
         bool question = false;
     };
 
-    void show(QWidget* parent, const QString& text, Icon icon) override;
-    bool askYesNo(QWidget* parent, const QString& text) override;
+    void show(QWidget*, const QString& text, Icon icon) override { m_shown.append(Shown{text, icon, false}); }
+    bool askYesNo(QWidget*, const QString& text) override
+    {
+        m_shown.append(Shown{text, Icon::None, true});
+        if (m_answers.isEmpty()) {
+            ADD_FAILURE() << "unscripted question: " << text.toStdString();
+            return false;
+        }
+        return m_answers.dequeue();
+    }
 
     void answerYes() { m_answers.enqueue(true); }
     void answerNo() { m_answers.enqueue(false); }
-
     const QList<Shown>& shown() const { return m_shown; }
-    QStringList texts() const;
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const Shown& s : m_shown)
+            all.append(s.text);
+        return all;
+    }
     void clear() { m_shown.clear(); }
 
 private:
