@@ -21,9 +21,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
-
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -37,6 +37,15 @@ namespace {
 using tw::platform::RecordSet;
 
 QString g_only;
+
+// A figure's setup must not fail quietly: it would measure something else.
+void must(const tw::platform::Result& r)
+{
+    if (!r) {
+        std::fprintf(stderr, "benchmark setup failed: %s\n", qPrintable(r.message()));
+        std::exit(1);
+    }
+}
 
 void figure(const char* name, double value, const char* unit)
 {
@@ -60,7 +69,9 @@ public:
 
 QString benchPath(int i)
 {
-    return QStringLiteral("/home/nutzer/Bilder/Urlaub %1/IMG_%2.JPG").arg(i / 100, 4, 10, QLatin1Char('0')).arg(i, 6, 10, QLatin1Char('0'));
+    return QStringLiteral("/home/nutzer/Bilder/Urlaub %1/IMG_%2.JPG")
+        .arg(i / 100, 4, 10, QLatin1Char('0'))
+        .arg(i, 6, 10, QLatin1Char('0'));
 }
 
 // A session of 100,000 renames saved into a new day's journal, then read back.
@@ -72,7 +83,8 @@ void journalFigures()
     tw::journal::DatenBanken db(dir.path(), clock);
     db.Sitzung_beginnen();
     for (int i = 0; i < actions; ++i)
-        db.Aktion_eintragen(benchPath(i), benchPath(i) + QStringLiteral(".neu"), QStringLiteral("Umbenannt"));
+        must(db.Aktion_eintragen(benchPath(i), benchPath(i) + QStringLiteral(".neu"),
+                                 QStringLiteral("Umbenannt")));
     const double save = seconds([&] {
         if (!db.Sitzung_speichern(1, 1, QStringLiteral("Urlaub_©000 - 99999©")))
             std::fprintf(stderr, "save failed\n");
@@ -118,7 +130,7 @@ int journalChild(const char* what, const char* path)
     FixedClock clock;
     tw::journal::DatenBanken db(QFileInfo(QString::fromLocal8Bit(path)).absolutePath(), clock);
     db.Sitzung_beginnen();
-    db.Aktion_eintragen(benchPath(1), benchPath(2), QStringLiteral("Umbenannt"));
+    must(db.Aktion_eintragen(benchPath(1), benchPath(2), QStringLiteral("Umbenannt")));
     int records = 0;
     const double s = seconds([&] {
         if (std::strcmp(what, "--journal-speichern") == 0) {
@@ -127,7 +139,7 @@ int journalChild(const char* what, const char* path)
         }
         if (!rs.Open(QString::fromLocal8Bit(path)))
             return;
-        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+        for (rs.toFirst(); !rs.Eof(); rs.toNext())
             ++records;
     });
     const double cpuSeconds = static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
@@ -193,24 +205,25 @@ void lookupFigures()
     constexpr int records = 100000;
     constexpr int scanSample = 1000;
     RecordSet rs;
-    rs.Append(QStringLiteral("Pfad"), tw::platform::adType::VarWChar, 1000);
-    rs.Append(QStringLiteral("Name"), tw::platform::adType::VarWChar, 100);
-    rs.Append(QStringLiteral("Endung"), tw::platform::adType::VarWChar, 100);
-    rs.Open();
+    must(rs.Append(QStringLiteral("Pfad"), tw::platform::adType::VarWChar, 1000));
+    must(rs.Append(QStringLiteral("Name"), tw::platform::adType::VarWChar, 100));
+    must(rs.Append(QStringLiteral("Endung"), tw::platform::adType::VarWChar, 100));
+    must(rs.Open());
     std::vector<QString> paths;
     paths.reserve(records);
     for (int i = 0; i < records; ++i) {
         paths.push_back(benchPath(i));
-        rs.AddNew();
-        rs.setValue(u"Pfad", paths.back());
-        rs.setValue(u"Name", paths.back().section(u'/', -1));
-        rs.setValue(u"Endung", QStringLiteral("JPG"));
-        rs.Update();
+        must(rs.AddNew());
+        must(rs.setValue(u"Pfad", paths.back()));
+        must(rs.setValue(u"Name", paths.back().section(u'/', -1)));
+        must(rs.setValue(u"Endung", QStringLiteral("JPG")));
+        must(rs.Update());
     }
     int found = 0;
     const double indexed = seconds([&] {
         for (int i = 0; i < records; ++i) {
-            rs.setFilter(QStringLiteral("Pfad Like '") + paths[(i * 7919) % records] + QStringLiteral("'"));
+            must(rs.setFilter(QStringLiteral("Pfad Like '") + paths[(i * 7919) % records] +
+                              QStringLiteral("'")));
             found += rs.MoveFirst().ok() ? 1 : 0;
         }
     });
@@ -272,7 +285,8 @@ double takeOver(int n)
     });
     if (ansicht.liste.size() != n || ansicht.combo.size() != 40)
         std::fprintf(stderr, "take-over listed %lld entries, %lld extensions\n",
-                     static_cast<long long>(ansicht.liste.size()), static_cast<long long>(ansicht.combo.size()));
+                     static_cast<long long>(ansicht.liste.size()),
+                     static_cast<long long>(ansicht.combo.size()));
     return s;
 }
 
@@ -361,12 +375,12 @@ void browserFigures()
     clock.start();
 
     tw::platform::BrowserWindow browser;
-    browser.setFullscreen(true);
-    browser.setLeft(0);
-    browser.setTop(256);
-    browser.setWidth(1024);
-    browser.setHeight(400);
-    browser.setVisible(true);
+    must(browser.setFullscreen(true));
+    must(browser.setLeft(0));
+    must(browser.setTop(256));
+    must(browser.setWidth(1024));
+    must(browser.setHeight(400));
+    must(browser.setVisible(true));
     if (!browser.navigate(dir.path()))
         std::fprintf(stderr, "browser navigation failed\n");
     const QAbstractItemModel* model = browser.view()->model();
@@ -376,7 +390,7 @@ void browserFigures()
 
     QElapsedTimer step;
     step.start();
-    browser.selectAll();
+    must(browser.selectAll());
     const auto selection = browser.SelectedItems();
     const double selected = secondsSince(step);
 
@@ -426,7 +440,7 @@ void browserFigures()
     figure("browser_selection_poll_100000", poll * 1e6, "us");
     figure("browser_change_listed_with_99999_selected", refreshed, "s");
     figure("browser_change_with_99999_selected_longest_stall", refreshStall, "ms");
-    browser.Quit();
+    must(browser.Quit());
 }
 
 void catalogueFigures()
@@ -468,14 +482,14 @@ void undoFigures()
         alt.push_back(QFile::encodeName(a));
         neu.push_back(QFile::encodeName(n));
         createEmptyFile(alt.back());
-        db.Aktion_eintragen(a, n, QStringLiteral("Umbenannt"));
+        must(db.Aktion_eintragen(a, n, QStringLiteral("Umbenannt")));
     }
     if (renameAll(alt, neu) != 0 || !db.Sitzung_speichern(1, 1, QStringLiteral("Urlaub_©000000©")))
         std::fprintf(stderr, "undo set-up failed\n");
 
     RecordSet rs;
-    rs.Open(db.journalPfadHeute());
-    rs.MoveFirst();
+    must(rs.Open(db.journalPfadHeute()));
+    must(rs.MoveFirst());
     const tw::journal::Sitzungssatz satz = tw::journal::Sitzungssatz::lesen(rs);
     tw::journal::DateiUmkehrer umkehrer;
     tw::platform::AtomicFileWriter writer;
@@ -498,8 +512,8 @@ void undoFigures()
     constexpr int sessions = 1000;
     RecordSet journal;
     for (const char* f : {"Programmstart", "Sitzung", "Aktionsstring", "Ergebnisstring", "Zeit"})
-        journal.Append(QString::fromLatin1(f), tw::platform::adType::VarChar, -1);
-    journal.Open();
+        must(journal.Append(QString::fromLatin1(f), tw::platform::adType::VarChar, -1));
+    must(journal.Open());
     for (int i = 0; i < sessions; ++i) {
         QString ergebnis;
         for (int k = 0; k < 10; ++k) {
@@ -508,16 +522,16 @@ void undoFigures()
                                         QStringLiteral("05.12.2026 14:03:11"), QStringLiteral("Umbenannt")})
                 ergebnis += wert + tw::journal::Trennzeichen;
         }
-        journal.AddNew();
-        journal.setValue(u"Programmstart", QString::number(i / 20 + 1));
-        journal.setValue(u"Sitzung", QString::number(i % 20 + 1));
-        journal.setValue(u"Aktionsstring", QStringLiteral("Urlaub_©00©"));
-        journal.setValue(u"Ergebnisstring", ergebnis);
-        journal.setValue(u"Zeit", QStringLiteral("05.12.2026 14:03:11"));
-        journal.Update();
+        must(journal.AddNew());
+        must(journal.setValue(u"Programmstart", QString::number(i / 20 + 1)));
+        must(journal.setValue(u"Sitzung", QString::number(i % 20 + 1)));
+        must(journal.setValue(u"Aktionsstring", QStringLiteral("Urlaub_©00©")));
+        must(journal.setValue(u"Ergebnisstring", ergebnis));
+        must(journal.setValue(u"Zeit", QStringLiteral("05.12.2026 14:03:11")));
+        must(journal.Update());
     }
     const QString path = dir.filePath(QStringLiteral("Sich_05.12.2026.xml"));
-    journal.Save(path);
+    must(journal.Save(path));
     QStringList starts;
     RecordSet gelesen;
     const double open = seconds([&] {
@@ -527,7 +541,7 @@ void undoFigures()
     int listed = 0;
     const double lists = seconds([&] {
         for (const QString& start : starts) {
-            gelesen.setFilter(*tw::journal::auswahlFilter(start));
+            must(gelesen.setFilter(*tw::journal::auswahlFilter(start)));
             listed += static_cast<int>(tw::journal::Sitzungen(gelesen).size());
         }
     });

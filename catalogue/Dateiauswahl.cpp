@@ -1,9 +1,9 @@
 #include "Dateiauswahl.h"
 
-#include "stack/Stapelziehen.h"
 #include "platform/ImageStrip.h"
 #include "platform/WrapButton.h"
 #include "shell/DisplayAnpassen.h"
+#include "stack/Stapelziehen.h"
 
 #include <QAbstractListModel>
 #include <QCloseEvent>
@@ -394,13 +394,14 @@ void Dateiauswahl::verschiebenNach(int y)
     const auto browserHeight = ie->Height();
     if (!browserTop || !browserHeight)
         return;
-    stack::Stapel s{m_auswahlbutton->Top(), m_auswahlbutton->Height(), Top(), Height(), static_cast<double>(*browserTop),
-             static_cast<double>(*browserHeight)};
+    stack::Stapel s{m_auswahlbutton->Top(),           m_auswahlbutton->Height(),          Top(), Height(),
+                    static_cast<double>(*browserTop), static_cast<double>(*browserHeight)};
     if (!stack::verschiebenSchritt(s, y))
         Ziehen = false;
     m_auswahlbutton->setTop(s.barTop);
-    ie->setTop(static_cast<int>(s.browserTop));
-    ie->setHeight(std::max(0, static_cast<int>(s.browserHeight)));
+    // A browser the user has closed keeps no place; the drag goes on without it.
+    static_cast<void>(ie->setTop(static_cast<int>(s.browserTop)));
+    static_cast<void>(ie->setHeight(std::max(0, static_cast<int>(s.browserHeight))));
     setTop(s.fensterTop);
 }
 
@@ -512,8 +513,9 @@ void Dateiauswahl::entladen()
 
     if (m_auswahlbutton)
         m_auswahlbutton->close();
+    // A browser the user has closed is gone already.
     if (ie)
-        ie->Quit();
+        static_cast<void>(ie->Quit());
     if (m_gemeinsam.startfensterSichtbar)
         m_gemeinsam.startfensterSichtbar(true);
 }

@@ -39,7 +39,7 @@ bool Pfad_suchen(platform::RecordSet& katalog, const QString& pfad)
 {
     if (!katalog.setFilter(Pfadfilter(pfad)))
         return false;
-    for (katalog.MoveFirst(); !katalog.Eof(); katalog.MoveNext()) {
+    for (katalog.toFirst(); !katalog.Eof(); katalog.toNext()) {
         if (katalog.text(u"Pfad") == pfad)
             return true;
     }
@@ -48,13 +48,15 @@ bool Pfad_suchen(platform::RecordSet& katalog, const QString& pfad)
 
 KatalogLogik::KatalogLogik(KatalogAnsicht& ansicht) : m_ansicht(ansicht)
 {
-    Katalog.Append(QStringLiteral("Pfad"), adType::VarWChar, 1000);
-    Katalog.Append(QStringLiteral("Name"), adType::VarWChar, 100);
-    Katalog.Append(QStringLiteral("Endung"), adType::VarWChar, 100);
-    Katalog.Append(QStringLiteral("Anwendung"), adType::VarWChar, 100);
-    Katalog.Append(QStringLiteral("ID"), adType::VarNumeric, 100);
-    Katalog.Append(QStringLiteral("Time"), adType::DBTime, 20);
-    Katalog.Open();
+    // Distinct fields of known types on a new set: nothing here can fail.
+    const bool angelegt = Katalog.Append(QStringLiteral("Pfad"), adType::VarWChar, 1000) &&
+                          Katalog.Append(QStringLiteral("Name"), adType::VarWChar, 100) &&
+                          Katalog.Append(QStringLiteral("Endung"), adType::VarWChar, 100) &&
+                          Katalog.Append(QStringLiteral("Anwendung"), adType::VarWChar, 100) &&
+                          Katalog.Append(QStringLiteral("ID"), adType::VarNumeric, 100) &&
+                          Katalog.Append(QStringLiteral("Time"), adType::DBTime, 20) && Katalog.Open();
+    Q_ASSERT(angelegt);
+    Q_UNUSED(angelegt);
     Anzeigefeld = FeldPfad;
 }
 
@@ -73,13 +75,13 @@ void KatalogLogik::uebernehmen()
     // A poll may replace Explorerauswahl while messages run; the take-over keeps what it started with.
     const platform::ShellItems auswahl = Explorerauswahl;
 
-    Katalog.setSort(QString());
-    Katalog.setFilter(QString());
+    Katalog.clearSort();
+    Katalog.clearFilter();
 
     // One snapshot of the paths before the loop; records added below are not in it.
     QSet<QString> vorhanden;
     vorhanden.reserve(Katalog.RecordCount() + auswahl.Count());
-    for (Katalog.MoveFirst(); !Katalog.Eof(); Katalog.MoveNext())
+    for (Katalog.toFirst(); !Katalog.Eof(); Katalog.toNext())
         vorhanden.insert(Katalog.text(u"Pfad").toCaseFolded());
 
     const QChar trenner = QDir::separator();
@@ -97,14 +99,12 @@ void KatalogLogik::uebernehmen()
         if (endung.isNull())
             continue;
 
-        Katalog.AddNew();
-        Katalog.setValue(u"Pfad", item.Path);
-        Katalog.setValue(u"Name", item.Name);
-        Katalog.setValue(u"Endung", endung);
-        Katalog.setValue(u"Anwendung", item.Type);
-        Katalog.setValue(u"ID", item.Size);
-        Katalog.setValue(u"Time", item.ModifyDate);
-        Katalog.Update();
+        const bool hinzu = Katalog.AddNew() && Katalog.setValue(u"Pfad", item.Path) &&
+                           Katalog.setValue(u"Name", item.Name) && Katalog.setValue(u"Endung", endung) &&
+                           Katalog.setValue(u"Anwendung", item.Type) && Katalog.setValue(u"ID", item.Size) &&
+                           Katalog.setValue(u"Time", item.ModifyDate) && Katalog.Update();
+        if (!hinzu)
+            continue;
 
         const QString gefaltet = endung.toCaseFolded();
         if (!m_endungen.contains(gefaltet)) {
@@ -146,7 +146,7 @@ void KatalogLogik::Liste_fuellen()
     eintraege.reserve(Katalog.RecordCount());
     m_listenPfade.clear();
     m_listenPfade.reserve(Katalog.RecordCount());
-    for (; !Katalog.Eof(); Katalog.MoveNext()) {
+    for (; !Katalog.Eof(); Katalog.toNext()) {
         eintraege.append(Katalog.text(feld));
         m_listenPfade.append(Katalog.text(u"Pfad"));
     }
@@ -170,8 +170,8 @@ void KatalogLogik::combo_fuellen()
             QString anwendung;
         };
         QHash<QString, Zaehlung> je;
-        Katalog.setFilter(QString());
-        for (Katalog.MoveFirst(); !Katalog.Eof(); Katalog.MoveNext()) {
+        Katalog.clearFilter();
+        for (Katalog.toFirst(); !Katalog.Eof(); Katalog.toNext()) {
             Zaehlung& z = je[Katalog.text(u"Endung").toCaseFolded()];
             if (z.anzahl++ == 0)
                 z.anwendung = Katalog.text(u"Anwendung");
@@ -189,7 +189,7 @@ void KatalogLogik::combo_fuellen()
         }
         m_ansicht.setComboEintraege(eintraege);
     }
-    Katalog.setFilter(QString());
+    Katalog.clearFilter();
 }
 
 void KatalogLogik::Sub_Loeschen()
@@ -202,8 +202,9 @@ void KatalogLogik::Sub_Loeschen()
     if (markiert.isEmpty())
         return;
     for (int i : markiert) {
+        // Pfad_suchen leaves the record current, so the deletion has nothing to refuse.
         if (i >= 0 && i < m_listenPfade.size() && Pfad_suchen(Katalog, m_listenPfade[i]))
-            Katalog.Delete();
+            static_cast<void>(Katalog.Delete());
     }
     Liste_fuellen();
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Files ausgewählt").arg(Katalog.RecordCount()));
@@ -233,7 +234,7 @@ void KatalogLogik::Go_Click(const QString& text2)
 
 void KatalogLogik::Command5_Click()
 {
-    Katalog.setFilter(QString());
+    Katalog.clearFilter();
     Stichwort.clear();
     m_ansicht.setStichwortText(StichwortLeer);
     Endungsfilter.clear();
@@ -262,16 +263,16 @@ void KatalogLogik::Option1_Click(int index)
         Anzeigefeld = FeldName;
         break;
     case 2:
-        Katalog.setSort(QStringLiteral("Name Asc"));
+        static_cast<void>(Katalog.setSort(QStringLiteral("Name Asc"))); // a fixed sort of its own fields
         break;
     case 3:
-        Katalog.setSort(QStringLiteral("Pfad Asc"));
+        static_cast<void>(Katalog.setSort(QStringLiteral("Pfad Asc"))); // a fixed sort of its own fields
         break;
     case 4:
-        Katalog.setSort(QStringLiteral("Anwendung Asc"));
+        static_cast<void>(Katalog.setSort(QStringLiteral("Anwendung Asc"))); // a fixed sort of its own fields
         break;
     case 7:
-        Katalog.setSort(QStringLiteral("Time Asc"));
+        static_cast<void>(Katalog.setSort(QStringLiteral("Time Asc"))); // a fixed sort of its own fields
         break;
     default:
         break;

@@ -118,7 +118,7 @@ qint16 DatenBanken::Programmstart_ermitteln() const
     // Of sessions saved within the same second, the last one saved is the newest.
     const QString zeit = journal.text(u"Zeit");
     QString start = journal.text(u"Programmstart");
-    for (journal.MoveNext(); !journal.Eof() && journal.text(u"Zeit") == zeit; journal.MoveNext())
+    for (journal.toNext(); !journal.Eof() && journal.text(u"Zeit") == zeit; journal.toNext())
         start = journal.text(u"Programmstart");
     bool ok = false;
     const int newest = start.trimmed().toInt(&ok);
@@ -132,11 +132,14 @@ void DatenBanken::Sitzung_beginnen()
 {
     using platform::adType::VarChar;
     m_aktionsliste = std::make_unique<platform::RecordSet>();
-    m_aktionsliste->Append(QStringLiteral("AlterPfad"), VarChar, -1);
-    m_aktionsliste->Append(QStringLiteral("NeuerPfad"), VarChar, -1);
-    m_aktionsliste->Append(QStringLiteral("Zeit"), VarChar, 100);
-    m_aktionsliste->Append(QStringLiteral("Aktion"), VarChar, 100);
-    m_aktionsliste->Open();
+    // Distinct fields of a known type on a new set: nothing here can fail.
+    const bool angelegt = m_aktionsliste->Append(QStringLiteral("AlterPfad"), VarChar, -1) &&
+                          m_aktionsliste->Append(QStringLiteral("NeuerPfad"), VarChar, -1) &&
+                          m_aktionsliste->Append(QStringLiteral("Zeit"), VarChar, 100) &&
+                          m_aktionsliste->Append(QStringLiteral("Aktion"), VarChar, 100) &&
+                          m_aktionsliste->Open();
+    Q_ASSERT(angelegt);
+    Q_UNUSED(angelegt);
 }
 
 Result DatenBanken::Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
@@ -148,10 +151,14 @@ Result DatenBanken::Aktion_eintragen(const QString& alterPfad, const QString& ne
     platform::RecordSet& list = *m_aktionsliste;
     if (Result r = list.AddNew(); !r)
         return r;
-    list.setValue(u"AlterPfad", alterPfad);
-    list.setValue(u"NeuerPfad", neuerPfad);
-    list.setValue(u"Zeit", platform::dateTimeText(m_clock.now()));
-    list.setValue(u"Aktion", aktion);
+    const std::pair<const char16_t*, QString> werte[] = {{u"AlterPfad", alterPfad},
+                                                         {u"NeuerPfad", neuerPfad},
+                                                         {u"Zeit", platform::dateTimeText(m_clock.now())},
+                                                         {u"Aktion", aktion}};
+    for (const auto& [feld, wert] : werte) {
+        if (Result r = list.setValue(feld, wert); !r)
+            return r;
+    }
     return list.Update();
 }
 
@@ -199,7 +206,8 @@ Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, cons
             return created;
     }
 
-    journal.AddNew();
+    if (Result neu = journal.AddNew(); !neu)
+        return neu;
     const QString values[5][2] = {
         {QStringLiteral("Programmstart"), QString::number(programmstart)},
         {QStringLiteral("Sitzung"), ziel->neu ? QStringLiteral("1") : QString::number(sitzung)},
@@ -207,9 +215,12 @@ Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, cons
         {QStringLiteral("Ergebnisstring"), ergebnis},
         {QStringLiteral("Zeit"), platform::dateTimeText(now)},
     };
-    for (const auto& [field, value] : values)
-        journal.setValue(field, value); // the fields were checked when the file was opened
-    journal.Update();
+    for (const auto& [field, value] : values) {
+        if (Result gesetzt = journal.setValue(field, value); !gesetzt)
+            return gesetzt;
+    }
+    if (Result eingefuegt = journal.Update(); !eingefuegt)
+        return eingefuegt;
 
     if (Result written = m_writer->replace(path, journal.toXml()); !written)
         return Result::failure(

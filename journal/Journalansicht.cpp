@@ -75,8 +75,9 @@ platform::Expected<QString> Anzeigen(const QString& programmordner, const std::o
     const QDir ordner(programmordner);
     const QString lesen = ordner.filePath(QStringLiteral("Lesen.xml"));
     const QString seite = ordner.filePath(QStringLiteral("versionen.html"));
+    // Nothing reads this file any more: a copy that will not go is harmless.
     if (platform::fileExists(lesen))
-        platform::deleteFile(lesen);
+        static_cast<void>(platform::deleteFile(lesen));
     if (satz && platform::valueText(satz->Ergebnisstring).isEmpty())
         return platform::Result::failure(QStringLiteral("Diese Sitzung enthält keine Aktionen."));
     if (platform::Result geschrieben = writer.replace(seite, seitenText(seitenZeilen(satz))); !geschrieben)

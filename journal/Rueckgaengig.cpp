@@ -46,7 +46,7 @@ QString unlesbar(const QString& pfad, const Result& gelesen)
 // The first record of the view that holds the session's five values becomes current.
 bool satzFinden(platform::RecordSet& rs, const Sitzungssatz& satz)
 {
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+    for (rs.toFirst(); !rs.Eof(); rs.toNext()) {
         if (satz.gleich(rs))
             return true;
     }
@@ -70,16 +70,20 @@ Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVe
         return Result::failure(
             ENOENT, QStringLiteral("Die Sitzung steht nicht mehr in der Sicherungsdatei %1.").arg(name));
 
+    Result geaendert;
     if (offen.isEmpty()) {
-        journal.Delete();
+        geaendert = journal.Delete();
     } else {
         QVector<Aktionseintrag> bleiben;
         bleiben.reserve(offen.size());
         for (const Fehlschlag& f : offen)
             bleiben.append(f.aktion);
-        journal.setValue(u"Ergebnisstring", ergebnisstringBilden(bleiben));
+        geaendert = journal.setValue(u"Ergebnisstring", ergebnisstringBilden(bleiben));
     }
-    journal.Update();
+    if (geaendert)
+        geaendert = journal.Update();
+    if (!geaendert)
+        return geaendert;
 
     if (journal.RecordCount() == 0) {
         if (Result entfernt = platform::deleteFile(pfad); !entfernt)

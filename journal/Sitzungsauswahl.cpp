@@ -76,7 +76,7 @@ QStringList Programmstarts(platform::RecordSet& rs)
 {
     QStringList liste;
     QSet<QString> gesehen;
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+    for (rs.toFirst(); !rs.Eof(); rs.toNext()) {
         const QString start = rs.text(u"Programmstart");
         if (!gesehen.contains(start)) {
             gesehen.insert(start);
@@ -90,7 +90,7 @@ QStringList Sitzungen(platform::RecordSet& rs)
 {
     QStringList liste;
     std::optional<QString> letzte;
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+    for (rs.toFirst(); !rs.Eof(); rs.toNext()) {
         const QString sitzung = rs.text(u"Sitzung");
         if (!letzte || *letzte != sitzung) {
             liste.append(sitzung);

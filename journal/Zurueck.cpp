@@ -223,8 +223,9 @@ void Zurueck::Command1_Click()
 
 void Zurueck::Anzeigen()
 {
+    // The page is written from the record kept at the choice, so the sort changes nothing here.
     if (Sicherungsdaten)
-        Sicherungsdaten->setSort(QStringLiteral("Programmstart Desc"));
+        static_cast<void>(Sicherungsdaten->setSort(QStringLiteral("Programmstart Desc")));
     const platform::Expected<QString> seite =
         tw::journal::Anzeigen(m_umgebung.programmordner, m_gewaehlt, *m_writer);
     if (!seite) {

@@ -250,8 +250,10 @@ bool BrowserWindow::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress || !isOpen())
         return QObject::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
+    // The window is open here, so marking all cannot fail; the ends of the history are no error to
+    // the user, as for the pick bar's arrows.
     if (key->matches(QKeySequence::SelectAll)) {
-        selectAll();
+        static_cast<void>(selectAll());
         return true;
     }
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
@@ -260,11 +262,11 @@ bool BrowserWindow::eventFilter(QObject* watched, QEvent* event)
     }
     if (key->key() == Qt::Key_Backspace ||
         (key->key() == Qt::Key_Left && key->modifiers() == Qt::AltModifier)) {
-        GoBack();
+        static_cast<void>(GoBack());
         return true;
     }
     if (key->key() == Qt::Key_Right && key->modifiers() == Qt::AltModifier) {
-        GoForward();
+        static_cast<void>(GoForward());
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -96,8 +96,16 @@ Result RecordSet::Update()
 {
     if (!m_open)
         return notOpen();
+    commitPending();
+    return Result::success();
+}
+
+// Moving, filtering or sorting commits a record being added, as in ADO; that cannot fail.
+void RecordSet::commitPending()
+{
+    // Edits of the current record take effect at once; only an added record waits for this.
     if (!m_adding)
-        return Result::success(); // edits of the current record take effect at once
+        return;
     m_adding = false;
     const int row = static_cast<int>(m_rows.size());
     m_rows.push_back(Row{std::move(m_newValues), false});
@@ -107,7 +115,6 @@ Result RecordSet::Update()
     m_view.push_back(row);
     m_pos = static_cast<int>(m_view.size()) - 1;
     m_currentDeleted = false;
-    return Result::success();
 }
 
 Result RecordSet::setValue(QStringView field, const QVariant& value)
@@ -163,8 +170,7 @@ Result RecordSet::MoveFirst()
 {
     if (!m_open)
         return notOpen();
-    if (m_adding)
-        Update();
+    commitPending();
     m_pos = 0;
     m_currentDeleted = false;
     if (m_view.empty())
@@ -176,8 +182,7 @@ Result RecordSet::MoveNext()
 {
     if (!m_open)
         return notOpen();
-    if (m_adding)
-        Update();
+    commitPending();
     if (m_currentDeleted) {
         // Delete already moved the next record into the deleted one's place.
         m_currentDeleted = false;
@@ -219,8 +224,7 @@ Result RecordSet::Delete()
 
 Result RecordSet::setFilter(const QString& filter)
 {
-    if (m_adding)
-        Update();
+    commitPending();
     Expected<RecordFilter> parsed = RecordFilter::parse(filter, m_fields);
     if (!parsed)
         return parsed.error();
@@ -232,8 +236,7 @@ Result RecordSet::setFilter(const QString& filter)
 
 Result RecordSet::setSort(const QString& sort)
 {
-    if (m_adding)
-        Update();
+    commitPending();
     Expected<RecordSort> parsed = RecordSort::parse(sort, m_fields);
     if (!parsed)
         return parsed.error();
@@ -336,8 +339,7 @@ void RecordSet::unindexRow(int row)
 
 QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowDelimiter)
 {
-    if (m_adding)
-        Update();
+    commitPending();
     QString out;
     if (!m_open)
         return out;

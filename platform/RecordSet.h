@@ -42,11 +42,18 @@ public:
     Result MoveFirst();
     Result MoveNext();
     bool Eof() const;
+    // For walking the view, for (rs.toFirst(); !rs.Eof(); rs.toNext()): Eof() says all that the moves'
+    // results would.
+    void toFirst() { static_cast<void>(MoveFirst()); }
+    void toNext() { static_cast<void>(MoveNext()); }
     int RecordCount() const { return static_cast<int>(m_view.size()); }
     // Removes the current record; it leaves the view at once and MoveNext reaches the one after it.
     Result Delete();
 
     Result setFilter(const QString& filter);
+    // The empty filter and the empty sort are always accepted.
+    void clearFilter() { static_cast<void>(setFilter(QString())); }
+    void clearSort() { static_cast<void>(setSort(QString())); }
     const QString& Filter() const { return m_filterText; }
     Result setSort(const QString& sort);
     const QString& Sort() const { return m_sortText; }
@@ -61,6 +68,7 @@ public:
     RowsetData toRowset() const;
 
 private:
+    void commitPending();
     void rebuildView();
     void ensureIndex(int field);
     void rebuildIndexes();

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 #include <utility>
 
 namespace tw::platform {
 
 // Outcome of an operation that can fail: errors travel as values, never as exceptions.
-class Result
+class [[nodiscard]] Result
 {
 public:
     Result() = default;
@@ -32,8 +31,7 @@ private:
 };
 
 // A value or the reason why there is none.
-template <typename T>
-class Expected
+template <typename T> class [[nodiscard]] Expected
 {
 public:
     Expected(T value) : m_value(std::move(value)) {}

@@ -174,8 +174,9 @@ void Aenderungen::laden()
 
     m_dateiauswahl.hide();
     m_dateiauswahl.abfrageAnhalten();
+    // A browser the user has closed needs no hiding.
     if (m_umgebung.gemeinsam->IE)
-        m_umgebung.gemeinsam->IE->setVisible(false);
+        static_cast<void>(m_umgebung.gemeinsam->IE->setVisible(false));
     if (m_auswahlbutton)
         m_auswahlbutton->umbenennphaseBeginnen();
     m_liste.setEintraege(m_dateiauswahl.markierteTexte());
@@ -490,7 +491,7 @@ bool Aenderungen::entladen()
     m_dateiauswahl.setTop(Top());
     m_dateiauswahl.show();
     if (g.IE)
-        g.IE->setVisible(true);
+        static_cast<void>(g.IE->setVisible(true));
     if (m_auswahlbutton)
         m_auswahlbutton->umbenennphaseBeenden();
     if (m_monitor)

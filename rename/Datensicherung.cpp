@@ -43,7 +43,7 @@ void Katalogtabelle::entfernen(const QString& pfad)
     // The path filter may show a neighbour first (a two-part filter for an apostrophe, a trailing
     // asterisk in a name).
     if (m_katalog.setFilter(catalogue::Pfadfilter(pfad))) {
-        for (m_katalog.MoveFirst(); !m_katalog.Eof(); m_katalog.MoveNext()) {
+        for (m_katalog.toFirst(); !m_katalog.Eof(); m_katalog.toNext()) {
             if (m_katalog.text(u"Pfad") == pfad) {
                 // The loop stands on the record, so nothing is left for Delete to refuse.
                 static_cast<void>(m_katalog.Delete());
@@ -51,7 +51,7 @@ void Katalogtabelle::entfernen(const QString& pfad)
             }
         }
     }
-    m_katalog.MoveFirst();
+    m_katalog.toFirst();
 }
 
 } // namespace tw::rename

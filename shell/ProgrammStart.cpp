@@ -118,14 +118,16 @@ void ProgrammStart::Command1_Click(int index)
             m_auswahlbutton->setTop(zahl("Button_top").toFloat());
             m_dateiauswahl->setTop(zahl("Datei_top").toFloat());
             // A value the closing window could not read was not stored; it is not applied either.
+            // The browser's members fail only once the user has closed it, and then nothing is left
+            // to place; a remembered folder that is gone leaves the browser where it starts.
             bool ok = false;
             if (const int top = zahl("IE_Top").toInt(&ok); ok)
-                IE->setTop(top);
+                static_cast<void>(IE->setTop(top));
             if (const int hoehe = zahl("IE_Height").toInt(&ok); ok)
-                IE->setHeight(hoehe);
-            IE->navigate(zahl("ie_Pfad"));
+                static_cast<void>(IE->setHeight(hoehe));
+            static_cast<void>(IE->navigate(zahl("ie_Pfad")));
         }
-        IE->setVisible(true);
+        static_cast<void>(IE->setVisible(true));
         break;
     case 1:
         if (!m_zurueck) {
@@ -171,16 +173,17 @@ void ProgrammStart::IE_Neu_erstellen()
                               platform::MessageBox::Icon::Critical);
         return;
     }
-    IE->navigate(QStringLiteral("file://C:\\"));
-    IE->setFullscreen(true);
+    // A browser just made takes these; should the user close it at once, the steps are moot.
+    static_cast<void>(IE->navigate(QStringLiteral("file://C:\\")));
+    static_cast<void>(IE->setFullscreen(true));
 
     // The selection window is loaded first: on a narrow screen the browser's top comes from it.
     m_dateiauswahl = new catalogue::Dateiauswahl(*m_deps.screen, *this, *m_deps.messages);
     const Stapellayout l = stapelBerechnen(*m_deps.screen, m_dateiauswahl->Top());
-    IE->setWidth(static_cast<int>(std::lround(l.browserWidth)));
-    IE->setHeight(0);
-    IE->setTop(static_cast<int>(std::lround(l.browserTop)));
-    IE->setLeft(0);
+    static_cast<void>(IE->setWidth(static_cast<int>(std::lround(l.browserWidth))));
+    static_cast<void>(IE->setHeight(0));
+    static_cast<void>(IE->setTop(static_cast<int>(std::lround(l.browserTop))));
+    static_cast<void>(IE->setLeft(0));
 
     m_auswahlbutton = new stack::frmAuswahlbutton(*m_deps.screen, *this, *m_deps.laufwerke);
     m_auswahlbutton->setLeft(l.barLeft);

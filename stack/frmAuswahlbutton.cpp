@@ -152,7 +152,8 @@ void frmAuswahlbutton::Drive1_Change()
     const int i = Drive1->currentIndex();
     if (!ie || i < 0 || i >= m_laufwerke.size())
         return;
-    ie->navigate(adresseVon(m_laufwerke[i].wurzel));
+    // A browser the user has closed does nothing, without a word, as for every member below.
+    static_cast<void>(ie->navigate(adresseVon(m_laufwerke[i].wurzel)));
 }
 
 void frmAuswahlbutton::Image2_Click(int index)
@@ -162,9 +163,9 @@ void frmAuswahlbutton::Image2_Click(int index)
         return;
     // At the ends of the history these fail; that is no news to the user.
     if (index == 0)
-        ie->GoBack();
+        static_cast<void>(ie->GoBack());
     else
-        ie->GoForward();
+        static_cast<void>(ie->GoForward());
 }
 
 void frmAuswahlbutton::Timer1_Timer()
@@ -205,8 +206,8 @@ void frmAuswahlbutton::EplorerButton_MouseMove(int y)
         return;
     setTop(static_cast<float>(zug.barTop));
     if (platform::Browser* ie = m_gemeinsam.IE.get()) {
-        ie->setTop(zug.browserTop);
-        ie->setHeight(std::max(0, zug.browserHeight));
+        static_cast<void>(ie->setTop(zug.browserTop));
+        static_cast<void>(ie->setHeight(std::max(0, zug.browserHeight)));
     }
 }
 
@@ -256,8 +257,8 @@ void frmAuswahlbutton::Versch()
     if (!ie || !m_monitor)
         return;
     const BrowserPlatz platz = browserAufMonitor(m_monitor->Top(), m_monitor->Height());
-    ie->setTop(platz.top);
-    ie->setHeight(platz.height);
+    static_cast<void>(ie->setTop(platz.top));
+    static_cast<void>(ie->setHeight(platz.height));
 }
 
 void frmAuswahlbutton::umbenennphaseBeginnen()

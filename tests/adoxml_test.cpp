@@ -292,6 +292,6 @@ TEST(AdoXmlReader, DamagedFilesNeverCrash)
         QByteArray bytes = valid;
         for (int n = 1 + below(4); n > 0; --n)
             bytes[below(static_cast<int>(bytes.size()))] = interesting[below(sizeof interesting - 1)];
-        readRowsetXml(bytes);
+        static_cast<void>(readRowsetXml(bytes)); // either outcome is fine
     }
 }

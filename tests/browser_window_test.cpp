@@ -138,7 +138,7 @@ TEST_F(platform_BrowserWindow, ReturnEntersAFolderButNotAFileAndBackspaceGoesBac
 {
     mkdir(u8("Ordner"));
     dir.write(u8("x.txt"));
-    browser->setVisible(true);
+    EXPECT_TRUE(browser->setVisible(true));
     show(dir.path());
     ASSERT_EQ(rowNames(), u8s({"home", "Ordner", "x.txt"}));
     browser->view()->setCurrentIndex(model()->index(2, 0));
@@ -220,8 +220,8 @@ TEST_F(platform_BrowserWindow, KeepsGeometryInPixelsAndTakesAHeightOfZero)
 {
     ASSERT_TRUE(browser->setFullscreen(true));
     EXPECT_TRUE(browser->window()->windowFlags().testFlag(Qt::FramelessWindowHint));
-    browser->setTop(256);
-    browser->setHeight(0);
+    EXPECT_TRUE(browser->setTop(256));
+    EXPECT_TRUE(browser->setHeight(0));
     ASSERT_TRUE(browser->setVisible(true));
     show(dir.path());
     EXPECT_EQ(std::pair(browser->Top().value(), browser->Height().value()), std::pair(256, 0));
@@ -255,10 +255,10 @@ TEST_F(platform_BrowserWindow, EveryMemberFailsAfterQuitOrCloseAndTheLastSelecti
 {
     dir.write(u8("a.txt"), "abc");
     show(dir.path());
-    browser->selectAll();
+    EXPECT_TRUE(browser->selectAll());
     const ShellItems kept = browser->SelectedItems().value();
     BrowserWindow geschlossen(home);
-    geschlossen.setVisible(true);
+    EXPECT_TRUE(geschlossen.setVisible(true));
     ASSERT_TRUE(geschlossen.window()->close());
 
     ASSERT_TRUE(browser->Quit());

@@ -42,7 +42,7 @@ protected:
     }
     int gesamt()
     {
-        logik.Katalog.setFilter(QString());
+        EXPECT_TRUE(logik.Katalog.setFilter(QString()));
         return logik.Katalog.RecordCount();
     }
 

@@ -38,7 +38,7 @@ protected:
     Result speichere(qint16 programmstart, qint32 sitzung)
     {
         db.Sitzung_beginnen();
-        db.Aktion_eintragen(u8("/a/0.jpg"), u8("/a/neu0.jpg"), u8("Umbenannt"));
+        EXPECT_TRUE(db.Aktion_eintragen(u8("/a/0.jpg"), u8("/a/neu0.jpg"), u8("Umbenannt")));
         return db.Sitzung_speichern(programmstart, sitzung, u8("Bild_©00 - 25©"));
     }
 
@@ -61,10 +61,10 @@ TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounterAndAnEm
     ASSERT_TRUE(speichere(3, 7).ok());
     clock.advance(60);
     db.Sitzung_beginnen();
-    db.Aktion_eintragen(u8("/a/1.jpg"), u8("/a/x1.jpg"), u8("Umbenannt"));
+    EXPECT_TRUE(db.Aktion_eintragen(u8("/a/1.jpg"), u8("/a/x1.jpg"), u8("Umbenannt")));
     clock.advance(1);
-    db.Aktion_eintragen(u8("/a/2.jpg"), u8("/z/x2.jpg"), u8("Kopiert"));
-    db.Aktion_eintragen(u8("/a/3.jpg"), QString(), u8("Fehler"));
+    EXPECT_TRUE(db.Aktion_eintragen(u8("/a/2.jpg"), u8("/z/x2.jpg"), u8("Kopiert")));
+    EXPECT_TRUE(db.Aktion_eintragen(u8("/a/3.jpg"), QString(), u8("Fehler")));
     ASSERT_TRUE(db.Sitzung_speichern(3, 8, u8("x©0©")).ok());
 
     const auto records = journalRecords(heute());
@@ -147,7 +147,7 @@ TEST_F(Journal, AValueOfTenMegabytesComesBackWhole)
     while (gross.size() < 10 * 1024 * 1024)
         gross += u8("/home/nutzer/Bilder/Urlaub 2026/Strand <%1> & 'Meer'.jpg").arg(gross.size());
     db.Sitzung_beginnen();
-    db.Aktion_eintragen(u8("/a"), gross, u8("Verschoben"));
+    EXPECT_TRUE(db.Aktion_eintragen(u8("/a"), gross, u8("Verschoben")));
     ASSERT_TRUE(db.Sitzung_speichern(1, 1, u8("x")).ok());
     const auto records = journalRecords(heute());
     ASSERT_EQ(records.size(), 1);
@@ -162,7 +162,7 @@ TEST_F(Journal, AFailedSaveLeavesTheOldJournalSaysWhyAndKeepsTheSessionForARetry
     FailingWriter* writer = failing.get();
     db.setWriter(std::move(failing));
     db.Sitzung_beginnen();
-    db.Aktion_eintragen(u8("/x"), u8("/y"), u8("Umbenannt"));
+    EXPECT_TRUE(db.Aktion_eintragen(u8("/x"), u8("/y"), u8("Umbenannt")));
     const Result r = db.Sitzung_speichern(1, 2, u8("x"));
     EXPECT_FALSE(r.ok());
     EXPECT_TRUE(writer->tempWritten);
@@ -216,7 +216,7 @@ TEST_F(Journal, WaitingForTheLockLetsEventsRunRefusesASecondSaveAndEndsInTime)
     QLockFile fremd(heute() + u8(".lock"));
     ASSERT_TRUE(fremd.tryLock(0));
     DatenBanken zweite(dir.path(), clock);
-    zweite.Aktion_eintragen(u8("/b"), u8("/c"), u8("Umbenannt"));
+    EXPECT_TRUE(zweite.Aktion_eintragen(u8("/b"), u8("/c"), u8("Umbenannt")));
     Result zweitesSpeichern;
     QTimer::singleShot(50, [&] { zweitesSpeichern = zweite.Sitzung_speichern(1, 2, u8("x")); });
     QTimer::singleShot(250, [&] { fremd.unlock(); });

@@ -19,17 +19,17 @@ struct Datei
 RecordSet katalog(std::initializer_list<Datei> dateien)
 {
     RecordSet rs;
-    rs.Append(u8("Pfad"), adType::VarWChar, 1000);
-    rs.Append(u8("Name"), adType::VarWChar, 100);
-    rs.Append(u8("Endung"), adType::VarWChar, 100);
-    rs.Open();
+    EXPECT_TRUE(rs.Append(u8("Pfad"), adType::VarWChar, 1000));
+    EXPECT_TRUE(rs.Append(u8("Name"), adType::VarWChar, 100));
+    EXPECT_TRUE(rs.Append(u8("Endung"), adType::VarWChar, 100));
+    EXPECT_TRUE(rs.Open());
     for (const Datei& d : dateien) {
         const QString pfad = QString::fromUtf8(d.pfad);
-        rs.AddNew();
-        rs.setValue(u"Pfad", pfad);
-        rs.setValue(u"Name", pfad.section(u'/', -1));
-        rs.setValue(u"Endung", QString::fromUtf8(d.endung));
-        rs.Update();
+        EXPECT_TRUE(rs.AddNew());
+        EXPECT_TRUE(rs.setValue(u"Pfad", pfad));
+        EXPECT_TRUE(rs.setValue(u"Name", pfad.section(u'/', -1)));
+        EXPECT_TRUE(rs.setValue(u"Endung", QString::fromUtf8(d.endung)));
+        EXPECT_TRUE(rs.Update());
     }
     return rs;
 }
@@ -41,7 +41,7 @@ QStringList visible(RecordSet& rs, QStringView field = u"Pfad")
         return out;
     while (!rs.Eof()) {
         out << rs.text(field);
-        rs.MoveNext();
+        EXPECT_TRUE(rs.MoveNext());
     }
     return out;
 }
@@ -126,7 +126,7 @@ TEST(RecordSetNavigation, AFilterMakesTheFirstVisibleCurrentAndAnEmptyViewHasNon
     RecordSet rs = filterTable();
     ASSERT_TRUE(rs.setFilter(u8("Endung= 'pdf'")).ok());
     EXPECT_EQ(rs.text(u"Pfad"), u8("/tmp/t/50% rabatt.pdf"));
-    rs.setFilter(u8("Endung= 'doc'"));
+    EXPECT_TRUE(rs.setFilter(u8("Endung= 'doc'")));
     EXPECT_FALSE(rs.MoveFirst().ok());
     EXPECT_TRUE(rs.Eof());
     EXPECT_FALSE(rs.value(u"Pfad").ok());
@@ -139,17 +139,17 @@ TEST(RecordSetDelete, DeletedRecordsLeaveTheFilteredViewAtOnce)
     RecordSet rs = filterTable();
     ASSERT_TRUE(rs.setFilter(u8("Pfad Like '*t/*'")).ok());
     ASSERT_EQ(rs.RecordCount(), 6);
-    rs.MoveNext();
+    EXPECT_TRUE(rs.MoveNext());
     ASSERT_TRUE(rs.Delete().ok()); // Bob's/x.txt.old
     EXPECT_FALSE(rs.value(u"Pfad").ok()) << "a deleted record cannot be read";
     EXPECT_EQ(rs.RecordCount(), 5);
-    for (rs.MoveNext(); !rs.Eof(); rs.MoveNext()) {
+    for (rs.toNext(); !rs.Eof(); rs.toNext()) {
         if (rs.text(u"Endung") != u8("pdf")) {
             ASSERT_TRUE(rs.Delete().ok());
         }
     }
     EXPECT_EQ(visible(rs), u8s({"/tmp/t/Bob's/x.txt", "/tmp/t/50% rabatt.pdf", "/tmp/t/50 x.pdf"}));
-    rs.setFilter(QString());
+    EXPECT_TRUE(rs.setFilter(QString()));
     EXPECT_EQ(rs.RecordCount(), 8);
 }
 
@@ -157,13 +157,13 @@ TEST(RecordSetDelete, DeletedRecordsLeaveTheFilteredViewAtOnce)
 TEST(RecordSetSort, DescendingAndEqualKeysInOrderOfAddingAndAFilterKeepsTheSort)
 {
     RecordSet rs = filterTable();
-    rs.setSort(u8("Pfad Desc"));
-    rs.setFilter(u8("Endung= 'txt'"));
+    EXPECT_TRUE(rs.setSort(u8("Pfad Desc")));
+    EXPECT_TRUE(rs.setFilter(u8("Endung= 'txt'")));
     EXPECT_EQ(visible(rs), u8s({"/tmp/t/Bob's/x.txt", "/tmp/t/a.txt"}));
-    rs.setSort(u8("Endung Desc"));
-    rs.setFilter(u8("Endung= 'pdf'"));
+    EXPECT_TRUE(rs.setSort(u8("Endung Desc")));
+    EXPECT_TRUE(rs.setFilter(u8("Endung= 'pdf'")));
     EXPECT_EQ(visible(rs), u8s({"/tmp/t/50% rabatt.pdf", "/tmp/t/50 x.pdf"}));
-    rs.setFilter(QString());
+    EXPECT_TRUE(rs.setFilter(QString()));
     EXPECT_EQ(rs.Sort(), u8("Endung Desc"));
     EXPECT_EQ(visible(rs).mid(0, 3), u8s({"/tmp/t/Bob's/x.txt", "/tmp/t/a.txt", "/home/u/x/Bilder-alt.png"}));
     ASSERT_TRUE(rs.setSort(QString()).ok());
@@ -176,11 +176,11 @@ TEST(RecordSetFields, DefinitionsAndAssignmentRules)
     ASSERT_TRUE(rs.Append(u8("Pfad"), adType::VarWChar, 1000).ok());
     EXPECT_FALSE(rs.Append(u8("PFAD"), adType::VarWChar, 10).ok()) << "names ignore case";
     ASSERT_TRUE(rs.Open().ok());
-    rs.AddNew();
+    EXPECT_TRUE(rs.AddNew());
     EXPECT_FALSE(rs.setValue(u"Gibtsnicht", u8("x")).ok());
     // A value longer than the defined size is kept whole: a long file name must not be cut.
-    rs.setValue(u"pFaD", QString(3000, u'x'));
-    rs.Update();
+    EXPECT_TRUE(rs.setValue(u"pFaD", QString(3000, u'x')));
+    EXPECT_TRUE(rs.Update());
     EXPECT_EQ(rs.text(u"PFAD").size(), 3000);
 }
 
@@ -195,24 +195,24 @@ TEST(RecordSetIndex, ExactLookupsAgreeWithAScanThroughChanges)
     for (int step = 0; step < 1500; ++step) {
         const unsigned r = rng();
         if (r % 3 != 0 || live.isEmpty()) {
-            rs.AddNew();
-            rs.setValue(u"Pfad", pathOf(r));
-            rs.Update();
+            EXPECT_TRUE(rs.AddNew());
+            EXPECT_TRUE(rs.setValue(u"Pfad", pathOf(r)));
+            EXPECT_TRUE(rs.Update());
             live << pathOf(r);
         } else {
             const QString target = live[static_cast<int>(r % live.size())];
             const QString probe = (r & 8) ? target.toLower() : target;
             ASSERT_TRUE(rs.setFilter(u8("Pfad Like '%1'").arg(probe)).ok());
             ASSERT_EQ(rs.RecordCount(), live.count(target)) << probe.toStdString();
-            rs.MoveFirst();
+            EXPECT_TRUE(rs.MoveFirst());
             ASSERT_EQ(rs.text(u"Pfad"), target);
-            rs.Delete();
+            EXPECT_TRUE(rs.Delete());
             live.removeAt(live.indexOf(target));
-            rs.setFilter(QString());
+            EXPECT_TRUE(rs.setFilter(QString()));
         }
     }
     for (unsigned n = 0; n < 40; ++n) {
-        rs.setFilter(u8("Pfad= '%1'").arg(pathOf(n)));
+        EXPECT_TRUE(rs.setFilter(u8("Pfad= '%1'").arg(pathOf(n))));
         EXPECT_EQ(rs.RecordCount(), live.count(pathOf(n)));
     }
 }

@@ -277,8 +277,8 @@ TEST_F(Start, ClosingStoresTheSettingsAndTheNextStep1AppliesThemAClosedBrowserIt
 {
     schritt1();
     start->auswahlbutton()->setTop(1500);
-    browser->setTop(120);
-    browser->setHeight(300);
+    EXPECT_TRUE(browser->setTop(120));
+    EXPECT_TRUE(browser->setHeight(300));
     auswahl().setTop(6600);
     browser->browseTo(u8("/home/nutzer/Bilder"));
     auswahl().close();
@@ -324,7 +324,7 @@ TEST_F(Start, TheHandOverNeedsFullPathsAndPlacesMonitorAndRenameWindow)
 
     auswahl().Option1[0]->click();
     auswahl().Command6_Click();
-    browser->setHeight(200);
+    EXPECT_TRUE(browser->setHeight(200));
     auswahl().Command2_Click();
     ASSERT_NE(start->aenderungen(), nullptr);
     EXPECT_EQ(start->aenderungen()->arbeitsliste().anzahl(), 2);

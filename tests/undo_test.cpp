@@ -29,9 +29,9 @@ const QString U = u8("Umbenannt"), F = u8("Fehler");
 Sitzungssatz waehle(const QString& journal, const QString& start, const QString& sitzung)
 {
     RecordSet rs;
-    rs.Open(journal);
-    rs.setFilter(*auswahlFilter(start, sitzung));
-    rs.MoveFirst();
+    EXPECT_TRUE(rs.Open(journal));
+    EXPECT_TRUE(rs.setFilter(*auswahlFilter(start, sitzung)));
+    EXPECT_TRUE(rs.MoveFirst());
     return Sitzungssatz::lesen(rs);
 }
 
@@ -43,7 +43,8 @@ protected:
     {
         tw::rename::MonitorTexte m;
         const bool ok = tw::rename::Datei_aendern(dir.filePath(alt), dir.filePath(neu), aktion, m) == 0;
-        db.Aktion_eintragen(dir.filePath(alt), dir.filePath(neu), ok ? tw::rename::aktionstext(aktion) : F);
+        EXPECT_TRUE(db.Aktion_eintragen(dir.filePath(alt), dir.filePath(neu),
+                                        ok ? tw::rename::aktionstext(aktion) : F));
         clock.advance(1);
     }
     void speichern(qint16 start, qint32 sitzung)
@@ -397,7 +398,7 @@ TEST_F(Undo, AJournalAsAdoSavesItIsListedViewedAndUndoneAndTheRestStillReads)
     RecordSet rs;
     ASSERT_TRUE(journalOeffnen(journal(), rs));
     EXPECT_EQ(Programmstarts(rs), u8s({"1", "2"}));
-    rs.setFilter(*auswahlFilter(u8("1")));
+    EXPECT_TRUE(rs.setFilter(*auswahlFilter(u8("1"))));
     EXPECT_EQ(Sitzungen(rs), u8s({"1", "2"}));
     const Sitzungssatz satz = waehle(journal(), u8("1"), u8("2"));
     EXPECT_EQ(tw::platform::valueText(satz.Aktionsstring), u8("Urlaub_©0©"));

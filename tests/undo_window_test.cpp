@@ -41,7 +41,7 @@ protected:
         tw::rename::MonitorTexte m;
         ASSERT_EQ(tw::rename::Datei_aendern(von, nach, tw::rename::Umbenennen, m), 0);
         db.Sitzung_beginnen();
-        db.Aktion_eintragen(von, nach, u8("Umbenannt"));
+        EXPECT_TRUE(db.Aktion_eintragen(von, nach, u8("Umbenannt")));
         ASSERT_TRUE(db.Sitzung_speichern(start, nummer, u8("Muster ") + QLatin1String(neu)));
         clock.advance(60);
     }

@@ -20,7 +20,7 @@ e2e_start_program "$home"
 start='Tauschwerk © TW-Team'
 wait_for 30 window_shown "$start" || fail "the start window did not appear"
 has_icon() { xprop -id "$(window_named "$1")" _NET_WM_ICON | grep -q 'Icon (64 x 64)'; }
-has_icon "$start" || fail "the start window shows no program icon"
+wait_for 5 has_icon "$start" || fail "the start window shows no program icon"
 
 # --- Step 1: pick bar over the browser, selection window below, in the 1024 x 768 frame.
 click_in "$start" 155 41
@@ -71,7 +71,7 @@ geometry_of Tausch4
 [ "$WY,$WH" = "70,186" ] || fail "monitor at $WY with height $WH, expected the browser's place"
 wait_for 5 window_gone Tausch2 || fail "the selection window stayed visible"
 
-has_icon Tausch3 || fail "the rename window shows no program icon"
+wait_for 5 has_icon Tausch3 || fail "the rename window shows no program icon"
 
 # --- Pattern, old-name placeholder, a counter from 5 (the click checks "Von" before it inserts), all files.
 click_in Tausch3 400 19

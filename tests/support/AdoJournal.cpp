@@ -64,7 +64,7 @@ QList<QStringList> journalRecords(const QString& path)
     platform::RecordSet rs;
     if (!rs.Open(path))
         return out;
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+    for (rs.toFirst(); !rs.Eof(); rs.toNext())
         out.append({rs.text(u"Programmstart"), rs.text(u"Sitzung"), rs.text(u"Aktionsstring"),
                     rs.text(u"Ergebnisstring"), rs.text(u"Zeit")});
     return out;

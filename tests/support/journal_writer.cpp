@@ -20,9 +20,11 @@ int main(int argc, char* argv[])
     const int count = args[3].toInt();
     for (int i = 1; i <= count; ++i) {
         db.Sitzung_beginnen();
-        db.Aktion_eintragen(QStringLiteral("/alt/%1-%2").arg(start).arg(i),
-                            QStringLiteral("/neu/%1-%2").arg(start).arg(i), QStringLiteral("Umbenannt"));
-        const auto saved = db.Sitzung_speichern(start, i, QStringLiteral("Muster"));
+        auto saved =
+            db.Aktion_eintragen(QStringLiteral("/alt/%1-%2").arg(start).arg(i),
+                                QStringLiteral("/neu/%1-%2").arg(start).arg(i), QStringLiteral("Umbenannt"));
+        if (saved)
+            saved = db.Sitzung_speichern(start, i, QStringLiteral("Muster"));
         if (!saved.ok()) {
             std::fprintf(stderr, "%s\n", qPrintable(saved.message()));
             return 1;

@@ -50,7 +50,11 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "%s\n", qPrintable(monitor.label(tw::rename::MonitorLabel::Label6_0)));
             return 1;
         }
-        db.Aktion_eintragen(alt, neu, tw::rename::aktionstext(s.aktion));
+        if (const auto eingetragen = db.Aktion_eintragen(alt, neu, tw::rename::aktionstext(s.aktion));
+            !eingetragen) {
+            std::fprintf(stderr, "%s\n", qPrintable(eingetragen.message()));
+            return 1;
+        }
     }
     const auto saved = db.Sitzung_speichern(db.Programmstart_ermitteln(), 1, QStringLiteral("Urlaub_©00©"));
     if (!saved) {
