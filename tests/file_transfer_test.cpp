@@ -24,10 +24,7 @@ namespace {
 const tw::test::IsolatedTrash trash;
 const QString sameFileText = u8("Quelle und Ziel sind dieselbe Datei.");
 
-QByteArray native(const QString& path)
-{
-    return QFile::encodeName(path);
-}
+const auto native = [](const QString& path) { return QFile::encodeName(path); };
 
 struct stat statOf(const QString& path)
 {
@@ -79,8 +76,6 @@ class Failing : public FileTransfer
 {
 public:
     explicit Failing(int error) : m_error(error) {}
-
-protected:
     ssize_t writeSome(int fd, const char* data, size_t size) override
     {
         if (m_error == ENOSPC && (m_written += size) > (size_t(1) << 20)) {
@@ -94,8 +89,6 @@ protected:
         return m_error == EEXIST ? Result::failure(EEXIST, errorText(EEXIST))
                                  : FileTransfer::placeCopy(temp, to);
     }
-
-private:
     int m_error;
     size_t m_written = 0;
 };
@@ -133,11 +126,8 @@ void expectRefusals(const char* operationName, decltype(&tw::platform::copyFile)
 class Files : public ::testing::Test
 {
 protected:
-    QString at(const char* relative) const { return dir.filePath(u8(relative)); }
-    QString write(const char* relative, const QByteArray& content)
-    {
-        return dir.write(u8(relative), content);
-    }
+    QString at(const char* name) const { return dir.filePath(u8(name)); }
+    QString write(const char* name, const QByteArray& content) { return dir.write(u8(name), content); }
 
     TempDir dir;
 };
@@ -157,8 +147,8 @@ TEST_F(Files, RenameAndMoveGiveTheFileItsNewNameAndFolderAndItsOwnPathChangesNot
     EXPECT_EQ(statOf(at("Fotos/c.jpg")).st_ino, inode) << "within one file system a move keeps the file";
 }
 
-// Rename and move refuse the same things.
-TEST(FileTransferRefusal, RenameAndMoveNeverReplaceAFile)
+// Rename and move refuse the same things; a copy never empties its own source nor replaces a folder.
+TEST(FileTransferRefusal, NoOperationReplacesAFileItMustNot)
 {
     const std::vector<Refusal> cases = {
         {"target exists", "a.jpg", "b.jpg", EEXIST},
@@ -172,10 +162,6 @@ TEST(FileTransferRefusal, RenameAndMoveNeverReplaceAFile)
     };
     expectRefusals("renameFile", tw::platform::renameFile, cases);
     expectRefusals("moveFile", tw::platform::moveFile, cases);
-}
-
-TEST(FileTransferRefusal, ACopyNeverEmptiesItsOwnSourceNorReplacesAFolder)
-{
     expectRefusals(
         "copyFile", tw::platform::copyFile,
         {

@@ -68,8 +68,8 @@ protected:
         return pfade;
     }
 
-    // Loads the rename window as "Dateien umschreiben" does, without showing it.
-    void laden(bool alleMarkiert = true)
+    // Loads the rename window as "Dateien umschreiben" does.
+    void oeffnen(bool alleMarkiert = true, bool zeigen = true)
     {
         if (alleMarkiert)
             dateiauswahl->Command6_Click();
@@ -77,11 +77,8 @@ protected:
         const auto ordnerWaehlen = [this](QWidget*, const QString&) { return gewaehlterOrdner; };
         aenderungen = new rename::Aenderungen({&screen, &gemeinsam, &messages, &db, ordnerWaehlen, bar},
                                               *dateiauswahl, *monitor);
-    }
-    void oeffnen(bool alleMarkiert = true)
-    {
-        laden(alleMarkiert);
-        aenderungen->show();
+        if (zeigen)
+            aenderungen->show();
     }
 
     TempDir dir;
@@ -100,8 +97,7 @@ protected:
 
 } // namespace
 
-// The run's own states and files are the run's tests; the whole way through with "Alle Dateien umbennen"
-// and the closing message is the end-to-end workflow's.
+// The run's states are the run's tests; a whole run to its closing message is the end-to-end workflow's.
 TEST_F(Umbenennfenster, LoadTakesTheMarkedEntriesTheButtonsDriveTheRunAndClosingBringsTheSelectionBack)
 {
     const QStringList pfade = dateien(3);
@@ -231,13 +227,10 @@ TEST_F(Umbenennfenster, TheKeyboardAndTheFocusWorkAsTheUserExpects)
     EXPECT_EQ(aenderungen->text2[1]->text(), u8("x"));
 }
 
-// ---------------------------------------------------------------------------------------------
-// The pick bar's rename phase
-
 namespace {
 
-// The stack of step 1 on a 1024 x 768 screen: the bar at 236 pixels, the selection and rename windows
-// at 256.
+// The pick bar's rename phase in the stack of step 1 on a 1024 x 768 screen: the bar at 236 pixels, the
+// selection and rename windows at 256.
 class RenamePhase : public Umbenennfenster
 {
 protected:
@@ -252,7 +245,7 @@ protected:
         bar->setAuswahlfenster(dateiauswahl);
         bar->show();
         dateien(2);
-        laden();
+        oeffnen(true, false);
         monitor->setTop(3840);
         monitor->setHeight(0);
         aenderungen->setTop(dateiauswahl->Top());
