@@ -203,33 +203,29 @@ protected:
 
 } // namespace
 
-TEST_F(FileTransferAcross, MoveCopiesContentPermissionsTimeAndLinksThenRemovesTheSource)
+TEST_F(FileTransferAcross, AMoveCopiesContentPermissionsTimeAndLinksThenRemovesTheSourceOrChangesNothing)
 {
-    const QString source = write("a.jpg", "Bild");
+    const QString source = write("a.bin", QByteArray(3 << 20, 'x'));
     makeOld(source);
     ASSERT_EQ(::symlink("ziel.jpg", native(at("verweis.jpg")).constData()), 0);
-    ASSERT_TRUE(tw::platform::moveFile(source, there("b.jpg")));
-    ASSERT_TRUE(tw::platform::moveFile(at("verweis.jpg"), there("verweis.jpg")));
-    EXPECT_TRUE(tree(dir.path()).isEmpty());
-    EXPECT_EQ(tree(m_other->path()),
-              (QStringList{u8("b.jpg: Bild"), u8("verweis.jpg -> ") + there("ziel.jpg")}));
-    expectAttributesKept(there("b.jpg"));
-}
-
-TEST_F(FileTransferAcross, AMoveThatCannotFinishChangesNothing)
-{
-    write("a.bin", QByteArray(3 << 20, 'x'));
     dir.write(there("a.bin"), "bestehend");
     const QStringList here = tree(dir.path()), other = tree(m_other->path());
-    EXPECT_EQ(tw::platform::moveFile(at("a.bin"), there("a.bin")).code(), EEXIST);
+    EXPECT_EQ(tw::platform::moveFile(source, there("a.bin")).code(), EEXIST);
     // A rename stays on its file system; moving between them is the move's job.
-    EXPECT_EQ(tw::platform::renameFile(at("a.bin"), there("b.bin")).code(), EXDEV);
-    EXPECT_EQ(Failing(ENOSPC).move(at("a.bin"), there("c.bin")).code(), ENOSPC);
+    EXPECT_EQ(tw::platform::renameFile(source, there("b.bin")).code(), EXDEV);
+    EXPECT_EQ(Failing(ENOSPC).move(source, there("b.bin")).code(), ENOSPC);
     EXPECT_EQ(tree(dir.path()), here);
     EXPECT_EQ(tree(m_other->path()), other);
+
+    ASSERT_TRUE(tw::platform::moveFile(source, there("b.bin")));
+    ASSERT_TRUE(tw::platform::moveFile(at("verweis.jpg"), there("verweis.jpg")));
+    EXPECT_TRUE(tree(dir.path()).isEmpty());
+    EXPECT_TRUE(dir.read(there("b.bin")) == QByteArray(3 << 20, 'x'));
+    EXPECT_EQ(QFileInfo(there("verweis.jpg")).symLinkTarget(), there("ziel.jpg"));
+    expectAttributesKept(there("b.bin"));
 }
 
-TEST_F(Files, CopyTakesContentPermissionsAndTimeAndSendsTheReplacedTargetToTheTrash)
+TEST_F(Files, ACopyReplacesItsTargetOnlyWhenCompleteAndSendsTheOldOneToTheTrash)
 {
     // Several buffers' worth, so that a short write or a lost block shows.
     QByteArray inhalt(5 << 20, '\0');
@@ -239,6 +235,19 @@ TEST_F(Files, CopyTakesContentPermissionsAndTimeAndSendsTheReplacedTargetToTheTr
     write("b.bin", "ein alter Inhalt");
     makeOld(source);
     trash.empty();
+    const QStringList before = tree(dir.path());
+    EXPECT_EQ(Failing(ENOSPC).copy(source, at("b.bin")).message(), errorText(ENOSPC));
+    EXPECT_EQ(Failing(EEXIST).copy(source, at("b.bin")).code(), EEXIST);
+    // A data folder that cannot hold a trash: the old file stays, and the user is told why.
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", native(source));
+    const Result r = tw::platform::copyFile(source, at("b.bin"));
+    qputenv("XDG_DATA_HOME", data);
+    EXPECT_EQ(r.message(), u8("Die vorhandene Datei kann nicht in den Papierkorb gelegt werden: Ein Teil des "
+                              "Pfades ist kein Ordner."));
+    EXPECT_EQ(tree(dir.path()), before);
+    EXPECT_TRUE(trash.files().isEmpty()) << "the trashed target came back";
+
     ASSERT_TRUE(tw::platform::copyFile(source, at("b.bin")));
     EXPECT_TRUE(dir.read(u8("b.bin")) == inhalt && dir.read(u8("a.bin")) == inhalt);
     EXPECT_EQ(dir.entries(), u8s({"a.bin", "b.bin"})) << "no temporary file is left";
@@ -246,28 +255,6 @@ TEST_F(Files, CopyTakesContentPermissionsAndTimeAndSendsTheReplacedTargetToTheTr
     expectAttributesKept(at("b.bin"));
     EXPECT_EQ(trash.files(), u8s({"b.bin"}));
     EXPECT_EQ(trash.read(u8("b.bin")), "ein alter Inhalt");
-}
-
-TEST_F(Files, ACopyFailingAtAnyStepLeavesTheTargetWhereItWas)
-{
-    write("a.bin", QByteArray(3 << 20, 'x'));
-    write("b.bin", "bestehend");
-    const QStringList before = tree(dir.path());
-    trash.empty();
-    EXPECT_EQ(Failing(ENOSPC).copy(at("a.bin"), at("b.bin")).message(), errorText(ENOSPC));
-    EXPECT_EQ(Failing(EEXIST).copy(at("a.bin"), at("b.bin")).code(), EEXIST);
-    EXPECT_EQ(tree(dir.path()), before);
-    EXPECT_TRUE(trash.files().isEmpty()) << "the trashed target came back";
-
-    // A data folder that cannot hold a trash: the old file stays, and the user is told why.
-    const QByteArray data = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", native(write("kein Ordner", "")));
-    const QStringList withFile = tree(dir.path());
-    const Result r = tw::platform::copyFile(at("a.bin"), at("b.bin"));
-    qputenv("XDG_DATA_HOME", data);
-    EXPECT_EQ(r.message(), u8("Die vorhandene Datei kann nicht in den Papierkorb gelegt werden: Ein Teil des "
-                              "Pfades ist kein Ordner."));
-    EXPECT_EQ(tree(dir.path()), withFile);
 }
 
 TEST_F(Files, TheUndoFindsTheNewestFileACopyOfItsSourceReplacedAndPutsItBack)
