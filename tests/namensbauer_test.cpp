@@ -23,17 +23,13 @@ QStringList namen(const QString& muster, int breite, int schritte)
 
 } // namespace
 
-TEST(Namensbauer, InsertingACounterAndThePlaceholder)
+TEST(Namensbauer, PatternsAndTheNamesAndPathsTheyGiveAnEntry)
 {
     EXPECT_EQ(zaehlerEinfuegen(u8("Bild_"), u8("0"), u8("25"), true), u8("Bild_©00 - 25©"));
     EXPECT_EQ(zaehlerEinfuegen(u8("Bild_"), u8(" 0"), u8("25 "), false), u8("Bild_©0 - 25©")) << "no blanks";
     EXPECT_EQ(zaehlerEinfuegen(u8(""), u8("1234"), u8("99"), true), u8("©1234 - 99©"))
         << "a longer start stays";
-    EXPECT_EQ(nameEinfuegen(u8("x")), u8("x® Urspungsdatei ®"));
-}
 
-TEST(Namensbauer, NamesAndPathsOfAnEntry)
-{
     Zaehlwerk z;
     z.Zaehler(u8("®x® Nr ©00 - 25©"));
     z.Zaehlerstand = u8s({"07"});

@@ -142,35 +142,7 @@ TEST_F(Umbenennfenster, LoadTakesTheMarkedEntriesTheButtonsDriveTheRunAndClosing
     EXPECT_TRUE(dateiauswahl->isVisible() && dateiauswahl->Timer1->isActive() && *gemeinsam.IE->Visible());
 }
 
-TEST_F(Umbenennfenster, TheFolderOptionCopiesIntoTheChosenFolderAndOnlyAnUnreachableOneFallsBack)
-{
-    dateien(1);
-    oeffnen();
-    for (const QString& ordner : {QString(), dir.filePath(u8("fehlt"))}) {
-        gewaehlterOrdner = ordner;
-        aenderungen->Option3[2]->setChecked(true);
-        aenderungen->Option3_Click(2);
-        EXPECT_EQ(aenderungen->Text3->text(), u8("Ursprungsfad"));
-        EXPECT_TRUE(aenderungen->Option3[0]->isChecked());
-    }
-    EXPECT_EQ(messages.texts(),
-              QStringList{u8("Der Ordner „%1“ kann nicht geöffnet werden; die Dateien behalten "
-                             "ihren Ordner.")
-                              .arg(dir.filePath(u8("fehlt")))});
-
-    gewaehlterOrdner = dir.filePath(u8("ziel::1")); // a legal name here
-    dir.write(u8("ziel::1/.keep"));
-    aenderungen->Option3[1]->setChecked(true);
-    aenderungen->Option3_Click(1);
-    EXPECT_EQ(aenderungen->Text3->text(), gewaehlterOrdner);
-    aenderungen->Text1->setText(u8("kopie"));
-    aenderungen->Command3_Click();
-    aenderungen->Command6_Click();
-    EXPECT_EQ(dir.read(u8("ziel::1/kopie.jpg")), QByteArray("0"));
-    EXPECT_TRUE(dir.exists(u8("fotos/bild0.jpg"))) << "copied, not moved";
-}
-
-TEST_F(Umbenennfenster, TheGuardsSpeakThroughMessageBoxes)
+TEST_F(Umbenennfenster, TheGuardsSpeakThroughMessageBoxesAndOnlyAReachableFolderIsTaken)
 {
     dateien(2);
     oeffnen();
@@ -184,13 +156,35 @@ TEST_F(Umbenennfenster, TheGuardsSpeakThroughMessageBoxes)
     }
     aenderungen->text2[1]->setText(u8("x"));
     aenderungen->text2_LostFocus(1);
-    EXPECT_EQ(messages.texts(), u8s({"Sie müssen einen neuen Pfad eingeben", "Eingabe Ungültig",
-                                     "Eingabe Ungültig", "Sie müssen eine Zahl eingeben"}));
     EXPECT_EQ(aenderungen->Text1->text(), u8("Bild_©0 - 2©® Urspungsdatei ®"));
-
     aenderungen->Command4_Click();
     EXPECT_EQ(aenderungen->Text1->text(), u8("0"));
     EXPECT_EQ(aenderungen->text2[1]->text(), u8("0"));
+
+    for (const QString& ordner : {QString(), dir.filePath(u8("fehlt"))}) {
+        gewaehlterOrdner = ordner;
+        aenderungen->Option3[2]->setChecked(true);
+        aenderungen->Option3_Click(2);
+        EXPECT_EQ(aenderungen->Text3->text(), u8("Ursprungsfad"));
+        EXPECT_TRUE(aenderungen->Option3[0]->isChecked());
+    }
+    EXPECT_EQ(
+        messages.texts(),
+        (QStringList{u8("Sie müssen einen neuen Pfad eingeben"), u8("Eingabe Ungültig"),
+                     u8("Eingabe Ungültig"), u8("Sie müssen eine Zahl eingeben"),
+                     u8("Der Ordner „%1“ kann nicht geöffnet werden; die Dateien behalten ihren Ordner.")
+                         .arg(dir.filePath(u8("fehlt")))}));
+
+    gewaehlterOrdner = dir.filePath(u8("ziel::1")); // a legal name here
+    dir.write(u8("ziel::1/.keep"));
+    aenderungen->Option3[1]->setChecked(true);
+    aenderungen->Option3_Click(1);
+    EXPECT_EQ(aenderungen->Text3->text(), gewaehlterOrdner);
+    aenderungen->Text1->setText(u8("kopie©0 - 9©"));
+    aenderungen->Command3_Click();
+    aenderungen->Command6_Click();
+    EXPECT_EQ(dir.read(u8("ziel::1/kopie1.jpg")), QByteArray("0"));
+    EXPECT_TRUE(dir.exists(u8("fotos/bild0.jpg"))) << "copied, not moved";
 }
 
 // The start field's rule for the click that takes its focus is the end-to-end workflow's.

@@ -29,28 +29,23 @@ char* argv[] = {name, nullptr};
 QCoreApplication app(argc, argv);
 
 // The journal session, made to fail from a given entry on.
-class Protokoll : public Sitzungsprotokoll
+struct Protokoll : Sitzungsprotokoll
 {
-public:
-    explicit Protokoll(tw::journal::DatenBanken& db) : m_sitzung(db) {}
+    explicit Protokoll(tw::journal::DatenBanken& db) : sitzung(db) {}
     Result Aktion_eintragen(const QString& alt, const QString& neu, const QString& aktion) override
     {
         if (++eintraege >= scheitertAb)
             return Result::failure(ENOMEM, u8("Kein Speicher mehr."));
-        return m_sitzung.Aktion_eintragen(alt, neu, aktion);
+        return sitzung.Aktion_eintragen(alt, neu, aktion);
     }
-    int eintraege = 0;
-    int scheitertAb = 1 << 30;
-
-private:
-    Journalsitzung m_sitzung;
+    Journalsitzung sitzung;
+    int eintraege = 0, scheitertAb = 1 << 30;
 };
 
 // The window as the run sees it: inputs, the answers it was given, and whether it is still open; it
 // closes after `offenFuer` pauses between files.
-class Fenster : public Laufbegleiter
+struct Fenster : Laufbegleiter
 {
-public:
     Laufeingaben eingaben() const override { return e; }
     bool zwischendurch() override { return offen = offen && ++pausen <= offenFuer; }
     bool anzeigen(const Schrittantwort& a) override
