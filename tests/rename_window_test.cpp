@@ -93,6 +93,7 @@ protected:
     QPointer<rename::Ueberwachungsmonitor> monitor;
     QPointer<rename::Aenderungen> aenderungen;
     QString gewaehlterOrdner;
+    FakeLaufwerke laufwerke;
 };
 
 } // namespace
@@ -221,61 +222,41 @@ TEST_F(Umbenennfenster, TheKeyboardAndTheFocusWorkAsTheUserExpects)
     EXPECT_EQ(aenderungen->text2[1]->text(), u8("x"));
 }
 
-namespace {
-
 // The pick bar's rename phase in the stack of step 1 on a 1024 x 768 screen: the bar at 236 pixels, the
-// selection and rename windows at 256.
-class RenamePhase : public Umbenennfenster
+// selection and rename windows at 256. Where a session goes while the journal cannot be read is the
+// journal's.
+TEST_F(Umbenennfenster,
+       TheRenamePhaseMovesBarAndMonitorKeepsAnUnsavedSessionAndGivesTheBrowserTheMonitorsPlace)
 {
-protected:
-    void SetUp() override
-    {
-        Umbenennfenster::SetUp();
-        browser->setLocation(dir.path());
-        dateiauswahl->setTop(3840);
-        bar = new stack::frmAuswahlbutton(screen, gemeinsam, laufwerke);
-        bar->setWidth(15360);
-        bar->setTop(3540);
-        bar->setAuswahlfenster(dateiauswahl);
-        bar->show();
-        dateien(2);
-        oeffnen(true, false);
-        monitor->setTop(3840);
-        monitor->setHeight(0);
-        aenderungen->setTop(dateiauswahl->Top());
-        bar->setUmbenennfenster(aenderungen, monitor);
-    }
-
-    void aktivieren()
-    {
-        monitor->show();
-        aenderungen->show();
-        aenderungen->activateWindow();
-        ASSERT_TRUE(waitUntil([&] { return aenderungen->isActiveWindow(); }));
-    }
-
+    browser->setLocation(dir.path());
+    dateiauswahl->setTop(3840);
+    bar = new stack::frmAuswahlbutton(screen, gemeinsam, laufwerke);
+    bar->setWidth(15360);
+    bar->setTop(3540);
+    bar->setAuswahlfenster(dateiauswahl);
+    bar->show();
+    dateien(2);
+    oeffnen(true, false);
+    monitor->setTop(3840);
+    monitor->setHeight(0);
+    aenderungen->setTop(dateiauswahl->Top());
+    bar->setUmbenennfenster(aenderungen, monitor);
     // The bar's control in front at a point of the bar.
-    QString vorn(int x, int y) const
-    {
-        QWidget* c = bar->childAt(x, y);
+    const auto vorn = [this](int x) {
+        QWidget* c = bar->childAt(x, 10);
         while (c && c->parentWidget() != bar)
             c = c->parentWidget();
         return c ? c->objectName() : QString();
-    }
-
-    FakeLaufwerke laufwerke;
-};
-
-} // namespace
-
-TEST_F(RenamePhase, TheRenameHandleMovesBarAndMonitorAndTheBrowserTakesTheMonitorsPlaceAfter)
-{
+    };
     EXPECT_FALSE(bar->Image2[0]->isEnabled());
     EXPECT_FALSE(bar->Drive1->isHidden()) << "the drive list goes only when the rename window is activated";
     for (int x : {300, 512, 766, 1000})
-        EXPECT_EQ(vorn(x, 10), u8("Image1")) << x;
-    aktivieren();
-    EXPECT_EQ(vorn(50, 10), u8("Image1"));
+        EXPECT_EQ(vorn(x), u8("Image1")) << x;
+    monitor->show();
+    aenderungen->show();
+    aenderungen->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return aenderungen->isActiveWindow(); }));
+    EXPECT_EQ(vorn(50), u8("Image1"));
 
     aenderungen->Text1->setFocus();
     bar->activateWindow();
@@ -288,18 +269,6 @@ TEST_F(RenamePhase, TheRenameHandleMovesBarAndMonitorAndTheBrowserTakesTheMonito
     EXPECT_TRUE(waitUntil([&] { return aenderungen->isActiveWindow(); }));
     EXPECT_EQ(QApplication::focusWidget(), aenderungen->Text1) << "the name pattern keeps the focus";
 
-    aenderungen->Command2_Click();
-    ASSERT_TRUE(waitUntil([&] { return aenderungen.isNull(); }));
-    EXPECT_TRUE(bar->Image2[0]->isEnabled() && bar->Image2[1]->isEnabled());
-    EXPECT_FALSE(bar->Drive1->isHidden());
-    EXPECT_EQ(vorn(512, 10), u8("EplorerButton"));
-    EXPECT_EQ(std::pair(*browser->Top(), *browser->Height()), std::pair(110, 143));
-}
-
-// Where the session goes while the day's journal cannot be read is the journal's test.
-TEST_F(RenamePhase, AJournalThatCannotBeWrittenKeepsTheWindowOpenAndAnUnreadableOneASideFile)
-{
-    aktivieren();
     aenderungen->Text1->setText(u8("neu"));
     aenderungen->List1_Click(0);
     aenderungen->Command6_Click(); // one file renamed; the unmarked one keeps the window open
@@ -307,7 +276,7 @@ TEST_F(RenamePhase, AJournalThatCannotBeWrittenKeepsTheWindowOpenAndAnUnreadable
     const QString journal = db.journalPfadHeute();
     QDir().mkdir(journal);
     const int browserTop = *browser->Top();
-    aenderungen->close();
+    aenderungen->Command2_Click();
     ASSERT_TRUE(aenderungen->isVisible()) << "closing must not drop the session";
     EXPECT_EQ(messages.shown().last().icon, platform::MessageBox::Icon::Warning);
     EXPECT_TRUE(bar->Image1->isVisible());
@@ -315,9 +284,12 @@ TEST_F(RenamePhase, AJournalThatCannotBeWrittenKeepsTheWindowOpenAndAnUnreadable
 
     QDir().rmdir(journal);
     dir.write(QFileInfo(journal).fileName(), "kein XML");
-    aenderungen->close();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(aenderungen.isNull() || !aenderungen->isVisible());
+    aenderungen->Command2_Click();
+    ASSERT_TRUE(waitUntil([&] { return aenderungen.isNull(); }));
     EXPECT_TRUE(messages.shown().last().text.contains(u8("Sich_05.12.2026_2.xml")))
         << messages.shown().last().text.toStdString();
+    EXPECT_TRUE(bar->Image2[0]->isEnabled() && bar->Image2[1]->isEnabled());
+    EXPECT_FALSE(bar->Drive1->isHidden());
+    EXPECT_EQ(vorn(512), u8("EplorerButton"));
+    EXPECT_EQ(std::pair(*browser->Top(), *browser->Height()), std::pair(110, 143));
 }
