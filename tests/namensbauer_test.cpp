@@ -23,7 +23,7 @@ QStringList namen(const QString& muster, int breite, int schritte)
 
 } // namespace
 
-TEST(Namensbauer, PatternsAndTheNamesAndPathsTheyGiveAnEntry)
+TEST(Namensbauer, PatternsAndTheNamesAndPathsTheyGiveAnEntryWhichStaysInItsFolder)
 {
     EXPECT_EQ(zaehlerEinfuegen(u8("Bild_"), u8("0"), u8("25"), true), u8("Bild_©00 - 25©"));
     EXPECT_EQ(zaehlerEinfuegen(u8("Bild_"), u8(" 0"), u8("25 "), false), u8("Bild_©0 - 25©")) << "no blanks";
@@ -47,11 +47,8 @@ TEST(Namensbauer, PatternsAndTheNamesAndPathsTheyGiveAnEntry)
     EXPECT_EQ(namen("/d/README", "neu", "Ursprungsfad")[4], u8("neu.README"));
     EXPECT_EQ(namen("/d/a.txt", "neu", "/")[5], u8("//neu.txt"))
         << "the root as target gives a doubled separator";
-}
 
-TEST(Namensbauer, ANewNameThatWouldLeaveTheChosenFolderIsCaught)
-{
-    const Zaehlwerk z;
+    // A new name that would leave the chosen folder is caught.
     for (const auto& [pfad, muster, ordner, bleibt] : {
              std::tuple{"/f/a.jpg", "x", "Ursprungsfad", true}, std::tuple{"/f/a.jpg", "x", "/", true},
              std::tuple{"/f/a.jpg", "../x", "Ursprungsfad", false},
@@ -94,7 +91,8 @@ TEST(Namensbauer, CountersRunFromStartPlusOneToTheEndWrapAndTheRightmostAdvances
     }
 }
 
-TEST(Namensbauer, TextCheckKeepsMarkedSegmentsFromBeingEditedByTyping)
+// The text check keeps marked segments from being edited by typing; then the counter fields' rules.
+TEST(Namensbauer, TheInputRules)
 {
     for (const auto& [vorher, nachher, angenommen] : {
              std::tuple{"Bild_©00 - 25©", "Bild_x©00 - 25©", true},  // typing outside the markers
@@ -114,10 +112,7 @@ TEST(Namensbauer, TextCheckKeepsMarkedSegmentsFromBeingEditedByTyping)
                   angenommen)
             << vorher << " -> " << nachher;
     }
-}
 
-TEST(Namensbauer, CounterFieldRules)
-{
     const char* zahl = "Sie müssen eine Zahl eingeben";
     const char* reihe = "Der Zählerbeginn muß kleiner sein als als das Zählerende!";
     // field, start, end, then the start, end, message and focus that leaving the field gives

@@ -143,10 +143,40 @@ TEST_F(Umbenennfenster, LoadTakesTheMarkedEntriesTheButtonsDriveTheRunAndClosing
     EXPECT_TRUE(dateiauswahl->isVisible() && dateiauswahl->Timer1->isActive() && *gemeinsam.IE->Visible());
 }
 
-TEST_F(Umbenennfenster, TheGuardsSpeakThroughMessageBoxesAndOnlyAReachableFolderIsTaken)
+// The start field's rule for the click that takes its focus is the end-to-end workflow's.
+TEST_F(Umbenennfenster, KeysFocusGuardsAndTheFolderOptionWorkAsTheUserExpects)
 {
     dateien(2);
     oeffnen();
+    aenderungen->activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return aenderungen->isActiveWindow(); }));
+    const auto taste = [](QWidget* w, Qt::Key key) {
+        QKeyEvent druck(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &druck);
+        return QApplication::focusWidget();
+    };
+    // Space marks the current entry of the work list.
+    aenderungen->List1->setFocus();
+    aenderungen->List1->setCurrentIndex(aenderungen->List1->model()->index(1, 0));
+    taste(aenderungen->List1, Qt::Key_Space);
+    EXPECT_EQ(aenderungen->arbeitsliste().markierteEintraege(),
+              QStringList{dateiauswahl->markierteTexte()[1]});
+    // Tab into the folder options lands on the chosen one.
+    aenderungen->Command6->setFocus();
+    EXPECT_EQ(taste(aenderungen->Command6, Qt::Key_Tab), aenderungen->Option3[0]);
+    aenderungen->Option3[1]->setChecked(true);
+    aenderungen->Command6->setFocus();
+    EXPECT_EQ(taste(aenderungen->Command6, Qt::Key_Tab), aenderungen->Option3[1]);
+    // Another window taking the focus checks nothing.
+    aenderungen->text2[1]->setFocus();
+    aenderungen->text2[1]->setText(u8("x"));
+    QFocusEvent weg(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(aenderungen->text2[1], &weg);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_EQ(aenderungen->text2[1]->text(), u8("x"));
+    aenderungen->text2[1]->setText(u8("2"));
+
     aenderungen->Command5_Click();
     EXPECT_EQ(messages.shown().last().icon, platform::MessageBox::Icon::Critical);
     aenderungen->Text1->setText(u8("Bild_©0 - 2©"));
@@ -186,40 +216,6 @@ TEST_F(Umbenennfenster, TheGuardsSpeakThroughMessageBoxesAndOnlyAReachableFolder
     aenderungen->Command6_Click();
     EXPECT_EQ(dir.read(u8("ziel::1/kopie1.jpg")), QByteArray("0"));
     EXPECT_TRUE(dir.exists(u8("fotos/bild0.jpg"))) << "copied, not moved";
-}
-
-// The start field's rule for the click that takes its focus is the end-to-end workflow's.
-TEST_F(Umbenennfenster, TheKeyboardAndTheFocusWorkAsTheUserExpects)
-{
-    dateien(5);
-    oeffnen();
-    aenderungen->activateWindow();
-    ASSERT_TRUE(waitUntil([&] { return aenderungen->isActiveWindow(); }));
-    const auto taste = [](QWidget* w, Qt::Key key) {
-        QKeyEvent druck(QEvent::KeyPress, key, Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &druck);
-        return QApplication::focusWidget();
-    };
-    // Space marks the current entry of the work list.
-    aenderungen->List1->setFocus();
-    aenderungen->List1->setCurrentIndex(aenderungen->List1->model()->index(1, 0));
-    taste(aenderungen->List1, Qt::Key_Space);
-    EXPECT_EQ(aenderungen->arbeitsliste().markierteEintraege(),
-              QStringList{dateiauswahl->markierteTexte()[1]});
-    // Tab into the folder options lands on the chosen one.
-    aenderungen->Command6->setFocus();
-    EXPECT_EQ(taste(aenderungen->Command6, Qt::Key_Tab), aenderungen->Option3[0]);
-    aenderungen->Option3[1]->setChecked(true);
-    aenderungen->Command6->setFocus();
-    EXPECT_EQ(taste(aenderungen->Command6, Qt::Key_Tab), aenderungen->Option3[1]);
-    // Another window taking the focus checks nothing.
-    aenderungen->text2[1]->setFocus();
-    aenderungen->text2[1]->setText(u8("x"));
-    QFocusEvent weg(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-    QCoreApplication::sendEvent(aenderungen->text2[1], &weg);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(messages.texts().isEmpty());
-    EXPECT_EQ(aenderungen->text2[1]->text(), u8("x"));
 }
 
 // The pick bar's rename phase in the stack of step 1 on a 1024 x 768 screen: the bar at 236 pixels, the

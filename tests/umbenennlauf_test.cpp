@@ -124,12 +124,11 @@ TEST_F(Lauf, StepWiseEachClickProcessesTheShownFileAndShowsTheNext)
     a = lauf.schritt(fenster);
     EXPECT_FALSE(a.sitzungBegonnen || a.zustandGewechselt);
     EXPECT_EQ(dir.read(u8("d'/neu1.jpg")), "0");
-    EXPECT_EQ(monitor.label(MonitorLabel::Label6_0),
-              u8("Datei ") + dir.filePath(u8("d'/neu1.jpg")) + u8(" wurde umbennant"));
+    EXPECT_EQ(monitor.label(MonitorLabel::Label6_0).remove(dir.path()),
+              u8("Datei /d'/neu1.jpg wurde umbennant"));
     EXPECT_EQ(monitor.label(MonitorLabel::Label5), u8("neu2.jpg"));
-    EXPECT_EQ(aktionen().mid(0, 4).join(u'|'), dir.filePath(u8("d'/a0.jpg")) + u'|' +
-                                                   dir.filePath(u8("d'/neu1.jpg")) +
-                                                   u8("|05.12.2026 14:03:11|Umbenannt"));
+    EXPECT_EQ(aktionen().mid(0, 4).join(u'|').remove(dir.path()),
+              u8("/d'/a0.jpg|/d'/neu1.jpg|05.12.2026 14:03:11|Umbenannt"));
     EXPECT_EQ(liste.anzahl(), 1);
     EXPECT_EQ(imKatalog(), u8s({"/d'/a1.jpg"}));
 
@@ -180,6 +179,11 @@ TEST_F(Lauf, HowARunEnds)
                       a.text.contains(u8("Kein Speicher mehr.")),
                   meldung == Meldung::NichtEingetragen);
     }
+    // A window gone between files: only the start was shown, and nothing is changed.
+    dateien(2);
+    fenster.offenFuer = 0;
+    lauf.alle(fenster);
+    EXPECT_EQ(std::tuple(protokoll.eintraege, fenster.antworten.size(), liste.anzahl()), std::tuple(0, 1, 2));
 }
 
 // A failed file is recorded as "Fehler", leaves the list and the catalogue, and the run goes on.
@@ -227,14 +231,4 @@ TEST_F(Lauf, NoFileIsReplacedThatTheRunMadeOrStillProcessesAndNoNameLeavesTheFol
         EXPECT_EQ(u.fenster.meldungen, QList<Meldung>{Meldung::KeineDateienMehr});
         EXPECT_EQ(u.fenster.sitzungen, 1);
     }
-}
-
-TEST_F(Lauf, AWindowGoneBetweenFilesEndsTheRunUntouched)
-{
-    dateien(2);
-    fenster.offenFuer = 0;
-    lauf.alle(fenster);
-    EXPECT_TRUE(dir.exists(u8("d'/a0.jpg")) && dir.exists(u8("d'/a1.jpg")));
-    EXPECT_EQ(protokoll.eintraege, 0);
-    EXPECT_EQ(fenster.antworten.size(), 1) << "only the start was shown";
 }
