@@ -40,9 +40,8 @@ class Umbenennfenster : public ::testing::Test
 protected:
     void SetUp() override
     {
-        auto b = std::make_unique<FakeBrowser>();
-        browser = b.get();
-        gemeinsam.IE = std::move(b);
+        gemeinsam.IE = std::make_unique<FakeBrowser>();
+        browser = static_cast<FakeBrowser*>(gemeinsam.IE.get());
         gemeinsam.Programmstart = 1;
         dateiauswahl = new catalogue::Dateiauswahl(screen, gemeinsam, messages);
     }

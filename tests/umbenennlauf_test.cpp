@@ -189,17 +189,16 @@ TEST_F(Lauf, HowARunEnds)
 // A failed file is recorded as "Fehler", leaves the list and the catalogue, and the run goes on.
 TEST_F(Lauf, NoFileIsReplacedThatTheRunMadeOrStillProcessesAndNoNameLeavesTheFolder)
 {
-    const auto vorhanden = [](const char* zeile) -> QString {
-        return u8(zeile) + u8(" wegen Fehler Die Datei ist bereits vorhanden.");
-    };
     // pattern, into z (else the files' own folder), action, the actions recorded, then what d'/a0, d'/a1,
     // d'/a2, d'/a3, d'/gleich.jpg and z/gleich.jpg hold ("-": none), the trash, and the last monitor line
     for (const auto& [muster, inZ, aktion, aktionen, inhalte, imPapierkorb, zuletzt] : {
              std::tuple{"gleich", false, FileAction::Rename, "Umbenannt Fehler Fehler", "- 1 2 - 0 alt", "",
-                        vorhanden("Pfad /d'/gleich.jpg wurde nicht umbennant")},
+                        u8("Pfad /d'/gleich.jpg wurde nicht umbennant wegen Fehler Die Datei ist bereits "
+                           "vorhanden.")},
              // What stood there goes to the trash; what the run made is never replaced.
-             std::tuple{"gleich", true, FileAction::Copy, "Kopiert Fehler Fehler", "0 1 2 - - 0", "alt",
-                        vorhanden("Pfad /z/gleich.jpg wurde nicht kopiert")},
+             std::tuple{
+                 "gleich", true, FileAction::Copy, "Kopiert Fehler Fehler", "0 1 2 - - 0", "alt",
+                 u8("Pfad /z/gleich.jpg wurde nicht kopiert wegen Fehler Die Datei ist bereits vorhanden.")},
              // a0 -> a1 and a1 -> a2 would replace sources still to be copied.
              std::tuple{"a©0 - 9©", false, FileAction::Copy, "Fehler Fehler Kopiert", "0 1 2 2 - alt", "",
                         u8("Datei /d'/a3.jpg wurde kopiert")},

@@ -77,36 +77,13 @@ protected:
 
 } // namespace
 
-TEST(UndoErgebnisstring, SplitsIntoWholeRecordsAndBackAndRefusesAnythingElse)
-{
-    const QString text =
-        tw::test::ergebnis({u8s({"/a/1.jpg", "/a/x.jpg", "05.12.2026 14:03:11", "Umbenannt"}),
-                            u8s({"/a/2.jpg", "", "05.12.2026 14:03:12", "Fehler"})});
-    const auto aktionen = aktionenLesen(text);
-    ASSERT_TRUE(aktionen && aktionen->size() == 2);
-    EXPECT_EQ(std::pair((*aktionen)[1].AlterPfad, (*aktionen)[1].NeuerPfad),
-              std::pair(u8("/a/2.jpg"), QString()));
-    EXPECT_EQ(ergebnisstringBilden(*aktionen), text);
-    EXPECT_EQ(aktionenLesen(QString())->size(), 0);
-    for (const QString& kaputt : {
-             // A path that held the separator shifts every later value.
-             u8("/a/1¢5.jpg¢/a/x.jpg¢t¢Umbenannt¢"),
-             u8("/a/1.jpg¢/a/x.jpg¢t¢Umbenannt"),        // no closing separator
-             u8("/a/1.jpg¢/a/x.jpg¢t¢umbenannt¢"),       // not an action text
-             u8("/a/1¢2¢3¢4.jpg¢/a/x.jpg¢t¢Umbenannt¢"), // 4n + 1 pieces, shifted
-             u8("nur Text"),
-         })
-        EXPECT_FALSE(aktionenLesen(kaputt)) << kaputt.toStdString();
-}
-
 TEST(UndoAuswahl, ListsEachProgramStartOnceAndRunsOfEqualSessionsOnceAndRefusesFilesThatAreNoJournal)
 {
     TempDir dir;
     QList<QStringList> rows;
-    for (int start = 1; start <= 12; ++start) {
-        rows.append({QString::number(start), u8("1"), {}, u8("a¢b¢t¢Umbenannt¢"), {}});
-        rows.append({QString::number(start), u8("2"), {}, u8("a¢b¢t¢Umbenannt¢"), {}});
-    }
+    for (int start = 1; start <= 12; ++start)
+        for (const char* sitzung : {"1", "2"})
+            rows.append({QString::number(start), u8(sitzung), {}, u8("a¢b¢t¢Umbenannt¢"), {}});
     rows.append({u8("3"), u8("2"), {}, {}, {}});
     rows.append({u8("3"), u8("1"), {}, {}, {}});
     RecordSet rs;
@@ -189,11 +166,10 @@ TEST_F(Undo, NothingChangesForABrokenOrAGoneSessionAndWhatCouldNotBeReversedStay
     EXPECT_EQ(tw::test::journalRecords(journal())[0][3], satz[0][3]);
 }
 
-// The copy replaced k.jpg "ALT", which went to the trash.
 TEST(UndoKopie, OnlyAnUnchangedCopyIsDeletedAndWhatItReplacedComesBack)
 {
-    // the case, the year of the journal's time of the copy, whether the undo succeeds, what k.jpg holds
-    // afterwards ("-": none), the files left in the trash
+    // The copy replaced k.jpg "ALT", which went to the trash. The case, the year of the journal's time of
+    // the copy, whether the undo succeeds, what k.jpg holds afterwards ("-": none), the files in the trash:
     for (const auto& [fall, jahr, ok, kopie, imPapierkorb] : {
              std::tuple{"unchanged", 2100, true, "ALT", 0},
              std::tuple{"copyEdited", 2100, false, "ORIGINAX", 1},
@@ -218,44 +194,59 @@ TEST(UndoKopie, OnlyAnUnchangedCopyIsDeletedAndWhatItReplacedComesBack)
             ::link(QFile::encodeName(original).constData(), QFile::encodeName(k).constData());
         DateiUmkehrer u;
         const Result r = u.kopieLoeschen(k, original, u8("01.01.%1 00:00:00").arg(jahr));
-        EXPECT_EQ(r.ok(), ok) << r.message().toStdString();
-        EXPECT_TRUE(r.ok() || !r.message().isEmpty());
+        EXPECT_EQ(std::pair(r.ok(), r.message().isEmpty()), std::pair(ok, ok)) << r.message().toStdString();
         EXPECT_EQ(d.exists(u8("k.jpg")) ? d.read(u8("k.jpg")) : QByteArray("-"), QByteArray(kopie));
         EXPECT_EQ(papierkorb.files().size(), imPapierkorb);
     }
 }
 
-TEST(UndoSeite, TheRowsOfASessionAreEscapedAndLesenXmlGoes)
+// A session's list splits into whole records and back, and its page shows them escaped.
+TEST(UndoListe, SplitsIntoWholeRecordsOrNoneAndThePageShowsThemEscaped)
 {
+    const QString text =
+        tw::test::ergebnis({u8s({"/a/1.jpg", "/a/x.jpg", "05.12.2026 14:03:11", "Umbenannt"}),
+                            u8s({"/a/2.jpg", "", "05.12.2026 14:03:12", "Fehler"})});
+    const auto aktionen = aktionenLesen(text);
+    ASSERT_TRUE(aktionen && aktionen->size() == 2);
+    EXPECT_EQ(std::pair((*aktionen)[1].AlterPfad, (*aktionen)[1].NeuerPfad),
+              std::pair(u8("/a/2.jpg"), QString()));
+    EXPECT_EQ(ergebnisstringBilden(*aktionen), text);
+    EXPECT_EQ(aktionenLesen(QString())->size(), 0);
+    for (const QString& kaputt : {
+             // A path that held the separator shifts every later value.
+             u8("/a/1¢5.jpg¢/a/x.jpg¢t¢Umbenannt¢"),
+             u8("/a/1.jpg¢/a/x.jpg¢t¢Umbenannt"),        // no closing separator
+             u8("/a/1.jpg¢/a/x.jpg¢t¢umbenannt¢"),       // not an action text
+             u8("/a/1¢2¢3¢4.jpg¢/a/x.jpg¢t¢Umbenannt¢"), // 4n + 1 pieces, shifted
+             u8("nur Text"),
+         })
+        EXPECT_FALSE(aktionenLesen(kaputt)) << kaputt.toStdString();
+
     const auto satzMit = [](const QString& ergebnisstring) {
         return Sitzungssatz{u8("3"), u8("2"), u8("x"), ergebnisstring, u8("z")};
     };
-    const QString kopf = u8("<html><body><table border=1><tr><td>"),
-                  ende = u8("</td></tr></table></body></html>");
     const auto zeile = [](const char* alt, const char* neu, const char* aktion, const char* rest = "") {
         return u8("</td><td>%1</td><td>%2</td><td>%3%4</td></tr><tr><td>")
             .arg(u8(alt), u8(neu), u8(aktion), u8(rest));
     };
     EXPECT_EQ(
         seitenZeilen(satzMit(u8("/a/<x>.jpg¢/a/Tom & \"J\" ä.jpg¢t¢Umbenannt¢c¢d¢t¢Kopiert¢e¢f¢t¢Fehler¢"))),
-        (QStringList{kopf,
+        (QStringList{u8("<html><body><table border=1><tr><td>"),
                      zeile("/a/&lt;x&gt;.jpg", "/a/Tom &amp; &quot;J&quot; ä.jpg", "Umbenannt",
                            "</td><td>3</td><td>2"),
-                     zeile("c", "d", "Kopiert"), zeile("e", "f", "Fehler"), ende}));
+                     zeile("c", "d", "Kopiert"), zeile("e", "f", "Fehler"),
+                     u8("</td></tr></table></body></html>")}));
     EXPECT_EQ(seitenText({u8("ä"), u8("b")}), QByteArray("\xEF\xBB\xBF\xC3\xA4\r\nb\r\n"));
 
     // The page's writing and opening is the undo window's and the end-to-end undo's.
     TempDir dir;
     tw::platform::AtomicFileWriter writer;
     dir.write(u8("Lesen.xml"), "alt");
-    dir.write(u8("versionen.html"), "alt");
-    EXPECT_FALSE(Anzeigen(dir.path(), satzMit(QString()), writer)) << "a session without actions";
-    EXPECT_EQ(dir.read(u8("versionen.html")), "alt");
+    dir.write(u8("versionen.html/x")); // a folder where the page goes
+    EXPECT_EQ(Anzeigen(dir.path(), satzMit(QString()), writer).error().message(),
+              u8("Diese Sitzung enthält keine Aktionen."));
     EXPECT_FALSE(dir.exists(u8("Lesen.xml")));
-
-    TempDir gesperrt;
-    gesperrt.write(u8("versionen.html/x"));
-    const auto nicht = Anzeigen(gesperrt.path(), satzMit(u8("a¢b¢t¢Umbenannt¢")), writer);
+    const auto nicht = Anzeigen(dir.path(), satzMit(u8("a¢b¢t¢Umbenannt¢")), writer);
     ASSERT_FALSE(nicht);
     EXPECT_TRUE(nicht.error().message().contains(u8("versionen.html")));
 }
