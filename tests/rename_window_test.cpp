@@ -174,7 +174,7 @@ TEST_F(Umbenennfenster, KeysFocusGuardsAndTheFolderOptionWorkAsTheUserExpects)
     QCoreApplication::processEvents();
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(aenderungen->text2[1]->text(), u8("x"));
-    aenderungen->text2[1]->setText(u8("2"));
+    aenderungen->text2[1]->setText(u8("2")); // valid, so that its focus may leave it
 
     aenderungen->Command5_Click();
     EXPECT_EQ(messages.shown().last().icon, platform::MessageBox::Icon::Critical);
