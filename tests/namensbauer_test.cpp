@@ -6,57 +6,32 @@
 
 using namespace tw::rename;
 
-namespace {
-
-// The counter texts as the names carry them, for each step of a run over the pattern.
-QStringList namen(const QString& muster, int breite, int schritte)
-{
-    Zaehlwerk z;
-    z.Zaehler(muster);
-    QStringList out;
-    for (int i = 0; i < schritte; ++i) {
-        z.Umbenennen(breite);
-        const QString name = Neuen_Pfad_erstellen(u8("/f/a.jpg"), muster, z, Ursprungsfad).neuerName;
-        out << name.chopped(4);
-    }
-    return out;
-}
-
-} // namespace
-
-TEST(Namensbauer, InsertingACounterAndThePlaceholder)
+TEST(Namensbauer, PatternsAndTheNamesAndPathsTheyGiveAnEntryWhichStaysInItsFolder)
 {
     EXPECT_EQ(zaehlerEinfuegen(u8("Bild_"), u8("0"), u8("25"), true), u8("Bild_©00 - 25©"));
     EXPECT_EQ(zaehlerEinfuegen(u8("Bild_"), u8(" 0"), u8("25 "), false), u8("Bild_©0 - 25©")) << "no blanks";
     EXPECT_EQ(zaehlerEinfuegen(u8(""), u8("1234"), u8("99"), true), u8("©1234 - 99©"))
         << "a longer start stays";
-    EXPECT_EQ(nameEinfuegen(u8("x")), u8("x® Urspungsdatei ®"));
-}
 
-TEST(Namensbauer, NamesAndPathsOfAnEntry)
-{
     Zaehlwerk z;
     z.Zaehler(u8("®x® Nr ©00 - 25©"));
     z.Zaehlerstand = u8s({"07"});
-    const auto namen = [&](const char* muster, const char* ordner) {
-        const NeuerName n = Neuen_Pfad_erstellen(u8("/Fotos/urlaub.2019.jpg"), u8(muster), z, u8(ordner));
+    const auto namen = [&](const char* pfad, const char* muster, const char* ordner) {
+        const NeuerName n = Neuen_Pfad_erstellen(u8(pfad), u8(muster), z, u8(ordner));
         return QStringList{n.alterOrdner, n.alterName, n.basisname,  n.endung,
                            n.neuerName,   n.neuerPfad, n.neuerOrdner};
     };
-    EXPECT_EQ(namen("®x® Nr ©00 - 25©", "Ursprungsfad"),
+    EXPECT_EQ(namen("/Fotos/urlaub.2019.jpg", "®x® Nr ©00 - 25©", "Ursprungsfad"),
               u8s({"/Fotos/", "urlaub.2019.jpg", "urlaub.2019", "jpg", "urlaub.2019 Nr 07.jpg",
                    "/Fotos/urlaub.2019 Nr 07.jpg", "/Fotos/"}));
-    EXPECT_EQ(namen("®® Nr ©00 - 25©", "/ziel/x").mid(4),
+    EXPECT_EQ(namen("/Fotos/urlaub.2019.jpg", "®® Nr ©00 - 25©", "/ziel/x").mid(4),
               u8s({"urlaub.2019 Nr 07.jpg", "/ziel/x/urlaub.2019 Nr 07.jpg", "/ziel/x/"}))
         << "an empty placeholder is replaced as well";
-    EXPECT_EQ(Neuen_Pfad_erstellen(u8("/d/README"), u8("neu"), z, Ursprungsfad).neuerName, u8("neu.README"));
-    EXPECT_EQ(Neuen_Pfad_erstellen(u8("/d/a.txt"), u8("neu"), z, u8("/")).neuerPfad, u8("//neu.txt"))
+    EXPECT_EQ(namen("/d/README", "neu", "Ursprungsfad")[4], u8("neu.README"));
+    EXPECT_EQ(namen("/d/a.txt", "neu", "/")[5], u8("//neu.txt"))
         << "the root as target gives a doubled separator";
-}
 
-TEST(Namensbauer, ANewNameThatWouldLeaveTheChosenFolderIsCaught)
-{
-    const Zaehlwerk z;
+    // A new name that would leave the chosen folder is caught.
     for (const auto& [pfad, muster, ordner, bleibt] : {
              std::tuple{"/f/a.jpg", "x", "Ursprungsfad", true}, std::tuple{"/f/a.jpg", "x", "/", true},
              std::tuple{"/f/a.jpg", "../x", "Ursprungsfad", false},
@@ -68,19 +43,24 @@ TEST(Namensbauer, ANewNameThatWouldLeaveTheChosenFolderIsCaught)
             << muster << " in " << ordner;
 }
 
-TEST(Namensbauer, CountersRunFromStartPlusOneToTheEndAndWrap)
+TEST(Namensbauer, CountersRunFromStartPlusOneToTheEndWrapAndTheRightmostAdvancesFirst)
 {
-    const QStringList gepolstert = namen(u8("©000 - 100©"), 3, 101);
-    EXPECT_EQ((QStringList{gepolstert[0], gepolstert[98], gepolstert[99], gepolstert[100]}),
-              u8s({"001", "099", "100", "000"}));
-    const QStringList schlicht = namen(u8("©0 - 100©"), 3, 101);
-    EXPECT_EQ((QStringList{schlicht[0], schlicht[8], schlicht[99], schlicht[100]}),
-              u8s({"1", "9", "100", "0"}))
+    // Steps 1, 9, 99, 100 and 101 of a run: the counter texts as the names carry them.
+    const auto stellen = [](const char* muster) {
+        Zaehlwerk z;
+        z.Zaehler(u8(muster));
+        QStringList out;
+        for (int i = 1; i <= 101; ++i) {
+            z.Umbenennen(3);
+            if (i == 1 || i == 9 || i >= 99)
+                out << Neuen_Pfad_erstellen(u8("/f/a"), u8(muster), z, Ursprungsfad).neuerName.chopped(2);
+        }
+        return out;
+    };
+    EXPECT_EQ(stellen("©000 - 100©"), u8s({"001", "009", "099", "100", "000"}));
+    EXPECT_EQ(stellen("©0 - 100©"), u8s({"1", "9", "99", "100", "0"}))
         << "plain counters carry no leading zeros";
-}
 
-TEST(Namensbauer, TheRightmostCounterAdvancesFirstAndOnlyAnExactEndWraps)
-{
     Zaehlwerk z;
     z.Zaehler(u8("©1 - 3©_©0 - 2©"));
     QStringList folge;
@@ -91,7 +71,6 @@ TEST(Namensbauer, TheRightmostCounterAdvancesFirstAndOnlyAnExactEndWraps)
     EXPECT_EQ(folge, u8s({"1,1", "1,2", "2,0", "2,1", "2,2", "3,0", "3,1", "3,2", "1,0"}));
 
     z.Collection_leeren();
-    EXPECT_TRUE(z.Zaehlerliste.isEmpty());
     z.Zaehler(u8("©0 - 5©"));
     for (int i = 0; i < 7; ++i)
         z.Umbenennen(2);
@@ -105,64 +84,50 @@ TEST(Namensbauer, TheRightmostCounterAdvancesFirstAndOnlyAnExactEndWraps)
     }
 }
 
-TEST(Namensbauer, TextCheckKeepsMarkedSegmentsFromBeingEditedByTyping)
+// The text check keeps marked segments from being edited by typing; then the counter fields' rules.
+TEST(Namensbauer, TheInputRules)
 {
-    struct Eingabe
-    {
-        const char* vorher;
-        const char* nachher;
-        bool angenommen;
-    };
-    for (const Eingabe& e : {
-             Eingabe{"Bild_©00 - 25©", "Bild_x©00 - 25©", true},  // typing outside the markers
-             Eingabe{"Bild_©00 - 25©", "Bild_©00  - 25©", false}, // a blank between counter markers
-             Eingabe{"Bild_©00 - 25©", "Bild_©00 - 25", false},   // an odd number of markers
-             Eingabe{"a©1 - 5©b©00 - 25©", "a©1 - 5©b", true},    // the last counter deleted whole
-             Eingabe{"a©1 - 5©b©00 - 25©", "ab©00 - 25©", false}, // an earlier counter deleted
-             Eingabe{"a©1 - 5©b©1 - 5©", "ab©1 - 5©", true},      // an earlier one of equal text
-             Eingabe{"®x®", "®xy®", false},                       // an edit inside the placeholder
-             Eingabe{"a©1 - 5©", "", true},                       // every marker removed at once
-             Eingabe{"a", "a©1 - 5©", false},                     // a new counter pasted
-             Eingabe{"a", "../a", false},                         // no name holds "/"
+    for (const auto& [vorher, nachher, angenommen] : {
+             std::tuple{"Bild_©00 - 25©", "Bild_x©00 - 25©", true},  // typing outside the markers
+             std::tuple{"Bild_©00 - 25©", "Bild_©00  - 25©", false}, // a blank between counter markers
+             std::tuple{"Bild_©00 - 25©", "Bild_©00 - 25", false},   // an odd number of markers
+             std::tuple{"a©1 - 5©b©00 - 25©", "a©1 - 5©b", true},    // the last counter deleted whole
+             std::tuple{"a©1 - 5©b©00 - 25©", "ab©00 - 25©", false}, // an earlier counter deleted
+             std::tuple{"a©1 - 5©b©1 - 5©", "ab©1 - 5©", true},      // an earlier one of equal text
+             std::tuple{"®x®", "®xy®", false},                       // an edit inside the placeholder
+             std::tuple{"a©1 - 5©", "", true},                       // every marker removed at once
+             std::tuple{"a", "a©1 - 5©", false},                     // a new counter pasted
+             std::tuple{"a", "../a", false},                         // no name holds "/"
          }) {
-        const QString nachher = u8(e.nachher), vorher = u8(e.vorher);
-        EXPECT_EQ(text_check(nachher, vorher, ZaehlerMarke) && text_check(nachher, vorher, NameMarke) &&
-                      nurNamenszeichen(nachher),
-                  e.angenommen)
-            << e.vorher << " -> " << e.nachher;
+        const QString neu = u8(nachher), alt = u8(vorher);
+        EXPECT_EQ(text_check(neu, alt, ZaehlerMarke) && text_check(neu, alt, NameMarke) &&
+                      nurNamenszeichen(neu),
+                  angenommen)
+            << vorher << " -> " << nachher;
     }
-}
 
-TEST(Namensbauer, CounterFieldRules)
-{
-    struct Fall
-    {
-        int feld;
-        const char *von, *bis;
-        const char *neuVon, *neuBis, *meldung;
-        int fokus;
-    };
     const char* zahl = "Sie müssen eine Zahl eingeben";
     const char* reihe = "Der Zählerbeginn muß kleiner sein als als das Zählerende!";
-    for (const Fall& f : {
-             Fall{0, "5", "0", "5", "17", "", -1}, // start plus all entries of the list
-             Fall{0, " 5 ", "0", "5", "17", "", -1},
-             Fall{0, "2147483647", "", "2147483647", "2147483647", "", -1}, // an end the field accepts
-             Fall{1, "10", "9", "10", "22", reihe, 1},
-             Fall{1, "2147483640", "9", "2147483640", "2147483647", reihe, 1},
-             Fall{1, "9", " 10", "9", "10", "", -1}, // compared as numbers
-             Fall{1, "9", "9", "9", "9", "", -1},    // equal is accepted
-             Fall{1, "0", "2147483648", "0", "0", zahl, 1},
+    // field, start, end, then the start, end, message and focus that leaving the field gives
+    for (const auto& [feld, von, bis, neuVon, neuBis, meldung, fokus] : {
+             std::tuple{0, "5", "0", "5", "17", "", -1}, // start plus all entries of the list
+             std::tuple{0, " 5 ", "0", "5", "17", "", -1},
+             std::tuple{0, "2147483647", "", "2147483647", "2147483647", "", -1}, // an end the field accepts
+             std::tuple{1, "10", "9", "10", "22", reihe, 1},
+             std::tuple{1, "2147483640", "9", "2147483640", "2147483647", reihe, 1},
+             std::tuple{1, "9", " 10", "9", "10", "", -1}, // compared as numbers
+             std::tuple{1, "9", "9", "9", "9", "", -1},    // equal is accepted
+             std::tuple{1, "0", "2147483648", "0", "0", zahl, 1},
+             std::tuple{0, "abc", "7", "0", "7", zahl, 0}, // nothing else changes
+             std::tuple{0, "", "7", "0", "7", zahl, 0},
+             std::tuple{0, "-1", "7", "0", "7", zahl, 0},
+             std::tuple{0, "1.5", "7", "0", "7", zahl, 0},
+             std::tuple{0, "2147483648", "7", "0", "7", zahl, 0},
+             std::tuple{0, "1e3", "7", "0", "7", zahl, 0},
          }) {
-        const Feldpruefung p = zaehlerfeldVerlassen(f.feld, u8(f.von), u8(f.bis), 12);
-        EXPECT_EQ(std::tuple(p.von, p.bis, p.meldung, p.fokus),
-                  std::tuple(u8(f.neuVon), u8(f.neuBis), u8(f.meldung), f.fokus))
-            << f.feld << ": " << f.von << " / " << f.bis;
-        EXPECT_EQ(p.fehlerSymbol, f.meldung == reihe);
-    }
-    for (const char* falsch : {"abc", "", "-1", "1.5", "2147483648", "1e3"}) {
-        const auto q = zaehlerfeldVerlassen(0, u8(falsch), u8("7"), 3);
-        EXPECT_EQ(std::tuple(q.von, q.bis, q.meldung, q.fokus), std::tuple(u8("0"), u8("7"), u8(zahl), 0))
-            << falsch << ": nothing else changes";
+        const Feldpruefung p = zaehlerfeldVerlassen(feld, u8(von), u8(bis), 12);
+        EXPECT_EQ(std::tuple(p.von, p.bis, p.meldung, p.fokus, p.fehlerSymbol),
+                  std::tuple(u8(neuVon), u8(neuBis), u8(meldung), fokus, meldung == reihe))
+            << feld << ": " << von << " / " << bis;
     }
 }
