@@ -58,6 +58,8 @@ e2e_start_x() {
     e2e_xvfb_pid=$!
     wait_for 20 grep -q '[0-9]' "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     export DISPLAY=":$(tr -dc '0-9' <"$work/display")"
+    # On a busy machine the server may take a moment after naming its display to take clients.
+    wait_for 20 xprop -root || fail "Xvfb on $DISPLAY takes no clients: $(cat "$work/xvfb.log")"
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     e2e_wm_pid=$!
     wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
@@ -119,7 +121,7 @@ e2e_quit_via() {
     xdotool windowactivate --sync "$(window_named "$1")" >/dev/null 2>&1
     xdotool key alt+F4
     ended() { ! kill -0 "$app_pid" 2>/dev/null; }
-    wait_for 10 ended || fail "the program still runs after its last window closed"
+    wait_for 30 ended || fail "the program still runs after its last window closed"
     wait "$app_pid"
     local status=$?
     app_pid=''
