@@ -403,7 +403,9 @@ bool Aenderungen::anzeigen(const Schrittantwort& a)
         break;
     case Meldung::NichtsMarkiert:
     case Meldung::KeineDateienMehr:
-        meldung(a.text);
+    case Meldung::Fehlgeschlagen:
+        meldung(a.text,
+                a.fehlerGemeldet ? platform::MessageBox::Icon::Warning : platform::MessageBox::Icon::None);
         break;
     case Meldung::NichtEingetragen:
         meldung(a.text, platform::MessageBox::Icon::Critical);

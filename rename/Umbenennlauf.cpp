@@ -78,7 +78,19 @@ Schrittantwort Umbenennlauf::beenden()
         a.text = QStringLiteral("Es sind Keine Dateien zum Schreiben mehr da");
         a.fensterSchliessen = true;
     }
+    fehlerMelden(a);
     return a;
+}
+
+void Umbenennlauf::fehlerMelden(Schrittantwort& a)
+{
+    a.fehlerGemeldet = m_bericht.fehlgeschlagen() > 0;
+    if (a.fehlerGemeldet) {
+        if (a.meldung == Meldung::Keine)
+            a.meldung = Meldung::Fehlgeschlagen;
+        a.text += (a.text.isEmpty() ? QString() : QStringLiteral("\n\n")) + m_bericht.text();
+    }
+    m_bericht = Laufbericht();
 }
 
 void Umbenennlauf::alle(Laufbegleiter& begleiter)
@@ -123,6 +135,7 @@ bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a)
     a.text = QStringLiteral("Die Aktion für %1 konnte nicht in die Sitzung eingetragen werden:\n%2\n\n"
                             "Der Lauf wurde angehalten, damit keine Datei ohne Eintrag geändert wird.")
                  .arg(m_aktuell.alterOrdner + m_aktuell.alterName, eingetragen.message());
+    fehlerMelden(a);
     return false;
 }
 
@@ -150,6 +163,7 @@ platform::Result Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
     // The one place where a file is changed: what is about to happen is known here, and so is what did.
     const platform::FileOutcome ergebnis = dateiAendern(e, alt, neu);
     m_monitor.ergebnisZeigen(ergebnis);
+    m_bericht.erfassen(ergebnis);
     if (ergebnis.done())
         m_gemacht.insert(QDir::cleanPath(neu));
     const platform::Result eingetragen =

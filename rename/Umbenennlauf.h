@@ -3,6 +3,7 @@
 #include "platform/FileOutcome.h"
 #include "rename/Arbeitsliste.h"
 #include "rename/Datensicherung.h"
+#include "rename/Laufbericht.h"
 #include "rename/Namensbauer.h"
 #include "rename/Ueberwachung.h"
 
@@ -30,6 +31,7 @@ struct Schrittantwort
         NichtsMarkiert,   // plain
         KeineDateienMehr, // plain, then the window closes
         NichtEingetragen, // error icon: a journal entry failed and the run stopped
+        Fehlgeschlagen,   // warning icon: a stopped run, some of whose files failed
     };
 
     Meldung meldung = Meldung::Keine;
@@ -39,6 +41,8 @@ struct Schrittantwort
     bool sitzungBegonnen = false;   // the start window's session count goes up by one
     bool listeFuellen = false;      // the selection window's list is refilled
     bool fensterSchliessen = false;
+    // The message names files of the run that failed: it warns.
+    bool fehlerGemeldet = false;
     // The window is closing or gone: nothing to show, and the run does nothing more.
     bool ende = false;
 };
@@ -88,6 +92,8 @@ public:
 private:
     Schrittantwort antwort() const;
     Schrittantwort beenden();
+    // Adds the failures of the run that ends here to its message and starts a new report.
+    void fehlerMelden(Schrittantwort& a);
     bool Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a);
     platform::Result Aktion_ausfuehren(const Laufeingaben& e);
     platform::FileOutcome dateiAendern(const Laufeingaben& e, const QString& alt, const QString& neu) const;
@@ -100,6 +106,7 @@ private:
     Dateikatalog* m_katalog;
     Zaehlwerk m_zaehlwerk;
     NeuerName m_aktuell;
+    Laufbericht m_bericht;
     QSet<QString> m_gemacht;
     int m_listenindex = -1;
     bool m_laeuft = false;

@@ -151,6 +151,8 @@ TEST_F(Lauf, HowARunEnds)
              std::tuple{"nothing marked", 2, 0, "x", "s", Meldung::NichtsMarkiert, 2, 0, 0},
              std::tuple{"unmarked left", 3, 2, "x©0 - 9©", "ssss", Meldung::NichtsMarkiert, 1, 1, 2},
              std::tuple{"stopped", 3, 3, "x©0 - 9©", "ssxs", Meldung::Keine, 2, 1, 1},
+             // The second file finds the first one's new name taken: the stop does not hide it.
+             std::tuple{"stopped after a failure", 3, 3, "x", "sssxs", Meldung::Fehlgeschlagen, 1, 1, 2},
              // No new run begins after the stop, and nothing more is changed.
              std::tuple{"entry not recorded", 4, 4, "x©0 - 9©", "ja", Meldung::NichtEingetragen, 2, 1, 2},
          }) {
@@ -175,6 +177,7 @@ TEST_F(Lauf, HowARunEnds)
             << "a stop ends with the run";
         EXPECT_FALSE(u.lauf.anhalten()) << "idle, Abbrechen closes the window instead";
         EXPECT_EQ(a.zustandGewechselt && a.listeFuellen, *muster != '\0') << "each end but a refused start";
+        EXPECT_EQ(a.fehlerGemeldet, meldung == Meldung::Fehlgeschlagen);
         EXPECT_EQ(a.text.contains(u.dir.filePath(u8("d'/a1.jpg"))) &&
                       a.text.contains(u8("Kein Speicher mehr.")),
                   meldung == Meldung::NichtEingetragen);
@@ -228,6 +231,32 @@ TEST_F(Lauf, NoFileIsReplacedThatTheRunMadeOrStillProcessesAndNoNameLeavesTheFol
         EXPECT_EQ(u.monitor.label(MonitorLabel::Label6_0).remove(u.dir.path()), zuletzt);
         EXPECT_EQ(u.imKatalog(), QStringList());
         EXPECT_EQ(u.fenster.meldungen, QList<Meldung>{Meldung::KeineDateienMehr});
+        EXPECT_EQ(u.fenster.antworten.last().fehlerGemeldet,
+                  QString::fromUtf8(aktionen).contains(u8("Fehler")));
         EXPECT_EQ(u.fenster.sitzungen, 1);
     }
+}
+
+TEST_F(Lauf, TheEndMessageOfARunWithFailuresSaysHowManyOfHowManyAndTheFirstFewWithTheirReason)
+{
+    dateien(8, 7);
+    fenster.e.muster = u8("x");
+    lauf.alle(fenster);
+    EXPECT_EQ(fenster.antworten.last().text.remove(dir.path()),
+              u8("Sie müssen eine Datei makieren!\n\n"
+                 "6 von 7 Dateien dieses Laufs wurden nicht umbenannt:\n"
+                 "\n/d'/a1.jpg → /d'/x.jpg\n    Die Datei ist bereits vorhanden."
+                 "\n/d'/a2.jpg → /d'/x.jpg\n    Die Datei ist bereits vorhanden."
+                 "\n/d'/a3.jpg → /d'/x.jpg\n    Die Datei ist bereits vorhanden."
+                 "\n/d'/a4.jpg → /d'/x.jpg\n    Die Datei ist bereits vorhanden."
+                 "\n/d'/a5.jpg → /d'/x.jpg\n    Die Datei ist bereits vorhanden."
+                 "\n… und 1 weitere.\n\n"
+                 "In der Sicherungsdatei werden sie als „Fehler“ geführt."));
+
+    // The next run counts afresh.
+    liste.alleMarkieren(true);
+    fenster.e.muster = u8("y");
+    lauf.alle(fenster);
+    EXPECT_EQ(fenster.antworten.last().text, u8("Es sind Keine Dateien zum Schreiben mehr da"));
+    EXPECT_FALSE(fenster.antworten.last().fehlerGemeldet);
 }
