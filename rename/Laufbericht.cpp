@@ -1,6 +1,7 @@
 #include "Laufbericht.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace tw::rename {
 
@@ -44,9 +45,12 @@ QString Laufbericht::text() const
             .arg(m_bearbeitet)
             .arg(m_bearbeitet == 1 ? QStringLiteral("Datei") : QStringLiteral("Dateien"),
                  eine ? QStringLiteral("wurde") : QStringLiteral("wurden"), partizip(m_erste.first().action));
-    for (const platform::FileOutcome& f : m_erste)
-        text += QStringLiteral("\n%1 → %2\n    %3")
-                    .arg(QDir::toNativeSeparators(f.source), QDir::toNativeSeparators(f.target), f.reason);
+    for (const platform::FileOutcome& f : m_erste) {
+        // A new name in the file's own folder is shown as the name alone, so that the line stays short.
+        const QFileInfo alt(f.source), neu(f.target);
+        const QString ziel = neu.path() == alt.path() ? neu.fileName() : QDir::toNativeSeparators(f.target);
+        text += QStringLiteral("\n%1 → %2\n    %3").arg(QDir::toNativeSeparators(f.source), ziel, f.reason);
+    }
     if (m_fehlgeschlagen > gezeigt)
         text += QStringLiteral("\n… und %1 weitere.").arg(m_fehlgeschlagen - gezeigt);
     return text + (eine ? QStringLiteral("\n\nIn der Sicherungsdatei wird sie als „Fehler“ geführt.")

@@ -231,8 +231,10 @@ TEST_F(Lauf, NoFileIsReplacedThatTheRunMadeOrStillProcessesAndNoNameLeavesTheFol
         EXPECT_EQ(u.monitor.label(MonitorLabel::Label6_0).remove(u.dir.path()), zuletzt);
         EXPECT_EQ(u.imKatalog(), QStringList());
         EXPECT_EQ(u.fenster.meldungen, QList<Meldung>{Meldung::KeineDateienMehr});
-        EXPECT_EQ(u.fenster.antworten.last().fehlerGemeldet,
-                  QString::fromUtf8(aktionen).contains(u8("Fehler")));
+        const bool fehler = QString::fromUtf8(aktionen).contains(u8("Fehler"));
+        EXPECT_EQ(u.fenster.antworten.last().fehlerGemeldet, fehler);
+        EXPECT_EQ(u.fenster.antworten.last().text.contains(u8(" → %1/z/").arg(u.dir.path())), fehler && inZ)
+            << "a new path in another folder is shown whole";
         EXPECT_EQ(u.fenster.sitzungen, 1);
     }
 }
@@ -245,11 +247,11 @@ TEST_F(Lauf, TheEndMessageOfARunWithFailuresSaysHowManyOfHowManyAndTheFirstFewWi
     EXPECT_EQ(fenster.antworten.last().text.remove(dir.path()),
               u8("Sie müssen eine Datei makieren!\n\n"
                  "6 von 7 Dateien dieses Laufs wurden nicht umbenannt:\n"
-                 "\n/d'/a1.jpg → /d'/x.jpg\n    Die Datei ist bereits vorhanden."
-                 "\n/d'/a2.jpg → /d'/x.jpg\n    Die Datei ist bereits vorhanden."
-                 "\n/d'/a3.jpg → /d'/x.jpg\n    Die Datei ist bereits vorhanden."
-                 "\n/d'/a4.jpg → /d'/x.jpg\n    Die Datei ist bereits vorhanden."
-                 "\n/d'/a5.jpg → /d'/x.jpg\n    Die Datei ist bereits vorhanden."
+                 "\n/d'/a1.jpg → x.jpg\n    Die Datei ist bereits vorhanden."
+                 "\n/d'/a2.jpg → x.jpg\n    Die Datei ist bereits vorhanden."
+                 "\n/d'/a3.jpg → x.jpg\n    Die Datei ist bereits vorhanden."
+                 "\n/d'/a4.jpg → x.jpg\n    Die Datei ist bereits vorhanden."
+                 "\n/d'/a5.jpg → x.jpg\n    Die Datei ist bereits vorhanden."
                  "\n… und 1 weitere.\n\n"
                  "In der Sicherungsdatei werden sie als „Fehler“ geführt."));
 
