@@ -23,7 +23,8 @@ Ueberwachungsmonitor::Ueberwachungsmonitor(const platform::ScreenMetrics& screen
     Frame1->setAutoFillBackground(true);
     addControl(Frame1, 150, 90, 15165, 4995, 8.25);
 
-    auto label = [this](const char* name, const char* text, float l, float t, float w, float h, double pt, bool rot) {
+    auto label = [this](const char* name, const char* text, float l, float t, float w, float h, double pt,
+                        bool rot) {
         auto* lbl = new QLabel(QString::fromUtf8(text), Frame1);
         lbl->setObjectName(QString::fromLatin1(name));
         lbl->setAutoFillBackground(true);
@@ -38,17 +39,19 @@ Ueberwachungsmonitor::Ueberwachungsmonitor(const platform::ScreenMetrics& screen
         addControl(lbl, l, t, w, h, pt);
         return lbl;
     };
+    // The result line sits right below the count, so that it shows in a monitor no taller than the
+    // browser usually is (186 pixels) with the old and the new path; the rows below moved to make room.
     Label6[2] = label("Label6_2", "Noch 000 Datein zum Umbenennen", 240, 270, 9045, 495, 18, false);
-    Label1[0] = label("Label1_0", "Alter Pfad :", 240, 720, 4095, 615, 24, false);
-    Label2 = label("Label2", "Pfad", 3060, 810, 11925, 435, 13.5, false);
-    Label1[3] = label("Label1_3", "Alter Name :", 210, 1320, 3015, 615, 24, false);
-    Label4 = label("Label4", "Name", 3060, 1440, 11745, 435, 13.5, false);
-    Label1[1] = label("Label1_1", "NeuerPfad:", 240, 2130, 2535, 615, 24, false);
-    Label7 = label("Label7", "Pfad", 3120, 2280, 11805, 435, 12, true);
-    Label3 = label("Label3", "Pfad", 3240, 2280, 11805, 435, 12, true);
-    Label1[2] = label("Label1_2", "Neuer Name:", 240, 2730, 4095, 615, 24, false);
-    Label5 = label("Label5", "Name", 3240, 2850, 11775, 435, 12, true);
-    Label6[0] = label("Label6_0", "", 270, 3780, 10965, 495, 9.75, false);
+    Label6[0] = label("Label6_0", "", 270, 765, 14700, 255, 9.75, false);
+    Label1[0] = label("Label1_0", "Alter Pfad :", 240, 1020, 4095, 615, 24, false);
+    Label2 = label("Label2", "Pfad", 3060, 1110, 11925, 435, 13.5, false);
+    Label1[3] = label("Label1_3", "Alter Name :", 210, 1620, 3015, 615, 24, false);
+    Label4 = label("Label4", "Name", 3060, 1740, 11745, 435, 13.5, false);
+    Label1[1] = label("Label1_1", "NeuerPfad:", 240, 2190, 2535, 615, 24, false);
+    Label7 = label("Label7", "Pfad", 3120, 2340, 11805, 435, 12, true);
+    Label3 = label("Label3", "Pfad", 3240, 2340, 11805, 435, 12, true);
+    Label1[2] = label("Label1_2", "Neuer Name:", 240, 2790, 4095, 615, 24, false);
+    Label5 = label("Label5", "Name", 3240, 2910, 11775, 435, 12, true);
     Label6[1] = label("Label6_1", "", 270, 4290, 7305, 495, 18, false);
 
     platform::Formular form = formular();

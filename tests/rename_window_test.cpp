@@ -288,3 +288,17 @@ TEST_F(Umbenennfenster,
     EXPECT_EQ(vorn(512), u8("EplorerButton"));
     EXPECT_EQ(std::pair(*browser->Top(), *browser->Height()), std::pair(110, 143));
 }
+
+// The monitor on the browser's place of the end-to-end workflow, 186 pixels high.
+TEST(Ueberwachungsmonitor, TheResultLineShowsAtTheBrowsersHeightAndCoversNoOtherLabel)
+{
+    FakeScreen screen;
+    rename::Ueberwachungsmonitor monitor(screen);
+    monitor.setHeight(186 * 15);
+    const auto platz = [&](QLabel* l) { return QRect(l->mapTo(&monitor, QPoint()), l->size()); };
+    const QRect zeile = platz(monitor.Label6[0]);
+    EXPECT_TRUE(monitor.rect().contains(zeile)) << zeile.bottom();
+    for (QLabel* l : monitor.findChildren<QLabel*>()) {
+        EXPECT_TRUE(l == monitor.Label6[0] || !platz(l).intersects(zeile)) << l->objectName().toStdString();
+    }
+}
