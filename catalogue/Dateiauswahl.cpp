@@ -305,12 +305,14 @@ void Dateiauswahl::Command1_Click(int index)
         Timer1->stop();
         // Window messages run during the take-over; what would change the catalogue or hand it over waits.
         knoepfeFreigeben(false);
-        m_logik.uebernehmen();
+        const QString hinweis = m_logik.uebernehmen();
         if (m_nachUebernahmeLoeschen) {
             deleteLater();
             return;
         }
         knoepfeFreigeben(true);
+        if (!hinweis.isEmpty())
+            m_messages.show(this, hinweis, platform::MessageBox::Icon::Warning);
         abfrageStarten();
     } else if (index == 0) {
         Timer1->stop();

@@ -1,9 +1,11 @@
 #include "KatalogLogik.h"
 
 #include "platform/FieldDef.h"
+#include "platform/FileTransfer.h"
 #include "platform/FolderListing.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 
 namespace tw::catalogue {
@@ -23,6 +25,31 @@ bool istOrdnerOderUnbekannt(const QString& typ)
     return typ == QLatin1StringView("Dateiordner") || typ == QLatin1StringView("Ordner") ||
            typ == QLatin1StringView("Datei");
 }
+
+// Files of one kind left out of a take-over: how many, and the first few by path.
+struct Ausgelassen
+{
+    static constexpr int gezeigt = 5;
+    int anzahl = 0;
+    QStringList erste;
+
+    void hinzu(const QString& pfad)
+    {
+        if (++anzahl <= gezeigt)
+            erste.append(pfad);
+    }
+    QString text(const QString& grund) const
+    {
+        if (anzahl == 0)
+            return {};
+        QString t = u'\n' + grund;
+        for (const QString& pfad : erste)
+            t += QStringLiteral("\n    ") + pfad;
+        if (anzahl > gezeigt)
+            t += QStringLiteral("\n    … und %1 weitere").arg(anzahl - gezeigt);
+        return t;
+    }
+};
 
 } // namespace
 
@@ -65,11 +92,11 @@ bool KatalogLogik::zeigtPfade() const
     return Anzeigefeld == FeldPfad;
 }
 
-void KatalogLogik::uebernehmen()
+QString KatalogLogik::uebernehmen()
 {
     // Window messages run during the loop: a second click waits for this one to end.
     if (m_uebernahmeLaeuft)
-        return;
+        return {};
     m_uebernahmeLaeuft = true;
     m_uebernahmeAbbrechen = false;
     // A poll may replace Explorerauswahl while messages run; the take-over keeps what it started with.
@@ -85,6 +112,7 @@ void KatalogLogik::uebernehmen()
         vorhanden.insert(Katalog.text(u"Pfad").toCaseFolded());
 
     const QChar trenner = QDir::separator();
+    Ausgelassen unlesbar, fehlt;
     for (int i = 0; i < auswahl.Count(); ++i) {
         m_ansicht.nachrichtenVerarbeiten();
         if (m_uebernahmeAbbrechen)
@@ -98,6 +126,16 @@ void KatalogLogik::uebernehmen()
         const QString endung = platform::extensionOf(item.Path.section(trenner, -1));
         if (endung.isNull())
             continue;
+        if (!platform::representable(item.Path)) {
+            unlesbar.hinzu(item.Path);
+            continue;
+        }
+        // The browser reads an item when it is asked for, and one gone by then has no time of last
+        // change: only such items are looked for on disk, so that no file is looked at twice.
+        if (!item.ModifyDate.isValid() && !QFileInfo::exists(item.Path)) {
+            fehlt.hinzu(item.Path);
+            continue;
+        }
 
         const bool hinzu = Katalog.AddNew() && Katalog.setValue(u"Pfad", item.Path) &&
                            Katalog.setValue(u"Name", item.Name) && Katalog.setValue(u"Endung", endung) &&
@@ -114,9 +152,18 @@ void KatalogLogik::uebernehmen()
     }
     m_uebernahmeLaeuft = false;
     if (m_uebernahmeAbbrechen)
-        return;
+        return {};
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Files übernommen").arg(Katalog.RecordCount()));
     Liste_fuellen();
+
+    const int ausgelassen = unlesbar.anzahl + fehlt.anzahl;
+    if (ausgelassen == 0)
+        return {};
+    return (ausgelassen == 1 ? QStringLiteral("1 Datei wurde nicht übernommen.\n")
+                             : QStringLiteral("%1 Dateien wurden nicht übernommen.\n").arg(ausgelassen)) +
+           unlesbar.text(QStringLiteral("Der Name ist kein gültiges UTF-8 und ließe sich nicht unverfälscht "
+                                        "umbenennen:")) +
+           fehlt.text(QStringLiteral("Die Datei ist seit der Auswahl nicht mehr vorhanden:"));
 }
 
 QString KatalogLogik::ansichtsfilter() const

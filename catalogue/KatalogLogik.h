@@ -33,8 +33,10 @@ public:
     explicit KatalogLogik(KatalogAnsicht& ansicht);
 
     // Takes the new files of Explorerauswahl over into Katalog and refills the lists. Ignored while a
-    // take-over runs already (window messages run during it).
-    void uebernehmen();
+    // take-over runs already (window messages run during it). Returns the notice about files left out for
+    // a reason the user cannot see (a name that is not valid UTF-8, a file gone since the selection);
+    // empty when there are none, as folders, duplicates and names without an extension go silently.
+    QString uebernehmen();
     bool uebernahmeLaeuft() const { return m_uebernahmeLaeuft; }
     // Ends a running take-over at its next file, without refilling the lists.
     void uebernahmeAbbrechen() { m_uebernahmeAbbrechen = true; }
