@@ -52,13 +52,26 @@ protected:
         combo->setCurrentIndex(i);
         emit combo->activated(i);
     }
-    void waehleSitzung(Zurueck& w, const char* start, const char* nummer)
+    // The day's journal, the program start and, unless none is given, the session.
+    static void waehleSitzung(Zurueck& w, const char* start, const char* nummer = nullptr)
     {
-        w.File1->setCurrentRow(w.File1->row(w.File1->findItems(journalName, Qt::MatchExactly).value(0)));
+        w.File1->setCurrentRow(0);
         waehle(w.Combo1, QString::fromLatin1(start));
-        waehle(w.Combo2, QString::fromLatin1(nummer));
+        if (nummer)
+            waehle(w.Combo2, QString::fromLatin1(nummer));
     }
-    QStringList items(const QComboBox* c) const
+    // The messages shown since the last look, each as its kind and its first line.
+    QStringList gesagt()
+    {
+        QStringList out;
+        for (const auto& m : messages.shown())
+            out << (m.question ? u8("Frage")
+                               : u8s({"Hinweis", "Info", "Warnung", "Fehler"}).value(int(m.icon))) +
+                       u8(": ") + m.text.section(u'\n', 0, 0);
+        messages.clear();
+        return out;
+    }
+    static QStringList items(const QComboBox* c)
     {
         QStringList l;
         for (int i = 0; i < c->count(); ++i)
@@ -92,40 +105,35 @@ TEST_F(UndoWindow, JournalFilesAreListedNothingIsChosenAtFirstAndAFileThatIsNoJo
     EXPECT_FALSE(w->Text1->isEnabled());
 
     w->File1->setCurrentRow(0);
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_TRUE(messages.shown()[0].text.startsWith(u8("Dies ist keine Datenbank von Tauschwerk\n")));
-    EXPECT_TRUE(messages.shown()[0].text.contains(dir.filePath(journalName)));
-    EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Critical);
+    EXPECT_TRUE(messages.texts().value(0).contains(dir.filePath(journalName)));
+    EXPECT_EQ(gesagt(), u8s({"Fehler: Dies ist keine Datenbank von Tauschwerk"}));
     EXPECT_EQ(w->Sicherungsdaten, nullptr);
     EXPECT_FALSE(w->Combo1->isEnabled());
     EXPECT_EQ(w->Combo1->count(), 0);
 }
 
 // Betrachten leaves the sort "Programmstart Desc" set; neither the lists nor the record acted on change.
+// The page itself and the undo's files are the end-to-end undo's.
 TEST_F(UndoWindow, ChoosingFillsTheListsAndBetrachtenAndTheUndoActOnTheRecordShown)
 {
-    sitzung(1, 1, "a", "A");
-    sitzung(1, 2, "b", "B");
-    sitzung(1, 1, "c", "C"); // the same program start and session once more
-    sitzung(1, 3, "d", "D");
-    sitzung(2, 1, "e", "E");
+    for (const auto& [start, nummer, alt, neu] : {std::tuple{1, 1, "a", "A"}, std::tuple{1, 2, "b", "B"},
+                                                  std::tuple{1, 1, "c", "C"}, // the same once more
+                                                  std::tuple{1, 3, "d", "D"}, std::tuple{2, 1, "e", "E"}})
+        sitzung(qint16(start), nummer, alt, neu);
     const auto w = open();
     w->File1->setCurrentRow(0);
     EXPECT_EQ(items(w->Combo1), u8s({"1", "2"}));
     EXPECT_EQ(Zurueck::comboText(w->Combo1), bitte);
-    waehle(w->Combo1, u8("1"));
-    waehle(w->Combo2, u8("1"));
+    waehleSitzung(*w, "1", "1");
     EXPECT_EQ(w->Text1->text(), u8("Muster A"));
     w->Command1->click();
-    EXPECT_EQ(opener.opened(), QStringList{dir.filePath(u8("versionen.html"))});
-    EXPECT_TRUE(dir.read(u8("versionen.html")).contains("daten/A"));
-    EXPECT_FALSE(dir.read(u8("versionen.html")).contains("daten/C"));
+    const QByteArray seite = dir.read(u8("versionen.html"));
+    EXPECT_TRUE(seite.contains("daten/A") && !seite.contains("daten/C")) << "the record shown, not its twin";
     opener.failWith(u8("Kein Programm für HTML-Seiten."));
     w->Command1->click();
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Warning);
-    EXPECT_TRUE(messages.shown()[0].text.contains(u8("Kein Programm für HTML-Seiten.")));
-    messages.clear();
+    EXPECT_EQ(messages.texts(),
+              u8s({"Die Seite konnte nicht geöffnet werden.\nKein Programm für HTML-Seiten."}));
+    EXPECT_EQ(gesagt(), u8s({"Warnung: Die Seite konnte nicht geöffnet werden."}));
 
     waehle(w->Combo1, u8("2"));
     EXPECT_EQ(Zurueck::comboText(w->Combo2), bitte) << "a new program start resets the session";
@@ -137,11 +145,9 @@ TEST_F(UndoWindow, ChoosingFillsTheListsAndBetrachtenAndTheUndoActOnTheRecordSho
     sitzung(3, 1, "f", "F"); // the rename window of another start saves meanwhile
     messages.answerYes();
     w->Command2->click();
-    ASSERT_EQ(messages.shown().size(), 2);
-    EXPECT_EQ(messages.shown()[1].text, u8("Es wurde die Sitzung rückgängig gemacht!"));
-    EXPECT_EQ(messages.shown()[1].icon, MessageBox::Icon::None);
-    EXPECT_TRUE(dir.exists(u8("daten/a")));
-    EXPECT_TRUE(dir.exists(u8("daten/C")));
+    EXPECT_EQ(gesagt(), u8s({"Frage: Möchten Sie wirklich diese Sitzung rückgängig machen",
+                             "Hinweis: Es wurde die Sitzung rückgängig gemacht!"}));
+    EXPECT_TRUE(dir.exists(u8("daten/a")) && dir.exists(u8("daten/C")));
     const auto bleiben = journalRecords(dir.filePath(journalName));
     ASSERT_EQ(bleiben.size(), 5);
     EXPECT_EQ(bleiben[1][2], u8("Muster C"));
@@ -155,27 +161,20 @@ TEST_F(UndoWindow, ButtonsAskForEveryChoiceFirstAndNoChangesNothing)
     sitzung(1, 1, "a", "b");
     const QByteArray vorher = dir.read(journalName);
     const auto w = open();
-    const auto bitteErst = [&] {
-        for (QPushButton* b : {w->Command1, w->Command2}) {
-            messages.clear();
-            b->click();
-            ASSERT_EQ(messages.shown().size(), 1);
-            EXPECT_EQ(messages.shown()[0].text, u8("Bitte erst alle Eingaben machen"));
-            EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Information);
-        }
-    };
-    bitteErst();
-    w->File1->setCurrentRow(0);
-    waehle(w->Combo1, u8("1"));
-    bitteErst();
+    const QStringList bitteErst =
+        u8s({"Info: Bitte erst alle Eingaben machen", "Info: Bitte erst alle Eingaben machen"});
+    w->Command1->click();
+    w->Command2->click();
+    EXPECT_EQ(gesagt(), bitteErst);
+    waehleSitzung(*w, "1");
+    w->Command1->click();
+    w->Command2->click();
+    EXPECT_EQ(gesagt(), bitteErst);
 
     waehle(w->Combo2, u8("1"));
-    messages.clear();
     messages.answerNo();
     w->Command2->click();
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown()[0].text, u8("Möchten Sie wirklich diese Sitzung rückgängig machen"));
-    EXPECT_TRUE(messages.shown()[0].question);
+    EXPECT_EQ(gesagt(), u8s({"Frage: Möchten Sie wirklich diese Sitzung rückgängig machen"}));
     EXPECT_EQ(dir.read(journalName), vorher);
     EXPECT_TRUE(dir.exists(u8("daten/b")));
     EXPECT_TRUE(opener.opened().isEmpty());
@@ -189,15 +188,15 @@ TEST_F(UndoWindow, APartialUndoSaysWhichFailedAndTheLastSessionTakesTheFile)
     waehleSitzung(*w, "1", "1");
     messages.answerYes();
     w->Command2->click();
-    ASSERT_EQ(messages.shown().size(), 2);
-    EXPECT_EQ(messages.shown()[1].icon, MessageBox::Icon::Warning);
-    EXPECT_TRUE(messages.shown()[1].text.contains(u8("1 von 1 Aktionen")));
+    EXPECT_EQ(gesagt().value(1),
+              u8("Warnung: Die Sitzung wurde nicht ganz rückgängig gemacht: 1 von 1 Aktionen "
+                 "konnten nicht rückgängig gemacht werden."));
 
     QFile::remove(dir.filePath(u8("daten/a")));
     waehleSitzung(*w, "1", "1");
     messages.answerYes();
     w->Command2->click();
-    EXPECT_EQ(messages.shown().last().text, u8("Es wurde die Sitzung rückgängig gemacht!"));
+    EXPECT_EQ(gesagt().value(1), u8("Hinweis: Es wurde die Sitzung rückgängig gemacht!"));
     EXPECT_FALSE(dir.exists(journalName));
     EXPECT_EQ(w->File1->count(), 0);
     EXPECT_FALSE(w->Combo1->isEnabled());
