@@ -168,10 +168,13 @@ TEST_F(Journal, AFailedSaveLeavesTheOldJournalSaysWhyAndKeepsTheSessionForARetry
     EXPECT_TRUE(writer->tempWritten);
     EXPECT_TRUE(r.message().contains(u8("Ein-/Ausgabefehler")));
     EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), before);
-    EXPECT_EQ(dir.entries(), u8s({"Sich_05.12.2026.xml"})) << "no temporary file left";
+    const QString vorab = QFileInfo(db.vorabPfad()).fileName();
+    EXPECT_EQ(dir.entries(), (QStringList{u8("Sich_05.12.2026.xml"), vorab}))
+        << "no temporary file left, and the recovery file kept";
     db.setWriter(std::make_unique<tw::platform::AtomicFileWriter>());
     ASSERT_TRUE(db.Sitzung_speichern(1, 2, u8("x")).ok()) << "closing again retries";
     EXPECT_EQ(journalRecords(heute()).size(), 2);
+    EXPECT_EQ(dir.entries(), u8s({"Sich_05.12.2026.xml"})) << "the saved session's recovery file is gone";
 
     // A folder where the next day's file should be: the replacement fails whoever runs the test.
     QDir(dir.path()).mkdir(u8("Sich_06.12.2026.xml"));
