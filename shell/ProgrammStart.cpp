@@ -1,6 +1,7 @@
 #include "ProgrammStart.h"
 
 #include "catalogue/Dateiauswahl.h"
+#include "journal/Wiederherstellung.h"
 #include "journal/Zurueck.h"
 #include "platform/FileOps.h"
 #include "platform/QtScreenMetrics.h"
@@ -78,9 +79,22 @@ ProgrammStart::~ProgrammStart()
 void ProgrammStart::Form_Load()
 {
     einstellungen = Einstellungen::leer();
-    Programmstart = m_datenBanken->Programmstart_ermitteln();
+    // Before the count: a recovered session of today counts as a program start of its own.
+    const journal::Wiederherstellung w = journal::offeneSitzungenWiederherstellen(*m_datenBanken);
+    std::optional<journal::UnlesbaresJournal> unlesbar;
+    Programmstart = m_datenBanken->Programmstart_ermitteln(&unlesbar);
     Label1->setText(QString::number(Programmstart));
     placeControls();
+    // Shown once the window stands, over it.
+    if (const QString text = journal::startMeldung(w, unlesbar); !text.isEmpty()) {
+        const bool stoerung =
+            unlesbar || !w.unlesbar.isEmpty() || !w.nichtGespeichert.isEmpty() || !w.journale.isEmpty();
+        QTimer::singleShot(0, this, [this, text, stoerung] {
+            m_deps.messages->show(this, text,
+                                  stoerung ? platform::MessageBox::Icon::Warning
+                                           : platform::MessageBox::Icon::Information);
+        });
+    }
 }
 
 void ProgrammStart::placeControls()
