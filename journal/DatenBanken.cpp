@@ -196,7 +196,11 @@ Result DatenBanken::Aktion_vorhaben(const QString& alterPfad, const QString& neu
     if (Result offen = vorabOeffnen(); !offen)
         return offen;
     const Aktionseintrag a{alterPfad, neuerPfad, platform::dateTimeText(m_clock.now()), aktion};
-    if (Result r = m_vorab->vorhaben(a, dateikennung(neuerPfad)); !r)
+    // A rename in its folder never goes through a copy, so what stood at the new name does not matter for
+    // settling it; not looking spares a lookup in what may be a folder of 100,000 names.
+    const QString ziel =
+        aktion == QLatin1String(AktionUmbenannt) ? QStringLiteral("?") : dateikennung(neuerPfad);
+    if (Result r = m_vorab->vorhaben(a, ziel); !r)
         return vorabFehler(r);
     return Result::success();
 }

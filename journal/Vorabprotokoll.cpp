@@ -304,13 +304,20 @@ Result Vorabprotokoll::vorhaben(const Aktionseintrag& a, const QString& ziel)
 
 Result Vorabprotokoll::eingetragen(const Aktionseintrag& a)
 {
-    return anfuegen(zeile({u"E", a.AlterPfad, a.NeuerPfad, a.Aktion, a.Zeit}));
+    // Goes out with the next record, the next intent in a run: one write per file. Until then a crash
+    // leaves this file the one in flight, as it would between the operation and a write of its own.
+    m_ausstehend += zeile({u"E", a.AlterPfad, a.NeuerPfad, a.Aktion, a.Zeit});
+    if (!m_takt.isActive() && QCoreApplication::instance())
+        m_takt.start(Sicherungsabstand);
+    return Result::success();
 }
 
 Result Vorabprotokoll::anfuegen(const QByteArray& z)
 {
-    if (Result r = m_datei.append(z); !r)
+    const QByteArray daten = m_ausstehend.isEmpty() ? z : m_ausstehend + z;
+    if (Result r = m_datei.append(daten); !r)
         return r;
+    m_ausstehend.clear();
     m_ungesichert = true;
     // After a pause the first record goes to disk at once; those that follow it wait for their group.
     const qint64 seit = m_seitSicherung.elapsed();
@@ -323,9 +330,15 @@ Result Vorabprotokoll::anfuegen(const QByteArray& z)
 
 Result Vorabprotokoll::sichern()
 {
+    m_takt.stop();
+    if (!m_ausstehend.isEmpty()) {
+        if (Result r = m_datei.append(m_ausstehend); !r)
+            return r;
+        m_ausstehend.clear();
+        m_ungesichert = true;
+    }
     if (!m_ungesichert)
         return Result::success();
-    m_takt.stop();
     Result r = m_datei.sync();
     if (r) {
         m_ungesichert = false;
@@ -337,6 +350,7 @@ Result Vorabprotokoll::sichern()
 Result Vorabprotokoll::entfernen()
 {
     m_takt.stop();
+    m_ausstehend.clear();
     m_ungesichert = false;
     return m_datei.remove();
 }

@@ -33,7 +33,7 @@ struct VorabAktion
 {
     Aktionseintrag eintrag; // Aktion: the outcome, or the intended action while offen
     bool offen = false;     // no outcome was written: the disk must tell
-    QString ziel;           // what stood at the new path before: "device:inode", or "-" for nothing
+    QString ziel; // what stood at the new path before: "device:inode", "-" for nothing, "?" not looked
 };
 
 // A recovery file as read back.
@@ -53,9 +53,9 @@ platform::Expected<OffeneSitzung> vorabLesen(const QByteArray& inhalt);
 QString dateikennung(const QString& pfad);
 
 // The recovery file of an open session, held locked while it is open. The intent of a file operation goes
-// in before it and its outcome after it, each with one write, so that a crash leaves at most the one file
-// in flight to be settled. What is written reaches the disk in groups, at most 200 ms apart, and at once
-// when sichern() is called.
+// in before it, with one write; its outcome after it, together with the next record or within 200 ms, so
+// that a crash leaves at most the one file in flight to be settled. What is written reaches the disk in
+// groups, at most 200 ms apart, and at once when sichern() is called.
 class Vorabprotokoll
 {
 public:
@@ -80,6 +80,7 @@ private:
 
     platform::AppendFile m_datei;
     QElapsedTimer m_seitSicherung;
+    QByteArray m_ausstehend; // outcomes not yet written
     bool m_ungesichert = false;
     QTimer m_takt;
 };

@@ -103,7 +103,7 @@ Aktionseintrag offeneAktionKlaeren(const VorabAktion& v, platform::TrashSearch& 
     if (e.Aktion == QLatin1String(AktionUmbenannt) || e.Aktion == QLatin1String(AktionVerschoben)) {
         if (e.AlterPfad == e.NeuerPfad)
             return hatAlt ? fertig() : fehler();
-        if (!hatAlt && hatNeu && warFrei)
+        if (!hatAlt && hatNeu && (warFrei || v.ziel == u"?"))
             return fertig();
         // Both names: a second hard link, or a copy onto another file system, that did not get as far
         // as removing the old name. The new name is this operation's own, since nothing stood there.

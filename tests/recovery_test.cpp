@@ -158,11 +158,11 @@ TEST(Recovery, TheFileInFlightIsSettledByTheDisk)
     const Fall faelle[] = {
         {"rename done", "Umbenannt", nichts, umbenennen("d/a", "d/b"), "Umbenannt", {{u8("d/b"), "ABCD"}}},
         {"rename not begun", "Umbenannt", nichts, nichts, "Fehler", {{u8("d/a"), "ABCD"}}},
-        {"rename half through a second link",
-         "Umbenannt",
+        {"move half through a second link",
+         "Verschoben",
          nichts,
          [](TempDir& d) {
-             ASSERT_EQ(::link(qPrintable(d.filePath(u8("d/a"))), qPrintable(d.filePath(u8("d/b")))), 0);
+             ASSERT_EQ(::link(qPrintable(d.filePath(u8("d/a"))), qPrintable(d.filePath(u8("d/z/b")))), 0);
          },
          "Fehler",
          {{u8("d/a"), "ABCD"}}},
