@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <cmath>
 
 namespace tw::shell {
@@ -85,16 +86,25 @@ void ProgrammStart::Form_Load()
     Programmstart = m_datenBanken->Programmstart_ermitteln(&unlesbar);
     Label1->setText(QString::number(Programmstart));
     placeControls();
-    // Shown once the window stands, over it.
     if (const QString text = journal::startMeldung(w, unlesbar); !text.isEmpty()) {
         const bool stoerung =
             unlesbar || !w.unlesbar.isEmpty() || !w.nichtGespeichert.isEmpty() || !w.journale.isEmpty();
-        QTimer::singleShot(0, this, [this, text, stoerung] {
-            m_deps.messages->show(this, text,
-                                  stoerung ? platform::MessageBox::Icon::Warning
-                                           : platform::MessageBox::Icon::Information);
-        });
+        startmeldungZeigen(text, stoerung ? platform::MessageBox::Icon::Warning
+                                          : platform::MessageBox::Icon::Information);
     }
+}
+
+void ProgrammStart::startmeldungZeigen(const QString& text, platform::MessageBox::Icon icon, int versuch)
+{
+    // Over the window once it stands on the screen, where the window manager put it; a box shown before
+    // would be placed against a window that is not yet there.
+    const bool steht = isVisible() && windowHandle() && windowHandle()->isExposed();
+    if (!steht && versuch < 50) {
+        QTimer::singleShot(20, this,
+                           [this, text, icon, versuch] { startmeldungZeigen(text, icon, versuch + 1); });
+        return;
+    }
+    m_deps.messages->show(this, text, icon);
 }
 
 void ProgrammStart::placeControls()
