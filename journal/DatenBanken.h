@@ -109,6 +109,7 @@ public:
     platform::Expected<Ablage> Satz_anfuegen(const QDate& tag, const Sitzungskopf& kopf,
                                              const QString& ergebnisstring, const QString& zeit);
     const QString& programmordner() const { return m_folder; }
+    const platform::Clock& uhr() const { return m_clock; }
     // What the user should know about the last save, naming the files; empty when there is nothing.
     const QString& hinweis() const { return m_hinweis; }
 

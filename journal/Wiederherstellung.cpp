@@ -133,8 +133,8 @@ Wiederherstellung offeneSitzungenWiederherstellen(DatenBanken& db)
 {
     Wiederherstellung w;
     const QDir ordner(db.programmordner());
-    const QDateTime jetzt = QDateTime::currentDateTime();
-    liegengebliebeneEntfernen(ordner, jetzt);
+    const QDateTime jetzt = db.uhr().now();
+    liegengebliebeneEntfernen(ordner, QDateTime::currentDateTime());
     platform::TrashSearch papierkorb;
     for (const QString& name : ordner.entryList({QLatin1String(VorabMuster)}, QDir::Files, QDir::Name)) {
         const QString pfad = ordner.filePath(name);
