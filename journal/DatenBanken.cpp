@@ -109,10 +109,15 @@ QString DatenBanken::journalPfadHeute() const
     return journalPfad(m_clock.now().date());
 }
 
-qint16 DatenBanken::Programmstart_ermitteln() const
+qint16 DatenBanken::Programmstart_ermitteln(std::optional<UnlesbaresJournal>* unlesbar) const
 {
     platform::RecordSet journal;
-    const Expected<Ziel> ziel = zielFinden(m_clock.now().date(), journal, nullptr);
+    const QDate heute = m_clock.now().date();
+    const Expected<Ziel> ziel = zielFinden(heute, journal, nullptr);
+    if (unlesbar && !ziel)
+        *unlesbar = UnlesbaresJournal{journalPfad(heute), ziel.error().message(), QString()};
+    else if (unlesbar && !ziel->grund.isEmpty())
+        *unlesbar = UnlesbaresJournal{journalPfad(heute), ziel->grund, ziel->pfad};
     if (!ziel || ziel->neu || !journal.setSort(QStringLiteral("Zeit DESC")) || !journal.MoveFirst())
         return 1;
     // Of sessions saved within the same second, the last one saved is the newest.
@@ -131,6 +136,10 @@ qint16 DatenBanken::Programmstart_ermitteln() const
 void DatenBanken::Sitzung_beginnen()
 {
     using platform::adType::VarChar;
+    m_vorab.reset();
+    const QDateTime jetzt = m_clock.now();
+    m_stand.tag = jetzt.date();
+    m_stand.zeit = platform::dateTimeText(jetzt);
     m_aktionsliste = std::make_unique<platform::RecordSet>();
     // Distinct fields of a known type on a new set: nothing here can fail.
     const bool angelegt = m_aktionsliste->Append(QStringLiteral("AlterPfad"), VarChar, -1) &&
@@ -142,6 +151,60 @@ void DatenBanken::Sitzung_beginnen()
     Q_UNUSED(angelegt);
 }
 
+void DatenBanken::Sitzungsstand(qint16 programmstart, qint32 sitzung, const QString& aktionsstring)
+{
+    m_stand.Programmstart = programmstart;
+    if (sitzung == m_stand.Sitzung && aktionsstring == m_stand.Aktionsstring)
+        return;
+    m_stand.Sitzung = sitzung;
+    m_stand.Aktionsstring = aktionsstring;
+    // A file that cannot take this cannot take the next intent either, and that one stops the run.
+    if (m_vorab)
+        static_cast<void>(m_vorab->stand(sitzung, aktionsstring));
+}
+
+Result DatenBanken::vorabOeffnen()
+{
+    if (m_vorab)
+        return Result::success();
+    if (m_stand.zeit.isEmpty()) {
+        m_stand.tag = m_clock.now().date();
+        m_stand.zeit = platform::dateTimeText(m_clock.now());
+    }
+    Expected<std::unique_ptr<Vorabprotokoll>> neu = Vorabprotokoll::anlegen(m_folder, m_stand);
+    if (!neu)
+        return Result::failure(neu.error().code(),
+                               QStringLiteral("Die Wiederherstellungsdatei kann nicht angelegt werden: %1")
+                                   .arg(neu.error().message()));
+    m_vorab = std::move(*neu);
+    return Result::success();
+}
+
+namespace {
+
+Result vorabFehler(const Result& r)
+{
+    return Result::failure(
+        r.code(),
+        QStringLiteral("In die Wiederherstellungsdatei kann nicht geschrieben werden: %1").arg(r.message()));
+}
+
+} // namespace
+
+Result DatenBanken::Aktion_vorhaben(const QString& alterPfad, const QString& neuerPfad, const QString& aktion)
+{
+    if (Result offen = vorabOeffnen(); !offen)
+        return offen;
+    const Aktionseintrag a{alterPfad, neuerPfad, platform::dateTimeText(m_clock.now()), aktion};
+    // A rename in its folder never goes through a copy, so what stood at the new name does not matter for
+    // settling it; not looking spares a lookup in what may be a folder of 100,000 names.
+    const QString ziel =
+        aktion == QLatin1String(AktionUmbenannt) ? QStringLiteral("?") : dateikennung(neuerPfad);
+    if (Result r = m_vorab->vorhaben(a, ziel); !r)
+        return vorabFehler(r);
+    return Result::success();
+}
+
 Result DatenBanken::Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
                                      const QString& aktion)
 {
@@ -151,15 +214,30 @@ Result DatenBanken::Aktion_eintragen(const QString& alterPfad, const QString& ne
     platform::RecordSet& list = *m_aktionsliste;
     if (Result r = list.AddNew(); !r)
         return r;
-    const std::pair<const char16_t*, QString> werte[] = {{u"AlterPfad", alterPfad},
-                                                         {u"NeuerPfad", neuerPfad},
-                                                         {u"Zeit", platform::dateTimeText(m_clock.now())},
-                                                         {u"Aktion", aktion}};
+    const Aktionseintrag a{alterPfad, neuerPfad, platform::dateTimeText(m_clock.now()), aktion};
+    const std::pair<const char16_t*, QString> werte[] = {
+        {u"AlterPfad", a.AlterPfad}, {u"NeuerPfad", a.NeuerPfad}, {u"Zeit", a.Zeit}, {u"Aktion", a.Aktion}};
     for (const auto& [feld, wert] : werte) {
         if (Result r = list.setValue(feld, wert); !r)
             return r;
     }
-    return list.Update();
+    if (Result r = list.Update(); !r)
+        return r;
+    if (Result offen = vorabOeffnen(); !offen)
+        return offen;
+    if (Result r = m_vorab->eingetragen(a); !r)
+        return vorabFehler(r);
+    return Result::success();
+}
+
+Result DatenBanken::sichern()
+{
+    return m_vorab ? m_vorab->sichern() : Result::success();
+}
+
+QString DatenBanken::vorabPfad() const
+{
+    return m_vorab ? m_vorab->pfad() : QString();
 }
 
 QString DatenBanken::ergebnisstring() const
@@ -192,28 +270,59 @@ Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, cons
     const JournalVorgang vorgang;
     if (!vorgang.frei())
         return JournalVorgang::besetzt();
-    const QString ergebnis = ergebnisstring();
-
+    Sitzungsstand(programmstart, sitzung, aktionsstring);
     const QDateTime now = m_clock.now();
+    const Expected<Ablage> ablage =
+        satzSchreiben(now.date(), m_stand, ergebnisstring(), platform::dateTimeText(now));
+    if (!ablage) {
+        // The session stays in memory for the next try, and on disk for the next start.
+        if (m_vorab)
+            static_cast<void>(m_vorab->sichern());
+        return ablage.error();
+    }
+    // Should the file stay after all, the next start finds the session already in the journal.
+    if (m_vorab)
+        static_cast<void>(m_vorab->entfernen());
+    m_vorab.reset();
+    if (ablage->unlesbar)
+        m_hinweis =
+            QStringLiteral("Die Sicherungsdatei %1 kann nicht gelesen werden; sie bleibt unverändert.\n%2\n\n"
+                           "Die Sitzung wurde stattdessen in %3 gespeichert. Im Fenster „Änderungen "
+                           "rückganig machen“ ist sie unter diesem Namen zu finden.")
+                .arg(QDir::toNativeSeparators(ablage->unlesbar->pfad), ablage->unlesbar->grund,
+                     QDir::toNativeSeparators(ablage->pfad));
+    return Result::success();
+}
+
+Expected<DatenBanken::Ablage> DatenBanken::Satz_anfuegen(const QDate& tag, const Sitzungskopf& kopf,
+                                                         const QString& ergebnisstring, const QString& zeit)
+{
+    const JournalVorgang vorgang;
+    if (!vorgang.frei())
+        return JournalVorgang::besetzt();
+    return satzSchreiben(tag, kopf, ergebnisstring, zeit);
+}
+
+Expected<DatenBanken::Ablage> DatenBanken::satzSchreiben(const QDate& tag, const Sitzungskopf& kopf,
+                                                         const QString& ergebnisstring, const QString& zeit)
+{
     platform::RecordSet journal;
     std::vector<std::unique_ptr<platform::FileLock>> sperren;
-    const Expected<Ziel> ziel = zielFinden(now.date(), journal, &sperren);
+    const Expected<Ziel> ziel = zielFinden(tag, journal, &sperren);
     if (!ziel)
         return ziel.error();
-    const QString& path = ziel->pfad;
     if (ziel->neu) {
         if (Result created = appendJournalFields(journal); !created)
             return created;
     }
-
     if (Result neu = journal.AddNew(); !neu)
         return neu;
     const QString values[5][2] = {
-        {QStringLiteral("Programmstart"), QString::number(programmstart)},
-        {QStringLiteral("Sitzung"), ziel->neu ? QStringLiteral("1") : QString::number(sitzung)},
-        {QStringLiteral("Aktionsstring"), aktionsstring},
-        {QStringLiteral("Ergebnisstring"), ergebnis},
-        {QStringLiteral("Zeit"), platform::dateTimeText(now)},
+        {QStringLiteral("Programmstart"), QString::number(kopf.Programmstart)},
+        {QStringLiteral("Sitzung"), ziel->neu ? QStringLiteral("1") : QString::number(kopf.Sitzung)},
+        {QStringLiteral("Aktionsstring"), kopf.Aktionsstring},
+        {QStringLiteral("Ergebnisstring"), ergebnisstring},
+        {QStringLiteral("Zeit"), zeit},
     };
     for (const auto& [field, value] : values) {
         if (Result gesetzt = journal.setValue(field, value); !gesetzt)
@@ -221,19 +330,14 @@ Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, cons
     }
     if (Result eingefuegt = journal.Update(); !eingefuegt)
         return eingefuegt;
-
-    if (Result written = m_writer->replace(path, journal.toXml()); !written)
+    if (Result written = m_writer->replace(ziel->pfad, journal.toXml()); !written)
         return Result::failure(
             written.code(),
             QStringLiteral("Die Sicherungsdatei konnte nicht geschrieben werden: %1").arg(written.message()));
-    if (path != journalPfad(now.date()))
-        m_hinweis =
-            QStringLiteral("Die Sicherungsdatei %1 kann nicht gelesen werden; sie bleibt unverändert.\n%2\n\n"
-                           "Die Sitzung wurde stattdessen in %3 gespeichert. Im Fenster „Änderungen "
-                           "rückganig machen“ ist sie unter diesem Namen zu finden.")
-                .arg(QDir::toNativeSeparators(journalPfad(now.date())), ziel->grund,
-                     QDir::toNativeSeparators(path));
-    return Result::success();
+    Ablage ablage{ziel->pfad, ziel->neu, std::nullopt};
+    if (ziel->pfad != journalPfad(tag))
+        ablage.unlesbar = UnlesbaresJournal{journalPfad(tag), ziel->grund, ziel->pfad};
+    return ablage;
 }
 
 } // namespace tw::journal

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "journal/Vorabprotokoll.h"
 #include "platform/Clock.h"
 #include "platform/FileOps.h"
 #include "platform/RecordSet.h"
@@ -7,6 +8,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tw::journal {
@@ -43,7 +45,17 @@ private:
     inline static bool s_laeuft = false;
 };
 
-// The day's journal files and the current session's action list.
+// A journal that cannot be read, and the side file that takes the day's sessions instead.
+struct UnlesbaresJournal
+{
+    QString pfad;
+    QString grund;
+    QString ausweichPfad;
+};
+
+// The day's journal files and the current session's action list. From its first action until it is saved,
+// a session is also kept in a recovery file of its own (Vorabprotokoll), from which the next start
+// recovers it after a crash.
 class DatenBanken
 {
 public:
@@ -57,19 +69,47 @@ public:
 
     // The number of this program start within today's journal: 1 on the first start of the day, 1
     // when the journal cannot be read or its newest number is not usable, else the newest plus 1.
-    qint16 Programmstart_ermitteln() const;
+    // unlesbar, when given, is set when today's journal cannot be read.
+    qint16 Programmstart_ermitteln(std::optional<UnlesbaresJournal>* unlesbar = nullptr) const;
 
-    // A new, empty action list; it replaces the list of an earlier session.
+    // A new, empty action list; it replaces the list of an earlier session. The recovery file of an
+    // earlier session that was not saved stays for the next start.
     void Sitzung_beginnen();
-    // Appends one action with the current time; fails when no session has begun.
+    // What the session record will take besides the actions, as last known; the recovery file notes
+    // every change.
+    void Sitzungsstand(qint16 programmstart, qint32 sitzung, const QString& aktionsstring);
+    // Notes in the recovery file, before a file is touched, what is about to happen to it. When this
+    // fails the file must not be touched.
+    platform::Result Aktion_vorhaben(const QString& alterPfad, const QString& neuerPfad,
+                                     const QString& aktion);
+    // Appends one action with the current time, and its outcome to the recovery file.
     platform::Result Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
                                       const QString& aktion);
+    // The recovery file to disk now (at the end of a run).
+    platform::Result sichern();
+    // The current session's recovery file; empty while there is none.
+    QString vorabPfad() const;
     // Folds the action list into one record of today's journal. Nothing is written for an empty
     // list. The file is replaced atomically under the journal lock; a failure leaves the old journal
     // as it was and the list in memory, so a later call retries. A journal that cannot be read is
     // never touched: the session goes to the day's first side file that is free or readable, and
-    // hinweis() says so.
+    // hinweis() says so. Once saved, the recovery file goes; a failed save keeps it.
     platform::Result Sitzung_speichern(qint16 programmstart, qint32 sitzung, const QString& aktionsstring);
+
+    // Where a record went.
+    struct Ablage
+    {
+        QString pfad;
+        bool neu = false;                          // the record created the file (and is session 1)
+        std::optional<UnlesbaresJournal> unlesbar; // the day's own file, when it could not take it
+    };
+    // Adds one session record to the journal of the day, as Sitzung_speichern does: under the journal
+    // lock, replaced atomically, into a side file while the day's file cannot be read; Sitzung is 1 in
+    // the record that creates the file.
+    platform::Expected<Ablage> Satz_anfuegen(const QDate& tag, const Sitzungskopf& kopf,
+                                             const QString& ergebnisstring, const QString& zeit);
+    const QString& programmordner() const { return m_folder; }
+    const platform::Clock& uhr() const { return m_clock; }
     // What the user should know about the last save, naming the files; empty when there is nothing.
     const QString& hinweis() const { return m_hinweis; }
 
@@ -95,7 +135,13 @@ private:
 
     QString m_folder;
     const platform::Clock& m_clock;
+    platform::Result vorabOeffnen();
+    platform::Expected<Ablage> satzSchreiben(const QDate& tag, const Sitzungskopf& kopf,
+                                             const QString& ergebnisstring, const QString& zeit);
+
     std::unique_ptr<platform::RecordSet> m_aktionsliste;
+    Sitzungskopf m_stand;
+    std::unique_ptr<Vorabprotokoll> m_vorab;
     std::unique_ptr<platform::AtomicFileWriter> m_writer;
     QString m_hinweis;
 };

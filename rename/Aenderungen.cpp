@@ -181,6 +181,15 @@ void Aenderungen::laden()
         m_auswahlbutton->umbenennphaseBeginnen();
     m_liste.setEintraege(m_dateiauswahl.markierteTexte());
     m_umgebung.journal->Sitzung_beginnen();
+    standMerken();
+    // The pattern may change between runs; a crash must find the one the window would have saved.
+    connect(Text1, &QLineEdit::textChanged, this, &Aenderungen::standMerken);
+}
+
+void Aenderungen::standMerken()
+{
+    const shell::Gemeinsam& g = *m_umgebung.gemeinsam;
+    m_umgebung.journal->Sitzungsstand(g.Programmstart, g.Sitzung, Text1->text());
 }
 
 void Aenderungen::nachrichten()
@@ -381,8 +390,10 @@ bool Aenderungen::anzeigen(const Schrittantwort& a)
 {
     if (m_entladen)
         return false;
-    if (a.sitzungBegonnen)
+    if (a.sitzungBegonnen) {
         ++m_umgebung.gemeinsam->Sitzung;
+        standMerken();
+    }
     // The caption changes only with the state; setting it per file would lay the button out again.
     if (a.zustandGewechselt) {
         Command5->setText(a.beschriftung);

@@ -112,6 +112,8 @@ private:
     void laden();
     bool entladen();
     void eingabenFreigeben(bool frei);
+    // Tells the journal the session number and the pattern the record would take now.
+    void standMerken();
     void feldMeldung(const Feldpruefung& pruefung);
     // Laufbegleiter
     Laufeingaben eingaben() const override;

@@ -32,6 +32,18 @@ int Datei_aendern(const QString& quelle, const QString& ziel, int aktion, Ueberw
     return ergebnis.error;
 }
 
+platform::Result Journalsitzung::Aktion_vorhaben(const QString& alterPfad, const QString& neuerPfad,
+                                                 const QString& aktion)
+{
+    return m_db.Aktion_vorhaben(alterPfad, neuerPfad, aktion);
+}
+
+void Journalsitzung::Lauf_beendet()
+{
+    // A failure here shows at the next intent, which stops the run, or at the save.
+    static_cast<void>(m_db.sichern());
+}
+
 platform::Result Journalsitzung::Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
                                                   const QString& aktion)
 {

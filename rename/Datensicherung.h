@@ -31,13 +31,25 @@ QString aktionstext(int aktion);
 // than 0, 1, 2 does nothing.
 int Datei_aendern(const QString& quelle, const QString& ziel, int aktion, Ueberwachung& monitor);
 
-// The journal session a run records every file's action in. An entry that cannot be made stops the run.
+// The journal session a run records every file's action in. An entry that cannot be made stops the run;
+// an intent that cannot be noted stops it before the file is touched.
 class Sitzungsprotokoll
 {
 public:
     virtual ~Sitzungsprotokoll() = default;
+    // What is about to happen to a file, noted where a crash cannot take it.
+    virtual platform::Result Aktion_vorhaben(const QString& alterPfad, const QString& neuerPfad,
+                                             const QString& aktion)
+    {
+        Q_UNUSED(alterPfad);
+        Q_UNUSED(neuerPfad);
+        Q_UNUSED(aktion);
+        return platform::Result::success();
+    }
     virtual platform::Result Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
                                               const QString& aktion) = 0;
+    // A run has ended: what was noted goes to disk now.
+    virtual void Lauf_beendet() {}
 };
 
 // The catalogue that every processed file leaves.
@@ -53,8 +65,11 @@ class Journalsitzung : public Sitzungsprotokoll
 {
 public:
     explicit Journalsitzung(journal::DatenBanken& db) : m_db(db) {}
+    platform::Result Aktion_vorhaben(const QString& alterPfad, const QString& neuerPfad,
+                                     const QString& aktion) override;
     platform::Result Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
                                       const QString& aktion) override;
+    void Lauf_beendet() override;
 
 private:
     journal::DatenBanken& m_db;

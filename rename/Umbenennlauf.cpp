@@ -61,6 +61,7 @@ Schrittantwort Umbenennlauf::schritt(Laufbegleiter& begleiter)
 Schrittantwort Umbenennlauf::beenden()
 {
     m_laeuft = false;
+    m_protokoll.Lauf_beendet();
     Schrittantwort a = antwort();
     a.zustandGewechselt = true;
     a.listeFuellen = true;
@@ -121,20 +122,27 @@ bool Umbenennlauf::anhalten()
 
 bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a)
 {
-    const platform::Result eingetragen = Aktion_ausfuehren(e);
-    m_liste.entfernen(m_listenindex);
-    if (eingetragen)
+    const Ausfuehrung ausfuehrung = Aktion_ausfuehren(e);
+    if (ausfuehrung.vorgemerkt)
+        m_liste.entfernen(m_listenindex);
+    if (ausfuehrung.eingetragen)
         return true;
     m_laeuft = false;
+    m_protokoll.Lauf_beendet();
     m_abbruch = false;
     m_zaehlwerk.Collection_leeren();
     a = antwort();
     a.zustandGewechselt = true;
     a.listeFuellen = true;
     a.meldung = Meldung::NichtEingetragen;
-    a.text = QStringLiteral("Die Aktion für %1 konnte nicht in die Sitzung eingetragen werden:\n%2\n\n"
-                            "Der Lauf wurde angehalten, damit keine Datei ohne Eintrag geändert wird.")
-                 .arg(m_aktuell.alterOrdner + m_aktuell.alterName, eingetragen.message());
+    const QString datei = m_aktuell.alterOrdner + m_aktuell.alterName;
+    a.text = ausfuehrung.vorgemerkt
+                 ? QStringLiteral("Die Aktion für %1 konnte nicht in die Sitzung eingetragen werden:\n%2\n\n"
+                                  "Der Lauf wurde angehalten, damit keine Datei ohne Eintrag geändert wird.")
+                       .arg(datei, ausfuehrung.eingetragen.message())
+                 : QStringLiteral("Die Aktion für %1 konnte nicht vorab festgehalten werden:\n%2\n\n"
+                                  "Die Datei wurde nicht verändert; der Lauf wurde angehalten.")
+                       .arg(datei, ausfuehrung.eingetragen.message());
     fehlerMelden(a);
     return false;
 }
@@ -156,11 +164,16 @@ platform::FileOutcome Umbenennlauf::dateiAendern(const Laufeingaben& e, const QS
     return platform::performFileAction(e.aktion, alt, neu);
 }
 
-platform::Result Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
+Umbenennlauf::Ausfuehrung Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
 {
     const QString alt = m_aktuell.alterOrdner + m_aktuell.alterName;
     const QString& neu = m_aktuell.neuerPfad;
     // The one place where a file is changed: what is about to happen is known here, and so is what did.
+    // A crash in between leaves the intent, from which the next start settles this one file.
+    if (platform::Result vorgemerkt =
+            m_protokoll.Aktion_vorhaben(alt, neu, aktionstext(static_cast<int>(e.aktion)));
+        !vorgemerkt)
+        return {false, vorgemerkt};
     const platform::FileOutcome ergebnis = dateiAendern(e, alt, neu);
     m_monitor.ergebnisZeigen(ergebnis);
     m_bericht.erfassen(ergebnis);
@@ -173,7 +186,7 @@ platform::Result Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
     // The record leaves the catalogue whatever the outcome: the entry leaves the work list as well.
     if (m_katalog)
         m_katalog->entfernen(alt);
-    return eingetragen;
+    return {true, eingetragen};
 }
 
 void Umbenennlauf::Umbenennen(const Laufeingaben& e)

@@ -61,8 +61,9 @@ public:
 };
 
 // The rename run over the marked entries of the work list: idle or running, the stop request, the
-// current entry and the counters. Each processed file goes through one place (Aktion_ausfuehren): the
-// file operation, its journal entry, the catalogue; an entry that cannot be recorded stops the run.
+// current entry and the counters. Each processed file goes through one place (Aktion_ausfuehren): its
+// intent noted in the session, the file operation, its journal entry, the catalogue. An intent that cannot
+// be noted stops the run before the file is touched, an entry that cannot be recorded after it.
 // A new name that would leave the chosen folder fails, and so does a copy onto a file that this window's
 // runs made or that stands in the work list.
 class Umbenennlauf
@@ -90,12 +91,19 @@ public:
     const QSet<QString>& gemacht() const { return m_gemacht; }
 
 private:
+    // What became of the current file: touched only once its intent was noted.
+    struct Ausfuehrung
+    {
+        bool vorgemerkt = true;
+        platform::Result eingetragen;
+    };
+
     Schrittantwort antwort() const;
     Schrittantwort beenden();
     // Adds the failures of the run that ends here to its message and starts a new report.
     void fehlerMelden(Schrittantwort& a);
     bool Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a);
-    platform::Result Aktion_ausfuehren(const Laufeingaben& e);
+    Ausfuehrung Aktion_ausfuehren(const Laufeingaben& e);
     platform::FileOutcome dateiAendern(const Laufeingaben& e, const QString& alt, const QString& neu) const;
     void Umbenennen(const Laufeingaben& e);
     void Neuen_Pfad_erstellen(const Laufeingaben& e);

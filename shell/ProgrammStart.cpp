@@ -1,6 +1,7 @@
 #include "ProgrammStart.h"
 
 #include "catalogue/Dateiauswahl.h"
+#include "journal/Wiederherstellung.h"
 #include "journal/Zurueck.h"
 #include "platform/FileOps.h"
 #include "platform/QtScreenMetrics.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <cmath>
 
 namespace tw::shell {
@@ -78,9 +80,31 @@ ProgrammStart::~ProgrammStart()
 void ProgrammStart::Form_Load()
 {
     einstellungen = Einstellungen::leer();
-    Programmstart = m_datenBanken->Programmstart_ermitteln();
+    // Before the count: a recovered session of today counts as a program start of its own.
+    const journal::Wiederherstellung w = journal::offeneSitzungenWiederherstellen(*m_datenBanken);
+    std::optional<journal::UnlesbaresJournal> unlesbar;
+    Programmstart = m_datenBanken->Programmstart_ermitteln(&unlesbar);
     Label1->setText(QString::number(Programmstart));
     placeControls();
+    if (const QString text = journal::startMeldung(w, unlesbar); !text.isEmpty()) {
+        const bool stoerung =
+            unlesbar || !w.unlesbar.isEmpty() || !w.nichtGespeichert.isEmpty() || !w.journale.isEmpty();
+        startmeldungZeigen(text, stoerung ? platform::MessageBox::Icon::Warning
+                                          : platform::MessageBox::Icon::Information);
+    }
+}
+
+void ProgrammStart::startmeldungZeigen(const QString& text, platform::MessageBox::Icon icon, int versuch)
+{
+    // Over the window once it stands on the screen, where the window manager put it; a box shown before
+    // would be placed against a window that is not yet there.
+    const bool steht = isVisible() && windowHandle() && windowHandle()->isExposed();
+    if (!steht && versuch < 50) {
+        QTimer::singleShot(20, this,
+                           [this, text, icon, versuch] { startmeldungZeigen(text, icon, versuch + 1); });
+        return;
+    }
+    m_deps.messages->show(this, text, icon);
 }
 
 void ProgrammStart::placeControls()

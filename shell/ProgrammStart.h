@@ -11,7 +11,6 @@
 
 #include <QPointer>
 #include <QWidget>
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -93,6 +92,7 @@ protected:
 private:
     void Form_Load();
     void Timer1_Timer();
+    void startmeldungZeigen(const QString& text, platform::MessageBox::Icon icon, int versuch = 0);
     void placeControls();
 
     StartDependencies m_deps;

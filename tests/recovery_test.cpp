@@ -1,0 +1,305 @@
+#include "journal/DatenBanken.h"
+#include "journal/Wiederherstellung.h"
+#include "platform/FileOutcome.h"
+#include "platform/Trash.h"
+#include "rename/Datensicherung.h"
+#include "rename/Umbenennlauf.h"
+#include "support/AdoJournal.h"
+#include "support/FakeClock.h"
+#include "support/IsolatedTrash.h"
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <functional>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace tw;
+using namespace tw::test;
+using journal::DatenBanken;
+
+namespace {
+
+const IsolatedTrash papierkorb;
+
+// The work list batches its view updates on a timer.
+int argc = 1;
+char name[] = "test_recovery";
+char* argv[] = {name, nullptr};
+QCoreApplication app(argc, argv);
+
+const QString heute = u8("Sich_05.12.2026.xml");
+
+// Every file below the folder but the program's own, with its content.
+QMap<QString, QByteArray> baum(const TempDir& dir, const char* unter = "d")
+{
+    QMap<QString, QByteArray> b;
+    QDirIterator it(dir.filePath(u8(unter)), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString p = it.next();
+        b[QDir(dir.path()).relativeFilePath(p)] = dir.read(QDir(dir.path()).relativeFilePath(p));
+    }
+    return b;
+}
+
+QString vorabDatei(const TempDir& dir)
+{
+    const QStringList l = QDir(dir.path()).entryList({u8("Sitzung_*.offen")}, QDir::Files);
+    return l.size() == 1 ? dir.filePath(l[0]) : QString();
+}
+
+} // namespace
+
+// Names that hold every kind of character a path can, and one that no file system holds.
+TEST(Recovery, TheRecoveredRecordIsTheOneTheSaveWouldHaveWrittenAndATornEndIsReadUpToIt)
+{
+    TempDir a, b;
+    FakeClock clock;
+    const QByteArray frueher =
+        adoJournalXml({{u8("1"), u8("1"), u8("x"), u8("/a¢/b¢t¢Umbenannt¢"), u8("z")}});
+    a.write(heute, frueher);
+    b.write(heute, frueher);
+    DatenBanken db(a.path(), clock);
+    db.Sitzung_beginnen();
+    db.Sitzungsstand(3, 1, u8("Bild_©0©"));
+    const QStringList namen = {u8("zeile\numbruch"), u8("tab\tund\\rück\r"), u8("ü😀\x01\x7f"),
+                               QString(QChar(0xD800)) + u8("lone")};
+    for (const QString& n : namen) {
+        const QString alt = a.write(u8("d/") + n, n.toUtf8());
+        const QString neu = a.filePath(u8("d/neu ") + n);
+        ASSERT_TRUE(db.Aktion_vorhaben(alt, neu, u8("Umbenannt")));
+        const platform::FileOutcome r = platform::performFileAction(platform::FileAction::Rename, alt, neu);
+        ASSERT_TRUE(db.Aktion_eintragen(alt, neu, r.done() ? u8("Umbenannt") : u8("Fehler")));
+    }
+    db.Sitzungsstand(3, 2, u8("Urlaub\t©0©\n"));
+    // What a crash at this moment leaves.
+    ASSERT_TRUE(QFile::copy(db.vorabPfad(), b.filePath(u8("Sitzung_1_1.offen"))));
+    const QByteArray vorab = b.read(u8("Sitzung_1_1.offen"));
+    ASSERT_TRUE(db.Sitzung_speichern(3, 2, u8("Urlaub\t©0©\n")));
+    EXPECT_TRUE(vorabDatei(a).isEmpty()) << "saved, the recovery file goes";
+
+    DatenBanken neustart(b.path(), clock);
+    const journal::Wiederherstellung w = journal::offeneSitzungenWiederherstellen(neustart);
+    EXPECT_EQ(journalRecords(b.filePath(heute)), journalRecords(a.filePath(heute)));
+    EXPECT_EQ(journalRecords(b.filePath(heute)).size(), 2);
+    EXPECT_EQ(
+        journal::startMeldung(w, std::nullopt),
+        u8("Eine unterbrochene Sitzung wurde wiederhergestellt: Programmstart 3, Sitzung 2 mit 4 Aktionen, "
+           "gespeichert in %1.\nSie kann unter „Verwaltung“ rückgängig gemacht werden.")
+            .arg(b.filePath(heute)));
+    EXPECT_TRUE(vorabDatei(b).isEmpty());
+
+    // Cut anywhere in the last record, or followed by what a power cut leaves: the last outcome is
+    // missing, its intent stays open, and all before it is there.
+    const qsizetype letzte = vorab.lastIndexOf("\nE\t") + 1;
+    for (qsizetype bis = letzte + 1; bis <= vorab.indexOf('\n', letzte); ++bis) {
+        for (const QByteArray& rest : {QByteArray(), QByteArray(512, '\0'), QByteArray("x\t0000\n\xff\n")}) {
+            const auto s = journal::vorabLesen(vorab.left(bis) + rest);
+            ASSERT_TRUE(s) << bis << s.error().message().toStdString();
+            ASSERT_EQ(s->aktionen.size(), 4);
+            EXPECT_TRUE(s->aktionen[3].offen && s->abgerissen);
+            EXPECT_EQ(s->aktionen[2].eintrag.AlterPfad, a.filePath(u8("d/") + namen[2]));
+        }
+    }
+    QByteArray mitte = vorab;
+    mitte[letzte - 3] = 'X';
+    for (const QByteArray& kaputt :
+         {QByteArray(), vorab.mid(1), QByteArray("Tauschwerk-Sitzung\t1\n"), mitte})
+        EXPECT_FALSE(journal::vorabLesen(kaputt)) << kaputt.left(40).toStdString();
+}
+
+TEST(Recovery, ALiveSessionsFileIsLeftAloneAndTheDeadOnesFileIsTakenOnce)
+{
+    TempDir dir;
+    FakeClock clock;
+    auto lebt = std::make_unique<DatenBanken>(dir.path(), clock);
+    lebt->Sitzung_beginnen();
+    lebt->Sitzungsstand(1, 1, u8("x"));
+    ASSERT_TRUE(lebt->Aktion_eintragen(u8("/a"), u8("/b"), u8("Fehler")));
+    const QString pfad = lebt->vorabPfad();
+    const QByteArray vorher = dir.read(QFileInfo(pfad).fileName());
+
+    DatenBanken zweite(dir.path(), clock);
+    const journal::Wiederherstellung w = journal::offeneSitzungenWiederherstellen(zweite);
+    EXPECT_TRUE(w.sitzungen.isEmpty() && w.unlesbar.isEmpty() && w.nichtGespeichert.isEmpty());
+    EXPECT_EQ(dir.read(QFileInfo(pfad).fileName()), vorher);
+    EXPECT_FALSE(dir.exists(heute));
+
+    lebt.reset(); // ends without saving, as a crash would
+    EXPECT_EQ(journal::offeneSitzungenWiederherstellen(zweite).sitzungen.size(), 1);
+    EXPECT_TRUE(journal::offeneSitzungenWiederherstellen(zweite).sitzungen.isEmpty());
+    EXPECT_EQ(journalRecords(dir.filePath(heute)).size(), 1);
+}
+
+// The one file in flight when the program ended: what the disk shows decides, and what a half-done
+// operation left goes, so that the undo of the recorded action restores the tree.
+TEST(Recovery, TheFileInFlightIsSettledByTheDisk)
+{
+    struct Fall
+    {
+        const char* name;
+        const char* aktion;
+        std::function<void(TempDir&)> vorher, nachher;
+        const char* ergebnis;
+        QMap<QString, QByteArray> baum;
+    };
+    const auto nichts = [](TempDir&) {};
+    const auto umbenennen = [](const char* von, const char* nach) {
+        return [=](TempDir& d) {
+            ASSERT_EQ(::rename(qPrintable(d.filePath(u8(von))), qPrintable(d.filePath(u8(nach)))), 0);
+        };
+    };
+    const auto schreiben = [](const char* pfad, const char* inhalt) {
+        return [=](TempDir& d) { d.write(u8(pfad), inhalt); };
+    };
+    const Fall faelle[] = {
+        {"rename done", "Umbenannt", nichts, umbenennen("d/a", "d/b"), "Umbenannt", {{u8("d/b"), "ABCD"}}},
+        {"rename not begun", "Umbenannt", nichts, nichts, "Fehler", {{u8("d/a"), "ABCD"}}},
+        {"move half through a second link",
+         "Verschoben",
+         nichts,
+         [](TempDir& d) {
+             ASSERT_EQ(::link(qPrintable(d.filePath(u8("d/a"))), qPrintable(d.filePath(u8("d/z/b")))), 0);
+         },
+         "Fehler",
+         {{u8("d/a"), "ABCD"}}},
+        {"move copied part-way",
+         "Verschoben",
+         nichts,
+         schreiben("d/z/b", "AB"),
+         "Fehler",
+         {{u8("d/a"), "ABCD"}}},
+        {"move copied, source not yet gone",
+         "Verschoben",
+         nichts,
+         schreiben("d/z/b", "ABCD"),
+         "Fehler",
+         {{u8("d/a"), "ABCD"}}},
+        {"move onto a file that stood there",
+         "Verschoben",
+         schreiben("d/z/b", "AB"),
+         nichts,
+         "Fehler",
+         {{u8("d/a"), "ABCD"}, {u8("d/z/b"), "AB"}}},
+        {"copy placed",
+         "Kopiert",
+         schreiben("d/z/b", "X"),
+         [](TempDir& d) {
+             ASSERT_TRUE(platform::trashReplaced(d.filePath(u8("d/z/b")), d.filePath(u8("d/a"))));
+             d.write(u8("d/z/b"), "ABCD");
+         },
+         "Kopiert",
+         {{u8("d/a"), "ABCD"}, {u8("d/z/b"), "ABCD"}}},
+        {"copy not placed",
+         "Kopiert",
+         schreiben("d/z/b", "X"),
+         nichts,
+         "Fehler",
+         {{u8("d/a"), "ABCD"}, {u8("d/z/b"), "X"}}},
+        {"copy whose target is in the trash already",
+         "Kopiert",
+         schreiben("d/z/b", "X"),
+         [](TempDir& d) {
+             ASSERT_TRUE(platform::trashReplaced(d.filePath(u8("d/z/b")), d.filePath(u8("d/a"))));
+         },
+         "Fehler",
+         {{u8("d/a"), "ABCD"}, {u8("d/z/b"), "X"}}},
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.name);
+        papierkorb.empty();
+        TempDir dir;
+        FakeClock clock;
+        dir.write(u8("d/a"), "ABCD");
+        QDir().mkpath(dir.filePath(u8("d/z")));
+        f.vorher(dir);
+        const QString neu = dir.filePath(u8(QByteArray(f.aktion) == "Umbenannt" ? "d/b" : "d/z/b"));
+        {
+            DatenBanken db(dir.path(), clock);
+            db.Sitzung_beginnen();
+            ASSERT_TRUE(db.Aktion_vorhaben(dir.filePath(u8("d/a")), neu, u8(f.aktion)));
+            f.nachher(dir);
+        }
+        DatenBanken neustart(dir.path(), clock);
+        ASSERT_EQ(journal::offeneSitzungenWiederherstellen(neustart).sitzungen.size(), 1);
+        const auto records = journalRecords(dir.filePath(heute));
+        ASSERT_EQ(records.size(), 1);
+        EXPECT_EQ(records[0][3].split(journal::Trennzeichen).value(3), u8(f.ergebnis));
+        EXPECT_EQ(baum(dir).keys(), f.baum.keys());
+        EXPECT_EQ(baum(dir).values(), f.baum.values());
+    }
+}
+
+TEST(Recovery, AnUnreadableFileIsSetAsideAndTheOneMessageNamesEveryFileThatCannotBeReadOnce)
+{
+    TempDir dir;
+    FakeClock clock;
+    dir.write(u8("Sitzung_7_1.offen"), "kein Protokoll\n");
+    dir.write(heute, "<xml><kaputt");
+    {
+        DatenBanken db(dir.path(), clock);
+        db.Sitzung_beginnen();
+        ASSERT_TRUE(db.Aktion_eintragen(u8("/a"), u8("/b"), u8("Fehler")));
+    }
+    DatenBanken db(dir.path(), clock);
+    const journal::Wiederherstellung w = journal::offeneSitzungenWiederherstellen(db);
+    std::optional<journal::UnlesbaresJournal> unlesbar;
+    EXPECT_EQ(db.Programmstart_ermitteln(&unlesbar), 2) << "the recovered session counts";
+    const QString text = journal::startMeldung(w, unlesbar);
+
+    EXPECT_EQ(dir.entries(),
+              u8s({"Sich_05.12.2026.xml", "Sich_05.12.2026_2.xml", "Sitzung_7_1.offen.unlesbar"}));
+    EXPECT_EQ(dir.read(u8("Sitzung_7_1.offen.unlesbar")), "kein Protokoll\n");
+    EXPECT_EQ(text.count(dir.filePath(heute)), 1) << text.toStdString();
+    for (const char* teil :
+         {"Die Wiederherstellungsdatei ", "Sitzung_7_1.offen kann nicht ganz gelesen werden", "heißt jetzt ",
+          "gespeichert in ", "Sich_05.12.2026_2.xml"})
+        EXPECT_TRUE(text.contains(u8(teil))) << teil << "\n" << text.toStdString();
+    EXPECT_EQ(journal::startMeldung({}, std::nullopt), QString());
+}
+
+// The session is noted before its first file is touched; a note that cannot be made stops the run there.
+TEST(Recovery, ARunTouchesNoFileWhoseIntentCouldNotBeNoted)
+{
+    struct : rename::Sitzungsprotokoll
+    {
+        platform::Result Aktion_vorhaben(const QString& alt, const QString&, const QString&) override
+        {
+            vorher.append(QFile::exists(alt));
+            return vorher.size() < 2 ? platform::Result::success()
+                                     : platform::Result::failure(EIO, u8("kaputt"));
+        }
+        platform::Result Aktion_eintragen(const QString&, const QString&, const QString&) override
+        {
+            return platform::Result::success();
+        }
+        QList<bool> vorher;
+    } protokoll;
+    struct : rename::Laufbegleiter
+    {
+        rename::Laufeingaben eingaben() const override { return {u8("n©0 - 9©"), rename::Ursprungsfad}; }
+        bool zwischendurch() override { return true; }
+        bool anzeigen(const rename::Schrittantwort& a) override
+        {
+            letzte = a;
+            return true;
+        }
+        rename::Schrittantwort letzte;
+    } fenster;
+    TempDir dir;
+    rename::Arbeitsliste liste;
+    liste.setEintraege({dir.write(u8("d/a.jpg")), dir.write(u8("d/b.jpg"))});
+    liste.alleMarkieren(true);
+    rename::MonitorTexte monitor;
+    rename::Umbenennlauf lauf(liste, monitor, protokoll, nullptr);
+    lauf.alle(fenster);
+    EXPECT_EQ(protokoll.vorher, (QList<bool>{true, true}));
+    EXPECT_EQ(baum(dir).keys(), u8s({"d/b.jpg", "d/n1.jpg"}));
+    EXPECT_EQ(liste.anzahl(), 1) << "the untouched file stays in the work list";
+    EXPECT_FALSE(lauf.laeuft());
+    EXPECT_TRUE(fenster.letzte.text.contains(u8("Die Datei wurde nicht verändert")))
+        << fenster.letzte.text.toStdString();
+}
