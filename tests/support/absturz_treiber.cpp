@@ -146,30 +146,12 @@ int arbeiten(const QString& programm, const QString& daten)
     journal::DatenBanken db(programm, uhr);
     const qint16 start = db.Programmstart_ermitteln();
     const QDir d(daten);
-    struct Sitzung
-    {
-        const char* phase;
-        const char* von;
-        platform::FileAction aktion;
-        QString muster;
-        QString ziel;
-    };
-    const Sitzung sitzungen[] = {
-        {"umbenennen", "a", platform::FileAction::Rename, rename::nameEinfuegen(QStringLiteral("K_")),
-         rename::Ursprungsfad},
-        {"kopieren", "a", platform::FileAction::Copy, rename::nameEinfuegen({}),
-         d.filePath(QStringLiteral("b"))},
-        {"verschieben", "a", platform::FileAction::Move, rename::nameEinfuegen({}),
-         d.filePath(QStringLiteral("c"))},
-    };
     qint32 nummer = 0;
-    for (const Sitzung& s : sitzungen) {
+    // One session: a run over the given files, then its save.
+    const auto sitzung = [&](const QStringList& pfade, platform::FileAction aktion, const QString& muster,
+                             const QString& ziel) {
         db.Sitzung_beginnen();
-        db.Sitzungsstand(start, ++nummer, s.muster);
-        QStringList pfade;
-        for (const QString& n :
-             QDir(d.filePath(QString::fromLatin1(s.von))).entryList(QDir::Files, QDir::Name))
-            pfade << d.filePath(QString::fromLatin1(s.von) + u'/' + n);
+        db.Sitzungsstand(start, ++nummer, muster);
         rename::Journalsitzung protokoll(db);
         rename::Arbeitsliste liste;
         liste.setEintraege(pfade);
@@ -177,16 +159,43 @@ int arbeiten(const QString& programm, const QString& daten)
         rename::MonitorTexte monitor;
         rename::Umbenennlauf lauf(liste, monitor, protokoll, nullptr);
         Begleiter begleiter;
-        begleiter.e = {s.muster, s.ziel, s.aktion, 1};
-        zeigen(QStringLiteral("phase ") + QLatin1String(s.phase));
+        begleiter.e = {muster, ziel, aktion, 1};
         lauf.alle(begleiter);
-        zeigen(QStringLiteral("phase speichern"));
-        if (const platform::Result r = db.Sitzung_speichern(start, nummer, s.muster); !r) {
+        zeigen(QStringLiteral("phase sichern"));
+        if (const platform::Result r = db.Sitzung_speichern(start, nummer, muster); !r) {
             std::fprintf(stderr, "%s\n", qPrintable(r.message()));
-            return 1;
+            return false;
         }
         zeigen(QStringLiteral("gespeichert %1 %2 %3").arg(start).arg(nummer).arg(pfade.size()));
+        return true;
+    };
+    const auto dateien = [&d]() {
+        QStringList pfade;
+        for (const QString& n : QDir(d.filePath(QStringLiteral("a"))).entryList(QDir::Files, QDir::Name))
+            pfade << d.filePath(QStringLiteral("a/") + n);
+        return pfade;
+    };
+    const QString alterName = rename::nameEinfuegen({});
+
+    zeigen(QStringLiteral("phase umbenennen"));
+    if (!sitzung(dateien(), platform::FileAction::Rename, rename::nameEinfuegen(QStringLiteral("K_")),
+                 rename::Ursprungsfad))
+        return 1;
+    zeigen(QStringLiteral("phase kopieren"));
+    if (!sitzung(dateien(), platform::FileAction::Copy, alterName, d.filePath(QStringLiteral("b"))))
+        return 1;
+    // Many small sessions in a row, so that kills meet journal saves as often as runs.
+    zeigen(QStringLiteral("phase speichern"));
+    const QStringList einzeln = dateien().mid(0, 30);
+    for (const QString& pfad : einzeln) {
+        zeigen(QStringLiteral("phase einzeln"));
+        if (!sitzung({pfad}, platform::FileAction::Rename, rename::nameEinfuegen(QStringLiteral("S_")),
+                     rename::Ursprungsfad))
+            return 1;
     }
+    zeigen(QStringLiteral("phase verschieben"));
+    if (!sitzung(dateien(), platform::FileAction::Move, alterName, d.filePath(QStringLiteral("c"))))
+        return 1;
     zeigen(QStringLiteral("phase fertig"));
     return 0;
 }
