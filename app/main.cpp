@@ -4,6 +4,7 @@
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramIcon.h"
+#include "platform/ProgramPlaces.h"
 #include "platform/QtScreenMetrics.h"
 #include "platform/WaitCursor.h"
 #include "rename/Aenderungen.h"
@@ -57,12 +58,13 @@ int main(int argc, char* argv[])
     tw::stack::SystemLaufwerke laufwerke;
 
     tw::shell::StartDependencies deps;
-    deps.programFolder = tw::platform::programFolder();
+    const tw::platform::ProgramPlaces places = tw::platform::programPlaces();
+    deps.programFolder = places.folder;
     deps.clock = &clock;
     deps.screen = &screen;
     deps.messages = &messages;
     deps.opener = &opener;
-    deps.documentation = QApplication::applicationDirPath() + QStringLiteral("/Tauschwerk.html");
+    deps.documentation = places.documentation;
     deps.browserErstellen = [] { return std::make_unique<tw::platform::BrowserWindow>(); };
     deps.laufwerke = &laufwerke;
     deps.ordnerWaehlen = [](QWidget* parent, const QString& titel) {

@@ -9,7 +9,6 @@
 #include <QLockFile>
 #include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -241,16 +240,6 @@ Result FileLock::lockFailure() const
 void FileLock::release()
 {
     m_lock->unlock();
-}
-
-QString programFolder()
-{
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable())
-        return exeDir;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return data;
 }
 
 } // namespace tw::platform

@@ -68,8 +68,4 @@ private:
     QString m_path;
 };
 
-// Folder for journals and pages: the executable's folder when it is writable, otherwise the user's
-// data folder.
-QString programFolder();
-
 } // namespace tw::platform

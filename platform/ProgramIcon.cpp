@@ -1,5 +1,6 @@
 #include "ProgramIcon.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -42,11 +43,13 @@ void drawSheet(QPainter& painter, qreal x, qreal y, const QColor& fill, qreal li
     painter.drawPath(corner);
 }
 
-QPixmap drawn(int size)
+} // namespace
+
+QImage programIconImage(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal scale = size / 64.0;
     painter.scale(scale, scale);
@@ -74,16 +77,15 @@ QPixmap drawn(int size)
     painter.setPen(QPen(Qt::white, line, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.setBrush(kArrow);
     painter.drawPath(arrow);
-    return pixmap;
+    painter.end();
+    return image;
 }
-
-} // namespace
 
 QIcon programIcon()
 {
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(drawn(size));
+        icon.addPixmap(QPixmap::fromImage(programIconImage(size)));
     return icon;
 }
 
