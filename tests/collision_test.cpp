@@ -3,12 +3,16 @@
 #include "platform/FileOps.h"
 #include "platform/RecordSet.h"
 #include "rename/Datensicherung.h"
+#include "rename/Umbenennlauf.h"
 #include "support/IsolatedTrash.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QMap>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -25,6 +29,12 @@ using tw::test::tree;
 namespace {
 
 const tw::test::IsolatedTrash papierkorb;
+
+// The work list batches its view updates on a timer.
+int argc = 1;
+char name[] = "test_collision";
+char* argv[] = {name, nullptr};
+QCoreApplication app(argc, argv);
 constexpr auto R = FileAction::Rename, C = FileAction::Copy, M = FileAction::Move;
 
 QString aktionText(FileAction a)
@@ -273,4 +283,117 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
     EXPECT_TRUE(e.fehlgeschlagen.isEmpty()) << ergebnisMeldung(e).toStdString();
     EXPECT_EQ(tree(s.baum.path()), hier);
     EXPECT_TRUE(tree(dort->path()).isEmpty());
+}
+
+namespace {
+
+// Every file under a folder by its path and the hash of its content.
+QMap<QString, QByteArray> hashes(const QString& root)
+{
+    QMap<QString, QByteArray> out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString pfad = it.next();
+        QFile f(pfad);
+        out.insert(pfad, f.open(QIODevice::ReadOnly)
+                             ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex()
+                             : QByteArray("?"));
+    }
+    return out;
+}
+
+struct Begleiter : tw::rename::Laufbegleiter
+{
+    tw::rename::Laufeingaben eingaben() const override { return e; }
+    bool zwischendurch() override { return true; }
+    bool anzeigen(const tw::rename::Schrittantwort&) override { return true; }
+    tw::rename::Laufeingaben e;
+};
+
+} // namespace
+
+// Random sessions of the real run over a small random tree, each undone through the real undo. Now and
+// then the test makes one action impossible to reverse (its file deleted, or a copy changed since):
+// exactly that one must be reported, and the tree must be as before apart from it. TW_SEED repeats a run.
+TEST(Eigenschaft, EverySessionUndoneRestoresTheTreeApartFromTheActionsMadeImpossible)
+{
+    const quint32 seed = qEnvironmentVariableIsSet("TW_SEED")
+                             ? quint32(qEnvironmentVariableIntValue("TW_SEED"))
+                             : QRandomGenerator::system()->generate();
+    std::cout << "seed " << seed << " (TW_SEED=" << seed << " repeats it)\n";
+    QRandomGenerator zufall(seed);
+    const auto wahl = [&](int n) { return int(zufall.bounded(n)); };
+    // On a tmpfs where there is one: the journal's and the recovery file's syncs cost nothing there.
+    const QByteArray tmp = qgetenv("TMPDIR");
+    if (QFileInfo(u8("/dev/shm")).isWritable())
+        qputenv("TMPDIR", "/dev/shm");
+    const auto zurueck = qScopeGuard([&] { qputenv("TMPDIR", tmp); });
+    int unmoeglich = 0;
+    for (int runde = 0; runde < 1000; ++runde) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed << ", session " << runde);
+        papierkorb.empty();
+        Sitzung s;
+        // Old names f..., new names n...: a new name never meets an old one, so each run's undo can go
+        // in list order; n files already standing there are obstacles that are not in the list.
+        QStringList pfade;
+        for (int i = 0, n = 2 + wahl(4); i < n; ++i)
+            pfade << s.baum.write(
+                u8("%1/f%2.%3").arg(wahl(2) ? u8("d") : u8("z")).arg(i).arg(wahl(2) ? u8("jpg") : u8("txt")),
+                QByteArray::number(wahl(1000)));
+        for (int i = 0, n = wahl(3); i < n; ++i)
+            s.baum.write(u8("%1/n%2.jpg").arg(wahl(2) ? u8("d") : u8("z")).arg(wahl(4)), "alt");
+        const QMap<QString, QByteArray> vorher = hashes(s.baum.path());
+
+        tw::rename::Arbeitsliste liste;
+        tw::rename::MonitorTexte monitor;
+        tw::rename::Journalsitzung protokoll(s.db);
+        tw::rename::Umbenennlauf lauf(liste, monitor, protokoll, nullptr);
+        liste.setEintraege(pfade);
+        for (int i = 0; i < pfade.size(); ++i)
+            liste.setMarkiert(i, wahl(4) != 0);
+        Begleiter b;
+        b.e = {wahl(3) ? u8("n©0 - 9©") : u8("n"), wahl(2) ? u8("Ursprungsfad") : s.baum.filePath(u8("z")),
+               FileAction(wahl(3)), 1};
+        s.db.Sitzung_beginnen();
+        lauf.alle(b);
+        if (s.db.aktionenAnzahl() == 0)
+            continue;
+        ASSERT_TRUE(s.db.Sitzung_speichern(1, 1, b.e.muster));
+
+        // One done action made impossible to reverse, now and then.
+        QMap<QString, QByteArray> erwartet = vorher;
+        std::optional<Aktionseintrag> verhindert;
+        tw::platform::RecordSet rs;
+        ASSERT_TRUE(rs.Open(s.db.journalPfadHeute()));
+        ASSERT_TRUE(rs.MoveFirst());
+        QVector<Aktionseintrag> getan;
+        const auto aktionen = aktionenLesen(rs.text(u"Ergebnisstring"));
+        ASSERT_TRUE(aktionen);
+        for (const Aktionseintrag& a : *aktionen)
+            if (a.Aktion != u8(AktionFehler))
+                getan << a;
+        if (!getan.isEmpty() && wahl(3) == 0) {
+            verhindert = getan[wahl(getan.size())];
+            if (verhindert->Aktion == u8(AktionKopiert)) {
+                s.baum.write(verhindert->NeuerPfad, "geändert");
+                erwartet[verhindert->NeuerPfad] = hashes(s.baum.path()).value(verhindert->NeuerPfad);
+            } else {
+                QFile::remove(verhindert->NeuerPfad);
+                erwartet.remove(verhindert->AlterPfad);
+            }
+            ++unmoeglich;
+        }
+
+        const RueckgaengigErgebnis e = s.rueckgaengig();
+        QStringList gescheitert;
+        for (const Fehlschlag& f : e.fehlgeschlagen)
+            gescheitert << f.aktion.AlterPfad + u8(" -> ") + f.aktion.NeuerPfad;
+        EXPECT_EQ(gescheitert, verhindert
+                                   ? QStringList{verhindert->AlterPfad + u8(" -> ") + verhindert->NeuerPfad}
+                                   : QStringList());
+        EXPECT_EQ(hashes(s.baum.path()), erwartet);
+        if (::testing::Test::HasFailure())
+            return;
+    }
+    std::cout << unmoeglich << " sessions had an action made impossible\n";
 }
