@@ -125,15 +125,12 @@ TEST_F(Files, RenameAndMoveGiveTheFileItsNewNameAndFolderAndItsOwnPathChangesNot
     EXPECT_EQ(statOf(at("Fotos/c.jpg")).st_ino, inode) << "within one file system a move keeps the file";
 }
 
-// Rename and move refuse the same things; a copy never empties its own source nor replaces a folder.
+// Rename and move refuse the same things; a copy never empties its own source nor replaces a folder. (What
+// stands in the way of each operation, with its undo, is the collision matrix's.)
 TEST(FileTransferRefusal, NoOperationReplacesAFileItMustNot)
 {
     const std::vector<Refusal> cases = {
-        {"target exists", "a.jpg", "b.jpg", EEXIST},
         {"target is another hard link of the source", "a.jpg", "h.jpg", EEXIST},
-        {"target is a folder", "a.jpg", "Ordner", EEXIST},
-        {"target folder missing", "a.jpg", "fehlt/b.jpg", ENOENT},
-        {"source missing", "fehlt.jpg", "b.jpg", ENOENT},
         {"own path of a missing file", "fehlt.jpg", "fehlt.jpg", ENOENT},
         {"source is a folder", "Ordner", "Neu", EISDIR},
         {"broken name", "a.jpg", "caf\xef\xbf\xbd.jpg", EILSEQ},
@@ -143,11 +140,8 @@ TEST(FileTransferRefusal, NoOperationReplacesAFileItMustNot)
     expectRefusals(
         "copyFile", tw::platform::copyFile,
         {
-            {"own path", "a.jpg", "a.jpg", EINVAL, sameFileText},
             {"own file by another path", "a.jpg", "Ordner/../a.jpg", EINVAL, sameFileText},
             {"own file by a hard link", "a.jpg", "h.jpg", EINVAL, sameFileText},
-            {"target folder missing", "a.jpg", "fehlt/b.jpg", ENOENT},
-            {"source missing", "fehlt.jpg", "b.jpg", ENOENT},
             {"source is a folder", "Ordner", "b.jpg", EISDIR},
             {"target is a folder", "a.jpg", "Ordner", EISDIR},
             {"source is a FIFO", "rohr", "b.jpg", EINVAL, u8("Die Quelle ist keine gewöhnliche Datei.")},
