@@ -118,65 +118,53 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
     struct Fall
     {
         const char* name;
-        std::function<void(TempDir&)> vorher;        // what stands there before the session
-        std::function<void(TempDir&)> zwischen = {}; // what happens between the take-over and the run
+        // What stands there, or has gone, when the session touches the files: the run looks at each
+        // file at the moment of its operation, so a folder or a source removed since the take-over or
+        // during the run is the same case as one missing.
+        std::function<void(TempDir&)> vorher;
         QVector<Schritt> schritte = {};
-        bool undoBeschaedigt = false;
     };
     const auto nichts = [](TempDir&) {};
     const std::vector<Fall> faelle = {
         {"target is a file",
          nichts,
-         {},
          {{R, u8("a.jpg"), u8("b.jpg"), da},
           {M, u8("a.jpg"), u8("b.jpg"), da},
           {C, u8("a.jpg"), u8("b.jpg")}}},
         {"target is a folder",
          [](TempDir& d) { d.write(u8("o/x"), "x"); },
-         {},
          {{R, u8("a.jpg"), u8("o"), da},
           {M, u8("a.jpg"), u8("o"), da},
           {C, u8("a.jpg"), u8("o"), errorText(EISDIR)}}},
         {"target is a link",
          [](TempDir& d) { verweis(d, "b.jpg", "v.jpg"); },
-         {},
          {{R, u8("a.jpg"), u8("v.jpg"), da},
           {M, u8("a.jpg"), u8("v.jpg"), da},
           {C, u8("a.jpg"), u8("v.jpg")}}},
         {"target is a dangling link",
          [](TempDir& d) { verweis(d, "nirgends", "v.jpg"); },
-         {},
          {{R, u8("a.jpg"), u8("v.jpg"), da},
           {M, u8("a.jpg"), u8("v.jpg"), da},
           {C, u8("a.jpg"), u8("v.jpg")}}},
         {"two files of one run to one name",
          nichts,
-         {},
          {{R, u8("a.jpg"), u8("x.jpg")}, {R, u8("b.jpg"), u8("x.jpg"), da}}},
         {"target is the source",
          nichts,
-         {},
          {{R, u8("a.jpg"), u8("a.jpg")},
           {M, u8("b.jpg"), u8("b.jpg")},
           {C, u8("a.jpg"), u8("./a.jpg"), u8("Quelle und Ziel sind dieselbe Datei.")}}},
         {"target folder missing",
          nichts,
-         {},
          {{R, u8("a.jpg"), u8("z/a.jpg"), fehlt},
           {M, u8("a.jpg"), u8("z/a.jpg"), fehlt},
           {C, u8("a.jpg"), u8("z/a.jpg"), fehlt}}},
-        {"target folder removed during the run",
-         [](TempDir& d) { d.write(u8("z/c.jpg"), "C"); },
-         [](TempDir& d) { QDir(d.filePath(u8("z"))).removeRecursively(); },
-         {{M, u8("a.jpg"), u8("z/a.jpg"), fehlt}, {C, u8("b.jpg"), u8("z/b.jpg"), fehlt}}},
         {"source removed since the take-over",
-         nichts,
          [](TempDir& d) { QFile::remove(d.filePath(u8("a.jpg"))); },
          {{R, u8("a.jpg"), u8("x.jpg"), fehlt},
           {M, u8("a.jpg"), u8("x.jpg"), fehlt},
           {C, u8("a.jpg"), u8("x.jpg"), fehlt}}},
         {"source replaced by a folder",
-         nichts,
          [](TempDir& d) {
              QFile::remove(d.filePath(u8("a.jpg")));
              d.write(u8("a.jpg/x"), "x");
@@ -185,27 +173,22 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
           {C, u8("a.jpg"), u8("x.jpg"), errorText(EISDIR)}}},
         // The file at the path is the one the user sees now: it is the one that is renamed.
         {"source replaced by another file",
-         nichts,
          [](TempDir& d) { d.write(u8("a.jpg"), "neu"); },
          {{R, u8("a.jpg"), u8("x.jpg")}}},
+        // The journal's separator ¢ in a name is the undo test's: the undo refuses that record.
         {"hostile names",
          nichts,
-         {},
          {{R, u8("a.jpg"), u8("Bob's \"1\" $(rm -rf ~) `id`.jpg")},
           {C, u8("b.jpg"), u8("-rf\tzwei\nzeilen © ®.jpg")},
           {C, u8("b.jpg"), lang},
           {C, u8("b.jpg"), u8("l") + lang, errorText(ENAMETOOLONG)}}},
-        // The separator of the journal in a path: the undo refuses the record rather than guess.
-        {"the journal's separator in a name", nichts, {}, {{R, u8("a.jpg"), u8("a¢.jpg")}}, true},
         {"names that are not UTF-8",
          [](TempDir& d) {
              ::close(::creat(QFile::encodeName(d.path()).append("/caf\xe9.jpg").constData(), 0644));
          },
-         {},
          {{R, u8("caf\xef\xbf\xbd.jpg"), u8("c.jpg"), kaputt},
           {C, u8("a.jpg"), u8("caf\xef\xbf\xbd.jpg"), kaputt}}},
     };
-    int gelaufen = 0;
     for (const Fall& fall : faelle) {
         SCOPED_TRACE(fall.name);
         papierkorb.empty();
@@ -213,8 +196,6 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
         s.baum.write(u8("a.jpg"), "A");
         s.baum.write(u8("b.jpg"), "B");
         fall.vorher(s.baum);
-        if (fall.zwischen)
-            fall.zwischen(s.baum);
         const QStringList vorher = tree(s.baum.path());
         QStringList erwartet;
         for (const Schritt& schritt : fall.schritte)
@@ -222,12 +203,6 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
         EXPECT_EQ(s.ausfuehren(fall.schritte), erwartet);
 
         const RueckgaengigErgebnis e = s.rueckgaengig();
-        if (fall.undoBeschaedigt) {
-            EXPECT_EQ(e.stand, RueckgaengigErgebnis::Stand::Beschaedigt);
-            EXPECT_TRUE(QFile::exists(s.db.journalPfadHeute())) << "the record stays";
-            ++gelaufen;
-            continue;
-        }
         const auto aktionen = aktionenLesen(s.ergebnis);
         ASSERT_TRUE(aktionen);
         QStringList texte, soll;
@@ -241,9 +216,8 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
         EXPECT_TRUE(e.journalGeloescht);
         EXPECT_EQ(tree(s.baum.path()), vorher);
         ::unlink(QFile::encodeName(s.baum.path()).append("/caf\xe9.jpg").constData());
-        ++gelaufen;
     }
-    EXPECT_EQ(gelaufen, int(faelle.size()));
+    std::cout << faelle.size() << " cases\n";
 
     if (::geteuid() == 0) {
         std::cout << "[ SKIPPED  ] read-only folder: root writes into any folder\n";

@@ -31,6 +31,7 @@ shot bad-journal-undo
 xdotool windowactivate --sync "$(window_named Tauschwerk)" >/dev/null 2>&1
 xdotool key Return
 wait_for 10 window_gone Tauschwerk || fail "the message did not close"
+shot bad-journal-listed
 e2e_quit_via "$title"
 
 [ "$(md5sum <"$journal")" = "$sum" ] || fail "the unreadable journal was changed"
