@@ -21,3 +21,8 @@ if(TW_SANITIZE)
                                                -fno-sanitize-recover=undefined)
     target_link_options(tw_common INTERFACE -fsanitize=address,undefined)
 endif()
+if(TW_FUZZ)
+    target_compile_options(tw_common INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                                               -fno-sanitize-recover=undefined)
+    target_link_options(tw_common INTERFACE -fsanitize=address,undefined)
+endif()

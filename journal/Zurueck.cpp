@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -151,6 +152,11 @@ void Zurueck::Datenbankchecken(const QString& pfad)
         return;
     if (const platform::Result geoeffnet = journalOeffnen(pfad, *Sicherungsdaten); !geoeffnet) {
         Sicherungsdaten.reset();
+        // The entry stays (the file may be mended and chosen again) but shows that it cannot be read.
+        for (QListWidgetItem* eintrag : File1->findItems(QFileInfo(pfad).fileName(), Qt::MatchExactly)) {
+            eintrag->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+            eintrag->setToolTip(QStringLiteral("Nicht lesbar: %1").arg(geoeffnet.message()));
+        }
         m_umgebung.messages->show(
             this,
             QStringLiteral("Dies ist keine Datenbank von Tauschwerk\n\n%1 kann nicht gelesen "

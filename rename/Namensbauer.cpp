@@ -118,7 +118,8 @@ void Zaehlwerk::Zaehler(const QString& muster)
 void Zaehlwerk::Umbenennen(int zaehlerbreite)
 {
     for (qsizetype k = Zaehlerstand.size() - 1; k >= 0 && k < Zaehlerliste.size(); --k) {
-        if (Zaehlerstand[k] == Zaehlerliste[k].ende) {
+        // A counter past the highest one (its end never met, or typed beyond it) wraps like one at its end.
+        if (Zaehlerstand[k] == Zaehlerliste[k].ende || ganzzahl(Zaehlerstand[k]) >= hoechsterZaehler) {
             Zaehlerstand[k] = auffuellen(QString::number(ganzzahl(Zaehlerliste[k].start)), zaehlerbreite);
             continue;
         }

@@ -1,5 +1,8 @@
 #include "journal/DatenBanken.h"
 #include "journal/Journalansicht.h"
+#include "journal/Sitzungsauswahl.h"
+#include "journal/Wiederherstellung.h"
+#include "platform/RecordSet.h"
 #include "support/AdoJournal.h"
 #include "support/FakeClock.h"
 #include "support/QtPrinters.h"
@@ -111,6 +114,63 @@ TEST_F(Journal, ProgramStartCountsTheStartsOfTheDayAndAnUnusableJournalStartsAtO
     }
     dir.write(u8("Sich_06.12.2026.xml"), "<xml><kaputt");
     EXPECT_EQ(db.Programmstart_ermitteln(), 1);
+}
+
+// Each kind of journal that cannot be read: the start says which file and why, every new session is
+// kept in the side file, the undo refuses the file with its reason, and the file itself is never touched.
+TEST(JournalUnlesbar, EachKindIsNamedLeftAsItIsAndTheSessionsGoBeside)
+{
+    const QByteArray gut = adoJournalXml({{u8("1"), u8("1"), u8("x"), u8("/a¢/b¢t¢Umbenannt¢"), u8("z")}});
+    QByteArray gross = gut.left(gut.indexOf("Ergebnisstring='") + 16);
+    gross.append(QByteArray(50 << 20, 'x'));
+    const QByteArray lachen =
+        "<?xml version='1.0'?><!DOCTYPE xml [<!ENTITY a 'aaaaaaaaaa'>"
+        "<!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;'><!ENTITY c '&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;'>"
+        "<!ENTITY d '&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;'><!ENTITY e '&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;'>]>";
+    for (const auto& [art, inhalt, sperren] :
+         std::initializer_list<std::tuple<const char*, QByteArray, bool>>{
+             {"truncated", gut.left(gut.size() / 2), false},
+             {"wrong root", QByteArray(gut).replace("<xml ", "<tabelle ").replace("</xml>", "</tabelle>"),
+              false},
+             {"not XML", "Programmstart;Sitzung\r\n1;1\r\n", false},
+             {"entity expansion", lachen + QByteArray(gut).replace("<xml ", "<xml a='&e;&e;&e;&e;&e;' "),
+              false},
+             {"50 MB in one value never closed", gross, false},
+             {"wrong encoding", QByteArray(gut).replace("/a", "/\xE4"), false},
+             {"no permission to read", gut, true},
+         }) {
+        SCOPED_TRACE(art);
+        TempDir dir;
+        FakeClock clock;
+        DatenBanken db{dir.path(), clock};
+        const QString pfad = dir.write(u8("Sich_05.12.2026.xml"), inhalt);
+        if (sperren && ::geteuid() == 0) {
+            std::cout << "[ SKIPPED  ] " << art << ": root reads any file\n";
+            continue;
+        }
+        if (sperren)
+            ::chmod(QFile::encodeName(pfad).constData(), 0);
+        std::optional<tw::journal::UnlesbaresJournal> unlesbar;
+        EXPECT_EQ(db.Programmstart_ermitteln(&unlesbar), 1);
+        ASSERT_TRUE(unlesbar);
+        const QString meldung = tw::journal::startMeldung({}, unlesbar);
+        EXPECT_TRUE(meldung.contains(pfad) && meldung.contains(u8("kann nicht gelesen werden")) &&
+                    meldung.contains(dir.filePath(u8("Sich_05.12.2026_2.xml"))))
+            << meldung.toStdString();
+        EXPECT_FALSE(unlesbar->grund.isEmpty());
+
+        db.Sitzung_beginnen();
+        EXPECT_TRUE(db.Aktion_eintragen(u8("/a/0.jpg"), u8("/a/neu0.jpg"), u8("Umbenannt")));
+        ASSERT_TRUE(db.Sitzung_speichern(1, 1, u8("x")));
+        EXPECT_TRUE(db.hinweis().contains(pfad));
+        EXPECT_EQ(journalRecords(dir.filePath(u8("Sich_05.12.2026_2.xml"))).size(), 1);
+
+        tw::platform::RecordSet rs;
+        const Result geoeffnet = tw::journal::journalOeffnen(pfad, rs);
+        EXPECT_TRUE(!geoeffnet && !geoeffnet.message().isEmpty());
+        ::chmod(QFile::encodeName(pfad).constData(), 0644);
+        EXPECT_TRUE(dir.read(u8("Sich_05.12.2026.xml")) == inhalt) << "never overwritten";
+    }
 }
 
 TEST_F(Journal, WhileTheDaysJournalCannotBeReadSessionsGoToASideFileAndItStaysUntouched)

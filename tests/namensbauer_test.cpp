@@ -82,6 +82,11 @@ TEST(Namensbauer, CountersRunFromStartPlusOneToTheEndWrapAndTheRightmostAdvances
         gross.Umbenennen(10);
         EXPECT_EQ(gross.Zaehlerstand.first(), u8(erwartet)) << "no overflow";
     }
+    // Found by fuzzing: a start beyond every counter stepped past the largest number.
+    Zaehlwerk riesig;
+    riesig.Zaehler(u8("©9223372036854775807 - 1©"));
+    riesig.Umbenennen(1);
+    EXPECT_EQ(riesig.Zaehlerstand.first(), u8("9223372036854775807"));
 }
 
 // The text check keeps marked segments from being edited by typing; then the counter fields' rules.

@@ -110,6 +110,8 @@ TEST_F(UndoWindow, JournalFilesAreListedNothingIsChosenAtFirstAndAFileThatIsNoJo
     EXPECT_EQ(w->Sicherungsdaten, nullptr);
     EXPECT_FALSE(w->Combo1->isEnabled());
     EXPECT_EQ(w->Combo1->count(), 0);
+    EXPECT_TRUE(w->File1->item(0)->toolTip().startsWith(u8("Nicht lesbar: "))) << "the list says so too";
+    EXPECT_TRUE(w->File1->item(1)->toolTip().isEmpty());
 }
 
 // Betrachten leaves the sort "Programmstart Desc" set; neither the lists nor the record acted on change.

@@ -107,6 +107,13 @@ click_in() {
     sleep 0.3
 }
 
+# Clicks at a point inside a framed window's client area, through the window itself: xdotool's place of
+# a framed window leaves out the frame's own offset.
+click_at() {
+    xdotool mousemove --window "$(window_named "$1")" "$2" "$3" click 1
+    sleep 0.3
+}
+
 shot() { import -window root "$shots/$1.png" 2>/dev/null; }
 
 # The mean brightness (0..1) of a screen region: an empty white list is 1.

@@ -32,11 +32,7 @@ journal=$("$SETUP" "$folder" "$daten") || fail "the session could not be prepare
     fail "the prepared files are not where the session put them"
 
 # xdotool's place of a framed window leaves out the frame's own offset; these go through the window
-# itself. A point inside the client area, and its absolute upper-left corner in AX, AY:
-click_at() {
-    xdotool mousemove --window "$(window_named "$1")" "$2" "$3" click 1
-    sleep 0.3
-}
+# itself (click_at). The absolute upper-left corner of the client area in AX, AY:
 origin_of() {
     eval "$(xwininfo -id "$(window_named "$1")" |
         awk '/Absolute upper-left X/ { print "AX=" $4 } /Absolute upper-left Y/ { print "AY=" $4 }')"

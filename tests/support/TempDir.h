@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -39,5 +40,26 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Every entry under a folder with its content, sorted: a changed, lost or left-over file shows.
+inline QStringList tree(const QString& root)
+{
+    QStringList out;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        QFile f(path);
+        out << QDir(root).relativeFilePath(path) +
+                   (info.isSymLink() ? QStringLiteral(" -> ") + info.symLinkTarget()
+                    : info.isFile()  ? QStringLiteral(": ") +
+                                          QString::fromUtf8(f.open(QIODevice::ReadOnly) ? f.readAll() : "?")
+                    : info.isDir() ? QString()
+                                   : QStringLiteral(" (special)"));
+    }
+    out.sort();
+    return out;
+}
 
 } // namespace tw::test
