@@ -221,14 +221,10 @@ TEST_F(platform_BrowserWindow, KeepsGeometryInPixelsAndTakesAHeightOfZero)
     EXPECT_EQ(std::pair(browser->Top().value(), browser->Height().value()), std::pair(256, 0));
 }
 
-template <typename... R> std::vector<bool> succeeded(const R&... results)
-{
-    return {results.ok()...};
-}
-
 // Whether each member succeeds, in the order of the interface.
 std::vector<bool> answers(Browser& b)
 {
+    const auto succeeded = [](const auto&... results) { return std::vector<bool>{results.ok()...}; };
     return succeeded(b.navigate(u8("/")), b.setFullscreen(true), b.Top(), b.Left(), b.Width(), b.Height(),
                      b.setTop(1), b.setLeft(1), b.setWidth(1), b.setHeight(1), b.Visible(),
                      b.setVisible(true), b.locationurl(), b.locationname(), b.GoBack(), b.GoForward(),
