@@ -1,4 +1,3 @@
-#include "platform/ImageStrip.h"
 #include "platform/TwipsForm.h"
 #include "shell/Gemeinsam.h"
 #include "stack/Klickflaeche.h"
@@ -58,11 +57,6 @@ protected:
         bar->setAuswahlfenster(auswahl.get());
         return *bar;
     }
-    template <typename T> T* control(const char* name)
-    {
-        return bar->findChild<T*>(QString::fromLatin1(name));
-    }
-    int reihe() const { return bar->geometry().y(); }
 
     FakeScreen screen;
     tw::shell::Gemeinsam gemeinsam;
@@ -76,7 +70,7 @@ protected:
 TEST_F(PickBarWindow, TheHandleMovesBarAndBrowserOnlyWhileItIsDownAndItsReleaseFocusesTheSelectionWindow)
 {
     frmAuswahlbutton& w = laden();
-    EXPECT_TRUE(control<QWidget>("Image1")->isHidden()) << "the rename handle only while renaming";
+    EXPECT_TRUE(w.findChild<QWidget*>(u8("Image1"))->isHidden()) << "the rename handle only while renaming";
     auswahl->show();
     w.show();
     w.activateWindow();
