@@ -9,7 +9,6 @@
 #include "support/ScriptedMessageBox.h"
 #include "support/TempDir.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,7 +18,6 @@
 namespace {
 
 using tw::journal::Zurueck;
-using tw::platform::MessageBox;
 using namespace tw::test;
 
 const QString journalName = u8("Sich_05.12.2026.xml");
