@@ -87,10 +87,7 @@ TEST(Watcher, EachWindowInFrontGetsItsOwnAnswer)
     for (const Fall& fall : QList<Fall>{
              {dateiauswahl, dateiauswahl, "Tausch2", {}, dateiauswahl}, // nothing changed
              {dateiauswahl, fremd, "", {}, fremd},                      // another application
-             {fremd,
-              dateiauswahl,
-              "Tausch2",
-              {u8("oben 9"), u8("oben 9"), u8("oben 9"), u8("fokus Dateiauswahl")},
+             {fremd, dateiauswahl, "Tausch2", u8s({"oben 9", "oben 9", "oben 9", "fokus Dateiauswahl"}),
               dateiauswahl},
              {fremd, aenderungen, "Tausch3", {u8("oben 4"), u8("fokus Aenderungen")}, aenderungen},
              {fremd, monitor, "Tausch4", {u8("fokus Aenderungen")}, aenderungen},
