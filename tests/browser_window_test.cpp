@@ -149,7 +149,7 @@ TEST_F(platform_BrowserWindow, ReturnEntersAFolderButNotAFileAndBackspaceGoesBac
     EXPECT_EQ(browser->locationurl().value(), url(dir.path()));
 }
 
-TEST_F(platform_BrowserWindow, SelectionComesInViewOrderWithTheShellFields)
+TEST_F(platform_BrowserWindow, SelectionComesInViewOrderWithTheShellFieldsAndIsBuiltAgainOnlyWhenItChanges)
 {
     const QDateTime changed(QDate(2026, 12, 5), QTime(14, 3, 11));
     QFile file(dir.write(u8("b.txt"), "neun!"));
@@ -170,23 +170,13 @@ TEST_F(platform_BrowserWindow, SelectionComesInViewOrderWithTheShellFields)
               std::pair(u8("Dateiordner"), u8("JPEG-Bild")));
     const auto text = items->Item(2);
     EXPECT_EQ(std::tuple(text.Name, text.Size, text.ModifyDate), std::tuple(u8("b.txt"), qint64{5}, changed));
-}
 
-TEST_F(platform_BrowserWindow, PollsReuseTheSelectionUntilItChanges)
-{
-    for (int i = 0; i < 5; ++i)
-        dir.write(u8("f%1.txt").arg(i));
-    show(dir.path());
-    mark({1, 2});
-
-    const auto first = browser->SelectedItems();
+    // Polls take the same shared selection until it changes.
     const int builds = browser->selectionBuilds();
-    const auto again = browser->SelectedItems();
+    EXPECT_EQ(&browser->SelectedItems()->paths(), &items->paths());
     EXPECT_EQ(browser->selectionBuilds(), builds);
-    EXPECT_EQ(&first->paths(), &again->paths()) << "the same shared selection";
-
-    mark({3});
-    EXPECT_EQ(browser->SelectedItems()->Count(), 3);
+    mark({0});
+    EXPECT_EQ(browser->SelectedItems()->Count(), 4);
     EXPECT_EQ(browser->selectionBuilds(), builds + 1);
 }
 
@@ -221,14 +211,10 @@ TEST_F(platform_BrowserWindow, KeepsGeometryInPixelsAndTakesAHeightOfZero)
     EXPECT_EQ(std::pair(browser->Top().value(), browser->Height().value()), std::pair(256, 0));
 }
 
-template <typename... R> std::vector<bool> succeeded(const R&... results)
-{
-    return {results.ok()...};
-}
-
 // Whether each member succeeds, in the order of the interface.
 std::vector<bool> answers(Browser& b)
 {
+    const auto succeeded = [](const auto&... results) { return std::vector<bool>{results.ok()...}; };
     return succeeded(b.navigate(u8("/")), b.setFullscreen(true), b.Top(), b.Left(), b.Width(), b.Height(),
                      b.setTop(1), b.setLeft(1), b.setWidth(1), b.setHeight(1), b.Visible(),
                      b.setVisible(true), b.locationurl(), b.locationname(), b.GoBack(), b.GoForward(),

@@ -28,11 +28,9 @@ TEST(FolderAddress, NamesTheLocalFolderOrNone)
              {"file://localhost/tmp", "/tmp"},
              {"/tmp/a/../b/", "/tmp/b"},
              {"/", "/"},
-             {"file://C:\\", "/home/nutzer"},
              {"c:\\", "/home/nutzer"},
              {"file:\\\\c:\\", "/home/nutzer"},
              {"  file://c:/ ", "/home/nutzer"},
-             {"d:\\", ""},
              {"file:\\\\d:\\", ""},
              {"file://server/share", ""},
              {"http://example.org/", ""},
@@ -45,7 +43,6 @@ TEST(FolderKinds, DescribeItemsByNameNotByContent)
 {
     for (const auto& [name, dir, kind] : std::initializer_list<std::tuple<const char*, bool, const char*>>{
              {"Urlaub.jpg", true, "Dateiordner"},
-             {"Foto.jpg", false, "JPEG-Bild"},
              {"text.unbekannt123", false, "UNBEKANNT123-Datei"},
              {".bashrc", false, "BASHRC-Datei"},
              {"LIESMICH", false, "Datei"},

@@ -76,7 +76,6 @@ TEST(StackDrag, TheSelectionAndRenameWindowBars)
              {3450, 345, 3840, 5760, 253, 0, 700, 1, 3450, 4890, 253, 4890 / 15 - 253}, // window follows
              {3458, 345, 3840, 5760, 200, 0, 700, 1, 3458, 4890, 254, 72},              // whole pixels
              {1, 345, 4000, 5760, 30, 200, 5, 0, 10, 3360, 24, 200},                    // top of the screen
-             {-300, 345, 4000, 5760, 30, 200, 5, 0, 10, 3360, 24, 200},
          }) {
         Stapel s{float(f[0]), float(f[1]), float(f[2]), float(f[3]), f[4], f[5]};
         EXPECT_EQ(verschiebenSchritt(s, int(f[6])), f[7] != 0) << f[0] << " " << f[6];

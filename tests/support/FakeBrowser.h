@@ -7,9 +7,8 @@
 
 namespace tw::test {
 
-// A browser that shows nothing on the screen: it keeps a location, a history, a geometry and a
-// selection that the test sets, and records what the program asks of it. After Quit (or close(), as
-// when the user closes it) every member fails.
+// A browser without a window: location, history, geometry and selection as the test sets them, and the
+// addresses the program navigates to. After Quit or close() (the user closes it) every member fails.
 class FakeBrowser : public platform::Browser
 {
 public:
@@ -44,9 +43,7 @@ public:
         return assign(m_closed, true);
     }
 
-    // What the user does inside the browser: goes to a folder (a file:// address or a plain path),
-    // which enters the history like a navigate call but is not recorded as one. A new location drops
-    // whatever lay ahead in the history.
+    // The user goes to a folder (a file:// address or a plain path): a step in the history, no navigation.
     void browseTo(const QString& address)
     {
         m_history.erase(m_history.begin() + (m_historyIndex + 1), m_history.end());
@@ -65,7 +62,6 @@ public:
     {
         m_selection = platform::ShellItems::fromItems(items);
     }
-    // The user closes the browser window.
     void close() { m_closed = true; }
 
     // The addresses of navigate calls, as given.
