@@ -54,7 +54,9 @@ wait_for() {
 }
 
 e2e_start_x() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    # -noreset: without it the server resets when its last client leaves, and a window manager that
+    # connects right after the probe below meets a server that is just then closing its connections.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     e2e_xvfb_pid=$!
     wait_for 20 grep -q '[0-9]' "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     export DISPLAY=":$(tr -dc '0-9' <"$work/display")"
