@@ -253,9 +253,12 @@ int ablauf(Art art, int n)
 
     // The rename flow takes its files through the browser's selection as the user does, listed untimed;
     // the others from the same items made directly.
-    std::unique_ptr<platform::BrowserWindow> browser;
+    // The browser belongs to the shared state, as in the program: the rename window hides it while it is
+    // open and shows it again when it closes.
+    platform::BrowserWindow* browser = nullptr;
     if (art == Art::Umbenennen) {
-        browser = std::make_unique<platform::BrowserWindow>();
+        gemeinsam.IE = std::make_unique<platform::BrowserWindow>();
+        browser = static_cast<platform::BrowserWindow*>(gemeinsam.IE.get());
         static_cast<void>(browser->setVisible(true));
         static_cast<void>(browser->navigate(quelle));
         QElapsedTimer warten;
@@ -294,8 +297,6 @@ int ablauf(Art art, int n)
             std::fprintf(stderr, "%s take-over kept %d of %d files\n", vor.c_str(),
                          auswahl->logik().Katalog.RecordCount(), n + 1);
     }
-    if (browser)
-        static_cast<void>(browser->Quit());
     auswahl->Command6_Click();
     auto* monitor = new Beobachter(screen);
     rename::AenderungenUmgebung u{&screen, &gemeinsam, &meldungen, &db,
