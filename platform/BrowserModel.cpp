@@ -6,6 +6,7 @@
 #include <QThreadPool>
 #include <atomic>
 #include <mutex>
+#include <utility>
 
 namespace tw::platform {
 
@@ -50,6 +51,7 @@ void BrowserModel::setFolder(const QString& folder)
     m_watcher.addPath(folder);
     m_refresh.stop();
     m_refreshPending = false;
+    m_changedUnwatched = false;
     m_listed = false;
     startListing();
 }
@@ -128,9 +130,25 @@ QString BrowserModel::typeOf(int row) const
     return type;
 }
 
+void BrowserModel::setWatching(bool on)
+{
+    if (m_watching == on)
+        return;
+    m_watching = on;
+    if (!on) {
+        m_changedUnwatched = m_refresh.isActive() || m_refreshPending;
+        m_refresh.stop();
+        m_refreshPending = false;
+    } else if (std::exchange(m_changedUnwatched, false)) {
+        changedOnDisk();
+    }
+}
+
 void BrowserModel::changedOnDisk()
 {
-    if (m_busy)
+    if (!m_watching)
+        m_changedUnwatched = true;
+    else if (m_busy)
         m_refreshPending = true;
     else if (!m_refresh.isActive())
         m_refresh.start();

@@ -27,6 +27,9 @@ public:
     std::function<void()> onListed;
 
     void setFolder(const QString& folder);
+    // While the window is hidden a change on disk is only noted: a rename run of 100,000 files in the
+    // folder shown would have it listed anew every 250 ms. Shown again, it lists once if anything changed.
+    void setWatching(bool on);
     const QString& folder() const { return m_folder; }
     bool isListed() const { return m_listed; }
     const FolderEntry& entry(int row) const { return m_listing->entries[static_cast<std::size_t>(row)]; }
@@ -55,6 +58,8 @@ private:
     bool m_listed = false;
     bool m_busy = false;
     bool m_refreshPending = false;
+    bool m_watching = true;
+    bool m_changedUnwatched = false;
     QFileSystemWatcher m_watcher;
     QTimer m_refresh;
     QIcon m_folderIcon;

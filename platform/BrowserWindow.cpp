@@ -358,6 +358,8 @@ Result BrowserWindow::setVisible(bool on)
     if (!isOpen())
         return closedError();
     m_window->setVisible(on);
+    if (m_model)
+        m_model->setWatching(on);
     return Result::success();
 }
 

@@ -353,6 +353,7 @@ void Aenderungen::Command5_Click()
 {
     if (m_entladen)
         return;
+    m_nachrichtenUhr.invalidate();
     const Schrittantwort a = m_lauf.schritt(*this);
     // After the end of a step nothing of the window is touched: it may be gone.
     if (!a.ende)
@@ -361,8 +362,10 @@ void Aenderungen::Command5_Click()
 
 void Aenderungen::Command6_Click()
 {
-    if (!m_entladen)
-        m_lauf.alle(*this);
+    if (m_entladen)
+        return;
+    m_nachrichtenUhr.invalidate();
+    m_lauf.alle(*this);
 }
 
 void Aenderungen::Command2_Click()
@@ -381,8 +384,15 @@ bool Aenderungen::zwischendurch()
 {
     if (m_entladen)
         return false;
+    // A click is seen within this time, and a run of small files is not spent in the event loop: the
+    // first pass of every click runs them, so that what was queued before it counts.
+    constexpr qint64 nachrichtenMs = 10;
+    if (m_nachrichtenUhr.isValid() && m_nachrichtenUhr.elapsed() < nachrichtenMs)
+        return true;
     QPointer<Aenderungen> self(this);
     nachrichten();
+    if (self)
+        m_nachrichtenUhr.start();
     return self && !m_entladen;
 }
 

@@ -8,6 +8,7 @@
 #include "rename/Umbenennlauf.h"
 #include "shell/Gemeinsam.h"
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QPointer>
 #include <array>
@@ -144,6 +145,8 @@ private:
     Journalsitzung m_protokoll;
     Katalogtabelle m_katalog;
     Umbenennlauf m_lauf;
+    // Since the window's events last ran during a run.
+    QElapsedTimer m_nachrichtenUhr;
     bool m_entladen = false;
     bool m_pruefeFeld = false;
 };

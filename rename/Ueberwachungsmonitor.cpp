@@ -4,6 +4,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <utility>
 
 namespace tw::rename {
 
@@ -57,6 +58,49 @@ Ueberwachungsmonitor::Ueberwachungsmonitor(const platform::ScreenMetrics& screen
     platform::Formular form = formular();
     shell::Display_anpassen(form, 0, screen);
     setFormular(form);
+
+    m_takt.setSingleShot(true);
+    connect(&m_takt, &QTimer::timeout, this, &Ueberwachungsmonitor::zeigen);
+}
+
+namespace {
+
+// One frame of a 60 Hz display.
+constexpr qint64 bildMs = 16;
+
+} // namespace
+
+void Ueberwachungsmonitor::dateiZeigen(const NeuerName& name, int eintraege)
+{
+    m_datei = name;
+    m_eintraege = eintraege;
+    bald();
+}
+
+void Ueberwachungsmonitor::ergebnisZeigen(const platform::FileOutcome& ergebnis)
+{
+    m_ergebnis = ergebnis;
+    bald();
+}
+
+void Ueberwachungsmonitor::bald()
+{
+    // A single step shows at once; a run shows its latest file one frame later.
+    const qint64 seit = m_gezeigt.isValid() ? m_gezeigt.elapsed() : bildMs;
+    if (seit >= bildMs)
+        zeigen();
+    else if (!m_takt.isActive())
+        m_takt.start(static_cast<int>(bildMs - seit));
+}
+
+void Ueberwachungsmonitor::zeigen()
+{
+    m_takt.stop();
+    m_gezeigt.start();
+    if (m_datei)
+        Ueberwachung::dateiZeigen(*std::exchange(m_datei, std::nullopt), m_eintraege);
+    if (m_ergebnis)
+        Ueberwachung::ergebnisZeigen(*std::exchange(m_ergebnis, std::nullopt));
 }
 
 QLabel* Ueberwachungsmonitor::zuLabel(MonitorLabel label) const
@@ -84,11 +128,17 @@ QLabel* Ueberwachungsmonitor::zuLabel(MonitorLabel label) const
 
 void Ueberwachungsmonitor::setLabel(MonitorLabel label, const QString& text)
 {
+    // What was handed over before this text comes first, so that this one is not overwritten.
+    if (m_takt.isActive())
+        zeigen();
     zuLabel(label)->setText(text);
 }
 
 QString Ueberwachungsmonitor::label(MonitorLabel label) const
 {
+    // What was handed over is what the monitor says, drawn or not yet.
+    if (m_takt.isActive())
+        const_cast<Ueberwachungsmonitor*>(this)->zeigen();
     return zuLabel(label)->text();
 }
 

@@ -180,7 +180,7 @@ TEST_F(platform_BrowserWindow, SelectionComesInViewOrderWithTheShellFieldsAndIsB
     EXPECT_EQ(browser->selectionBuilds(), builds + 1);
 }
 
-TEST_F(platform_BrowserWindow, ChangesOnDiskKeepTheMarksOfTheFilesStillThere)
+TEST_F(platform_BrowserWindow, ChangesOnDiskKeepTheMarksOfTheFilesStillThereAndWaitWhileHidden)
 {
     for (const char* name : {"b.txt", "c.txt", "d.txt"})
         dir.write(QString::fromUtf8(name));
@@ -192,6 +192,14 @@ TEST_F(platform_BrowserWindow, ChangesOnDiskKeepTheMarksOfTheFilesStillThere)
     ASSERT_TRUE(waitUntil([&] { return rowNames().contains(u8("a.txt")) && model()->rowCount() == 4; }));
     EXPECT_EQ(browser->SelectedItems()->paths(),
               (QStringList{dir.filePath(u8("b.txt")), dir.filePath(u8("d.txt"))}));
+
+    // Hidden, as during a rename run, it lists nothing anew; shown again, it lists what changed meanwhile.
+    ASSERT_TRUE(browser->setVisible(false));
+    dir.write(u8("e.txt"));
+    EXPECT_FALSE(waitUntil([&] { return model()->rowCount() == 5; }, 600));
+    ASSERT_TRUE(browser->setVisible(true));
+    ASSERT_TRUE(waitUntil([&] { return rowNames().contains(u8("e.txt")); }));
+    EXPECT_EQ(browser->SelectedItems()->Count(), 2);
 
     // Marks never travel to another folder that holds the same names.
     const QString other = mkdir(u8("anders"));

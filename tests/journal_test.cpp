@@ -54,6 +54,24 @@ protected:
 
 } // namespace
 
+// The journal's time texts keep their leading zeros, and a year the fixed form cannot hold is written as Qt
+// writes it rather than cut off.
+TEST(Zeittext, TheFixedGermanFormWithLeadingZeros)
+{
+    const struct
+    {
+        QDateTime zeit;
+        const char* text;
+    } faelle[] = {
+        {QDateTime(QDate(2026, 12, 5), QTime(14, 3, 11)), "05.12.2026 14:03:11"},
+        {QDateTime(QDate(2027, 1, 9), QTime(0, 0, 0)), "09.01.2027 00:00:00"},
+        {QDateTime(QDate(1999, 10, 31), QTime(23, 59, 59, 999)), "31.10.1999 23:59:59"},
+        {QDateTime(QDate(999, 3, 4), QTime(5, 6, 7)), "04.03.0999 05:06:07"},
+    };
+    for (const auto& f : faelle)
+        EXPECT_EQ(tw::platform::dateTimeText(f.zeit), QString::fromLatin1(f.text));
+}
+
 TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounterAndAnEmptyOneWritesNothing)
 {
     EXPECT_EQ(db.journalPfadHeute(), heute());

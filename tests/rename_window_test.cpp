@@ -18,6 +18,7 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -287,6 +288,38 @@ TEST_F(Umbenennfenster,
     EXPECT_FALSE(bar->Drive1->isHidden());
     EXPECT_EQ(vorn(512), u8("EplorerButton"));
     EXPECT_EQ(std::pair(*browser->Top(), *browser->Height()), std::pair(110, 143));
+}
+
+// A run hands over every file; the monitor draws at most once per frame, but what it says is always the
+// latest, and the last file of a burst reaches the screen without another call.
+TEST(Ueberwachungsmonitor, AStepShowsAtOnceABurstShowsItsLastFileAndALaterTextIsNotOverwritten)
+{
+    FakeScreen screen;
+    rename::Ueberwachungsmonitor monitor(screen);
+    const auto datei = [](const char* name) {
+        rename::NeuerName n;
+        n.alterOrdner = QStringLiteral("/fotos/");
+        n.alterName = QString::fromLatin1(name);
+        n.neuerName = QStringLiteral("neu_") + n.alterName;
+        return n;
+    };
+    monitor.dateiZeigen(datei("a.jpg"), 3);
+    EXPECT_EQ(monitor.Label5->text(), u8("neu_a.jpg"));
+    monitor.dateiZeigen(datei("b.jpg"), 2);
+    monitor.dateiZeigen(datei("c.jpg"), 1);
+    EXPECT_TRUE(waitUntil([&] { return monitor.Label5->text() == u8("neu_c.jpg"); }, 1000));
+    EXPECT_EQ(monitor.Label6[2]->text(), u8("Noch 1 Dateien zum Umbennen"));
+
+    monitor.dateiZeigen(datei("d.jpg"), 0);
+    EXPECT_EQ(monitor.label(rename::MonitorLabel::Label4), u8("d.jpg"));
+    monitor.dateiZeigen(datei("e.jpg"), 0);
+    monitor.setLabel(rename::MonitorLabel::Label4, u8("fertig"));
+    // The frame that was pending when the text came passes.
+    QElapsedTimer warten;
+    warten.start();
+    while (warten.elapsed() < 40)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(monitor.Label4->text(), u8("fertig"));
 }
 
 // The monitor on the browser's place of the end-to-end workflow, 186 pixels high.
