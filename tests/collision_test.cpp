@@ -16,7 +16,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -89,20 +88,6 @@ struct Sitzung
 void verweis(const TempDir& d, const char* ziel, const char* name)
 {
     ASSERT_EQ(::symlink(ziel, QFile::encodeName(d.filePath(u8(name))).constData()), 0);
-}
-
-// A folder on another file system than the tree, or none.
-std::unique_ptr<QTemporaryDir> andererOrt(const QString& hier)
-{
-    struct stat h = {}, d = {};
-    ::stat(QFile::encodeName(hier).constData(), &h);
-    for (const QString& base : {u8("/dev/shm"), u8("/run/user/%1").arg(::getuid()), u8("/var/tmp")}) {
-        auto kandidat = std::make_unique<QTemporaryDir>(base + u8("/tauschwerk-test-XXXXXX"));
-        if (kandidat->isValid() && ::stat(QFile::encodeName(kandidat->path()).constData(), &d) == 0 &&
-            d.st_dev != h.st_dev)
-            return kandidat;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -239,7 +224,7 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
 
     // Another file system: a rename cannot reach it, a move and a copy can, and the undo brings both back.
     Sitzung s;
-    const auto dort = andererOrt(s.baum.path());
+    const auto dort = tw::test::otherFileSystem(s.baum.path());
     if (!dort) {
         std::cout << "[ SKIPPED  ] another file system: none writable in /dev/shm, /run/user, /var/tmp\n";
         return;
