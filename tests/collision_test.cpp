@@ -155,6 +155,7 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
              d.write(u8("a.jpg/x"), "x");
          },
          {{R, u8("a.jpg"), u8("x.jpg"), errorText(EISDIR)},
+          {M, u8("a.jpg"), u8("x.jpg"), errorText(EISDIR)},
           {C, u8("a.jpg"), u8("x.jpg"), errorText(EISDIR)}}},
         // The file at the path is the one the user sees now: it is the one that is renamed.
         {"source replaced by another file",
