@@ -223,6 +223,7 @@ TEST(AdoXmlReader, ReadsLargeFilesInEveryEncodingATextStreamOrDeclarationMayUse)
     }
 }
 
+// Text that is no XML, another root and a document type are the unreadable journals' table.
 TEST(AdoXmlReader, RefusesWhatIsNoRowset)
 {
     const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
@@ -233,8 +234,6 @@ TEST(AdoXmlReader, RefusesWhatIsNoRowset)
     const std::string valid = adoFile("<rs:data><z:row Pfad='a'/></rs:data>");
     const std::vector<std::pair<const char*, std::string>> cases = {
         {"empty", ""},
-        {"not XML", "Dies ist keine Datensatzdatei."},
-        {"wrong root", replaced(replaced(valid, "<xml ", "<doc "), "</xml>", "</doc>")},
         {"no schema", "<xml xmlns:rs='urn:schemas-microsoft-com:rowset'><rs:data/></xml>"},
         {"other schema id", replaced(valid, "id='RowsetSchema'", "id='Anders'")},
         {"no data section", adoFile("")},
@@ -247,7 +246,6 @@ TEST(AdoXmlReader, RefusesWhatIsNoRowset)
         {"reference to an undeclared field",
          replaced(valid, "<s:extends", "<s:attribute type='X'/><s:extends")},
         {"field declared twice", replaced(valid, "name='Nr'", "name='Pfad'")},
-        {"document type", "<!DOCTYPE xml [<!ENTITY a 'aaaaaaaa'>]>" + valid},
         {"content after the end", valid + "<xml/>"},
         {"bytes that are no UTF-8", adoFile("<rs:data><z:row Pfad='a\xff\xc3'/></rs:data>")},
         {"bytes that are no characters in the declared encoding",
@@ -262,7 +260,7 @@ TEST(AdoXmlReader, RefusesWhatIsNoRowset)
         EXPECT_TRUE(data.error().message().startsWith(u8("Die Datei ist keine gültige Datensatzdatei: ")))
             << name << ": " << data.error().message().toStdString();
     }
-    const Expected<RowsetData> notUtf8 = readRowsetXml(QByteArray::fromStdString(cases[16].second));
+    const Expected<RowsetData> notUtf8 = readRowsetXml(QByteArray::fromStdString(cases[13].second));
     EXPECT_TRUE(notUtf8.error().message().endsWith(
         u8("sie enthält Bytes, die in der Kodierung UTF-8 kein Zeichen sind.")));
 }

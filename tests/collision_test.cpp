@@ -16,7 +16,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,20 +90,6 @@ void verweis(const TempDir& d, const char* ziel, const char* name)
     ASSERT_EQ(::symlink(ziel, QFile::encodeName(d.filePath(u8(name))).constData()), 0);
 }
 
-// A folder on another file system than the tree, or none.
-std::unique_ptr<QTemporaryDir> andererOrt(const QString& hier)
-{
-    struct stat h = {}, d = {};
-    ::stat(QFile::encodeName(hier).constData(), &h);
-    for (const QString& base : {u8("/dev/shm"), u8("/run/user/%1").arg(::getuid()), u8("/var/tmp")}) {
-        auto kandidat = std::make_unique<QTemporaryDir>(base + u8("/tauschwerk-test-XXXXXX"));
-        if (kandidat->isValid() && ::stat(QFile::encodeName(kandidat->path()).constData(), &d) == 0 &&
-            d.st_dev != h.st_dev)
-            return kandidat;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // Each case starts from a.jpg ("A") and b.jpg ("B") in the tree; its setup adds what stands in the way.
@@ -170,6 +155,7 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
              d.write(u8("a.jpg/x"), "x");
          },
          {{R, u8("a.jpg"), u8("x.jpg"), errorText(EISDIR)},
+          {M, u8("a.jpg"), u8("x.jpg"), errorText(EISDIR)},
           {C, u8("a.jpg"), u8("x.jpg"), errorText(EISDIR)}}},
         // The file at the path is the one the user sees now: it is the one that is renamed.
         {"source replaced by another file",
@@ -239,7 +225,7 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
 
     // Another file system: a rename cannot reach it, a move and a copy can, and the undo brings both back.
     Sitzung s;
-    const auto dort = andererOrt(s.baum.path());
+    const auto dort = tw::test::otherFileSystem(s.baum.path());
     if (!dort) {
         std::cout << "[ SKIPPED  ] another file system: none writable in /dev/shm, /run/user, /var/tmp\n";
         return;

@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tw::test {
 
@@ -60,6 +63,21 @@ inline QStringList tree(const QString& root)
     }
     out.sort();
     return out;
+}
+
+// A temporary folder on another file system than the given folder, or none where nothing writable is.
+inline std::unique_ptr<QTemporaryDir> otherFileSystem(const QString& here)
+{
+    struct stat h = {}, d = {};
+    ::stat(QFile::encodeName(here).constData(), &h);
+    for (const QString& base : {QStringLiteral("/dev/shm"), QStringLiteral("/run/user/%1").arg(::getuid()),
+                                QStringLiteral("/var/tmp")}) {
+        auto candidate = std::make_unique<QTemporaryDir>(base + QStringLiteral("/tauschwerk-test-XXXXXX"));
+        if (candidate->isValid() && ::stat(QFile::encodeName(candidate->path()).constData(), &d) == 0 &&
+            d.st_dev != h.st_dev)
+            return candidate;
+    }
+    return nullptr;
 }
 
 } // namespace tw::test
