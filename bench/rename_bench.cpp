@@ -356,8 +356,8 @@ int ablauf(Art art, int n)
     platform::AtomicFileWriter writer;
     stillstand.start();
     t.restart();
-    const journal::RueckgaengigErgebnis e =
-        journal::Rueckgaengig(db.journalPfadHeute(), satz, umkehrer, writer);
+    const journal::RueckgaengigErgebnis e = journal::Rueckgaengig(
+        db.journalPfadHeute(), satz, umkehrer, writer, [] { QCoreApplication::processEvents(); });
     const double undo = sekunden(t);
     ausgabe(vor + "undo" + nach, undo, "s");
     ausgabe(vor + "undo_stall" + nach, stillstand.stopMs(), "ms");

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <cerrno>
 #include <sys/stat.h>
@@ -162,10 +163,17 @@ Result DateiUmkehrer::zurueckholen(const platform::TrashedFile& ersetzt, const Q
                             .arg(zurueck.message()));
 }
 
-QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer)
+QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer,
+                                     const Zwischendurch& zwischendurch)
 {
     QVector<Fehlschlag> fehlgeschlagen;
+    QElapsedTimer seit;
+    seit.start();
     for (const Aktionseintrag& a : aktionen) {
+        if (zwischendurch && seit.elapsed() >= 10) {
+            zwischendurch();
+            seit.restart();
+        }
         Result r;
         if (a.Aktion == QLatin1String(AktionUmbenannt))
             r = umkehrer.zurueckbenennen(a.NeuerPfad, a.AlterPfad);
@@ -182,7 +190,7 @@ QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Um
 }
 
 RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz& satz, Umkehrer& umkehrer,
-                                  platform::AtomicFileWriter& writer)
+                                  platform::AtomicFileWriter& writer, const Zwischendurch& zwischendurch)
 {
     using Stand = RueckgaengigErgebnis::Stand;
     RueckgaengigErgebnis e;
@@ -225,7 +233,9 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
         if (a.Aktion != QLatin1String(AktionFehler))
             ++e.umzukehren;
     }
-    e.fehlgeschlagen = aktionenUmkehren(*aktionen, umkehrer);
+    e.fehlgeschlagen = aktionenUmkehren(*aktionen, umkehrer, zwischendurch);
+    if (zwischendurch)
+        zwischendurch();
     e.journal = sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht);
     return e;
 }
