@@ -55,7 +55,8 @@ bool satzFinden(platform::RecordSet& rs, const Sitzungssatz& satz)
 }
 
 Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVector<Fehlschlag>& offen,
-                        platform::AtomicFileWriter& writer, bool& geloescht)
+                        platform::AtomicFileWriter& writer, bool& geloescht,
+                        const Zwischendurch& zwischendurch)
 {
     const QString name = QDir::toNativeSeparators(pfad);
     platform::FileLock lock(pfad);
@@ -70,6 +71,9 @@ Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVe
     if (!satzFinden(journal, satz))
         return Result::failure(
             ENOENT, QStringLiteral("Die Sitzung steht nicht mehr in der Sicherungsdatei %1.").arg(name));
+    // Reading and writing a large journal each take a while; the event loop runs between them.
+    if (zwischendurch)
+        zwischendurch();
 
     Result geaendert;
     if (offen.isEmpty()) {
@@ -208,6 +212,8 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
                       .arg(Trennzeichen);
         return e;
     }
+    if (zwischendurch)
+        zwischendurch();
 
     // Checked before any file is touched: a session undone meanwhile elsewhere is not reversed twice.
     {
@@ -228,6 +234,8 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
             return e;
         }
     }
+    if (zwischendurch)
+        zwischendurch();
 
     for (const Aktionseintrag& a : *aktionen) {
         if (a.Aktion != QLatin1String(AktionFehler))
@@ -236,7 +244,8 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
     e.fehlgeschlagen = aktionenUmkehren(*aktionen, umkehrer, zwischendurch);
     if (zwischendurch)
         zwischendurch();
-    e.journal = sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht);
+    e.journal =
+        sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht, zwischendurch);
     return e;
 }
 
