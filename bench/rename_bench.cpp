@@ -57,12 +57,6 @@ public:
     QString letzte;
 };
 
-class Uhr : public tw::platform::Clock
-{
-public:
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
-
 // One figure of a flow, read by the parent: name value unit.
 void ausgabe(const std::string& name, double value, const char* unit)
 {
@@ -245,7 +239,7 @@ int ablauf(Art art, int n)
 
     Bildschirm screen;
     StilleMeldungen meldungen;
-    Uhr uhr;
+    tw::platform::SystemClock uhr;
     journal::DatenBanken db(dir.path(), uhr);
     shell::Gemeinsam gemeinsam;
     gemeinsam.Programmstart = 1;
@@ -362,8 +356,8 @@ int ablauf(Art art, int n)
     platform::AtomicFileWriter writer;
     stillstand.start();
     t.restart();
-    const journal::RueckgaengigErgebnis e =
-        journal::Rueckgaengig(db.journalPfadHeute(), satz, umkehrer, writer);
+    const journal::RueckgaengigErgebnis e = journal::Rueckgaengig(
+        db.journalPfadHeute(), satz, umkehrer, writer, [] { QCoreApplication::processEvents(); });
     const double undo = sekunden(t);
     ausgabe(vor + "undo" + nach, undo, "s");
     ausgabe(vor + "undo_stall" + nach, stillstand.stopMs(), "ms");

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <cerrno>
 #include <sys/stat.h>
@@ -54,7 +55,8 @@ bool satzFinden(platform::RecordSet& rs, const Sitzungssatz& satz)
 }
 
 Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVector<Fehlschlag>& offen,
-                        platform::AtomicFileWriter& writer, bool& geloescht)
+                        platform::AtomicFileWriter& writer, bool& geloescht,
+                        const Zwischendurch& zwischendurch)
 {
     const QString name = QDir::toNativeSeparators(pfad);
     platform::FileLock lock(pfad);
@@ -69,6 +71,9 @@ Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVe
     if (!satzFinden(journal, satz))
         return Result::failure(
             ENOENT, QStringLiteral("Die Sitzung steht nicht mehr in der Sicherungsdatei %1.").arg(name));
+    // Reading and writing a large journal each take a while; the event loop runs between them.
+    if (zwischendurch)
+        zwischendurch();
 
     Result geaendert;
     if (offen.isEmpty()) {
@@ -162,10 +167,17 @@ Result DateiUmkehrer::zurueckholen(const platform::TrashedFile& ersetzt, const Q
                             .arg(zurueck.message()));
 }
 
-QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer)
+QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer,
+                                     const Zwischendurch& zwischendurch)
 {
     QVector<Fehlschlag> fehlgeschlagen;
+    QElapsedTimer seit;
+    seit.start();
     for (const Aktionseintrag& a : aktionen) {
+        if (zwischendurch && seit.elapsed() >= 10) {
+            zwischendurch();
+            seit.restart();
+        }
         Result r;
         if (a.Aktion == QLatin1String(AktionUmbenannt))
             r = umkehrer.zurueckbenennen(a.NeuerPfad, a.AlterPfad);
@@ -182,7 +194,7 @@ QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Um
 }
 
 RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz& satz, Umkehrer& umkehrer,
-                                  platform::AtomicFileWriter& writer)
+                                  platform::AtomicFileWriter& writer, const Zwischendurch& zwischendurch)
 {
     using Stand = RueckgaengigErgebnis::Stand;
     RueckgaengigErgebnis e;
@@ -200,6 +212,8 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
                       .arg(Trennzeichen);
         return e;
     }
+    if (zwischendurch)
+        zwischendurch();
 
     // Checked before any file is touched: a session undone meanwhile elsewhere is not reversed twice.
     {
@@ -220,13 +234,18 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
             return e;
         }
     }
+    if (zwischendurch)
+        zwischendurch();
 
     for (const Aktionseintrag& a : *aktionen) {
         if (a.Aktion != QLatin1String(AktionFehler))
             ++e.umzukehren;
     }
-    e.fehlgeschlagen = aktionenUmkehren(*aktionen, umkehrer);
-    e.journal = sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht);
+    e.fehlgeschlagen = aktionenUmkehren(*aktionen, umkehrer, zwischendurch);
+    if (zwischendurch)
+        zwischendurch();
+    e.journal =
+        sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht, zwischendurch);
     return e;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QVector>
+#include <functional>
 
 namespace tw::platform {
 class AtomicFileWriter;
@@ -53,9 +54,13 @@ struct Fehlschlag
     QString grund;
 };
 
+// Called every 10 ms of a long undo, so that a window can let its event loop run.
+using Zwischendurch = std::function<void()>;
+
 // Reverses the actions in list order, the oldest first; texts other than those of a file operation are
 // skipped. Returns the actions that could not be reversed.
-QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer);
+QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer,
+                                     const Zwischendurch& zwischendurch = {});
 
 struct RueckgaengigErgebnis
 {
@@ -84,7 +89,8 @@ struct RueckgaengigErgebnis
 // session saved meanwhile is kept. Actions that could not be reversed stay in the record for a later
 // try; the file is replaced atomically, or deleted when no record is left.
 RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz& satz, Umkehrer& umkehrer,
-                                  platform::AtomicFileWriter& writer);
+                                  platform::AtomicFileWriter& writer,
+                                  const Zwischendurch& zwischendurch = {});
 
 // What the user is told afterwards: success only when every action was reversed and the session has
 // left the journal; otherwise how many and which actions failed, or why nothing was changed.

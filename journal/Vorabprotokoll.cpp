@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <sys/stat.h>
@@ -20,45 +19,64 @@ namespace {
 const QByteArray kopfKennung = QByteArrayLiteral("Tauschwerk-Sitzung");
 const QByteArray version = QByteArrayLiteral("1");
 
+const char hex[] = "0123456789abcdef";
+
+// UTF-8 of one code point.
+char* utf8(char32_t c, char* p)
+{
+    if (c < 0x80) {
+        *p++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *p++ = static_cast<char>(0xC0 | (c >> 6));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *p++ = static_cast<char>(0xE0 | (c >> 12));
+        *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *p++ = static_cast<char>(0xF0 | (c >> 18));
+        *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return p;
+}
+
+char* hexZiffern(unsigned wert, int stellen, char* p)
+{
+    for (int shift = (stellen - 1) * 4; shift >= 0; shift -= 4)
+        *p++ = hex[(wert >> shift) & 0xF];
+    return p;
+}
+
 // Tabs end fields and line feeds end records, so neither may stand raw in a value; nor may anything that
 // does not survive as UTF-8 (a lone surrogate) or that an editor might eat (control characters).
-void maskieren(QStringView wert, QByteArray& aus)
+// Writes at most six bytes per UTF-16 unit.
+char* maskieren(QStringView wert, char* p)
 {
-    static const char hex[] = "0123456789abcdef";
-    const bool schlicht = std::all_of(wert.begin(), wert.end(), [](QChar c) {
-        return c.unicode() >= 0x20 && c.unicode() != 0x7F && c != u'\\' && !c.isSurrogate();
-    });
-    if (schlicht) {
-        aus += wert.toUtf8();
-        return;
-    }
     for (qsizetype i = 0; i < wert.size(); ++i) {
         const char16_t c = wert[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < wert.size() && wert[i + 1].isLowSurrogate()) {
-            aus += wert.mid(i, 2).toUtf8();
+        if (c >= 0x20 && c < 0x7F && c != u'\\') {
+            *p++ = static_cast<char>(c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < wert.size() && wert[i + 1].isLowSurrogate()) {
+            p = utf8(QChar::surrogateToUcs4(c, wert[i + 1].unicode()), p);
             ++i;
         } else if (QChar::isSurrogate(c)) {
-            aus += "\\u";
-            for (int shift = 12; shift >= 0; shift -= 4)
-                aus += hex[(c >> shift) & 0xF];
-        } else if (c == u'\\') {
-            aus += "\\\\";
-        } else if (c == u'\t') {
-            aus += "\\t";
-        } else if (c == u'\n') {
-            aus += "\\n";
-        } else if (c == u'\r') {
-            aus += "\\r";
+            *p++ = '\\';
+            *p++ = 'u';
+            p = hexZiffern(c, 4, p);
+        } else if (c == u'\\' || c == u'\t' || c == u'\n' || c == u'\r') {
+            *p++ = '\\';
+            *p++ = c == u'\\' ? '\\' : c == u'\t' ? 't' : c == u'\n' ? 'n' : 'r';
         } else if (c < 0x20 || c == 0x7F) {
-            aus += "\\x";
-            aus += hex[c >> 4];
-            aus += hex[c & 0xF];
-        } else if (c < 0x80) {
-            aus += static_cast<char>(c);
+            *p++ = '\\';
+            *p++ = 'x';
+            p = hexZiffern(c, 2, p);
         } else {
-            aus += wert.mid(i, 1).toUtf8();
+            p = utf8(c, p);
         }
     }
+    return p;
 }
 
 std::optional<QString> demaskieren(QByteArrayView roh)
@@ -120,18 +138,34 @@ std::optional<QString> demaskieren(QByteArrayView roh)
     return wert;
 }
 
+// Appends one record to aus, straight into its buffer: a run writes two records per file.
+void zeileAnfuegen(QByteArray& aus, std::initializer_list<QStringView> felder)
+{
+    const qsizetype von = aus.size();
+    qsizetype hoechstens = 6;
+    for (QStringView f : felder)
+        hoechstens += f.size() * 6 + 1;
+    aus.resize(von + hoechstens);
+    char* const anfang = aus.data() + von;
+    char* p = anfang;
+    bool erstes = true;
+    for (QStringView f : felder) {
+        if (!erstes)
+            *p++ = '\t';
+        erstes = false;
+        p = maskieren(f, p);
+    }
+    const quint16 pruef = qChecksum(QByteArrayView(anfang, p - anfang));
+    *p++ = '\t';
+    p = hexZiffern(pruef, 4, p);
+    *p++ = '\n';
+    aus.resize(p - aus.data());
+}
+
 QByteArray zeile(std::initializer_list<QStringView> felder)
 {
     QByteArray z;
-    for (QStringView f : felder) {
-        if (!z.isEmpty())
-            z += '\t';
-        maskieren(f, z);
-    }
-    const quint16 pruef = qChecksum(z);
-    z += '\t';
-    z += QByteArray::number(pruef, 16).rightJustified(4, '0');
-    z += '\n';
+    zeileAnfuegen(z, felder);
     return z;
 }
 
@@ -294,30 +328,37 @@ Expected<std::unique_ptr<Vorabprotokoll>> Vorabprotokoll::anlegen(const QString&
 
 Result Vorabprotokoll::stand(qint32 sitzung, const QString& aktionsstring)
 {
-    return anfuegen(zeile({u"S", QString::number(sitzung), aktionsstring}));
+    const qsizetype vorher = m_ausstehend.size();
+    zeileAnfuegen(m_ausstehend, {u"S", QString::number(sitzung), aktionsstring});
+    return anfuegen(vorher);
 }
 
 Result Vorabprotokoll::vorhaben(const Aktionseintrag& a, const QString& ziel)
 {
-    return anfuegen(zeile({u"A", a.AlterPfad, a.NeuerPfad, a.Aktion, a.Zeit, ziel}));
+    const qsizetype vorher = m_ausstehend.size();
+    zeileAnfuegen(m_ausstehend, {u"A", a.AlterPfad, a.NeuerPfad, a.Aktion, a.Zeit, ziel});
+    return anfuegen(vorher);
 }
 
 Result Vorabprotokoll::eingetragen(const Aktionseintrag& a)
 {
     // Goes out with the next record, the next intent in a run: one write per file. Until then a crash
     // leaves this file the one in flight, as it would between the operation and a write of its own.
-    m_ausstehend += zeile({u"E", a.AlterPfad, a.NeuerPfad, a.Aktion, a.Zeit});
+    zeileAnfuegen(m_ausstehend, {u"E", a.AlterPfad, a.NeuerPfad, a.Aktion, a.Zeit});
     if (!m_takt.isActive() && QCoreApplication::instance())
         m_takt.start(Sicherungsabstand);
     return Result::success();
 }
 
-Result Vorabprotokoll::anfuegen(const QByteArray& z)
+Result Vorabprotokoll::anfuegen(qsizetype neuAb)
 {
-    const QByteArray daten = m_ausstehend.isEmpty() ? z : m_ausstehend + z;
-    if (Result r = m_datei.append(daten); !r)
+    // The outcomes still waiting go out with the new record, in one write; a refused record is dropped,
+    // the outcomes stay for the next try.
+    if (Result r = m_datei.append(m_ausstehend); !r) {
+        m_ausstehend.truncate(neuAb);
         return r;
-    m_ausstehend.clear();
+    }
+    m_ausstehend.resize(0);
     m_ungesichert = true;
     // After a pause the first record goes to disk at once; those that follow it wait for their group.
     const qint64 seit = m_seitSicherung.elapsed();

@@ -76,11 +76,12 @@ public:
 
 private:
     explicit Vorabprotokoll(platform::AppendFile datei);
-    platform::Result anfuegen(const QByteArray& zeile);
+    // Writes m_ausstehend, whose last record begins at neuAb.
+    platform::Result anfuegen(qsizetype neuAb);
 
     platform::AppendFile m_datei;
     QElapsedTimer m_seitSicherung;
-    QByteArray m_ausstehend; // outcomes not yet written
+    QByteArray m_ausstehend; // outcomes not yet written; its capacity serves every record
     bool m_ungesichert = false;
     QTimer m_takt;
 };

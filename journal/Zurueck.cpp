@@ -3,7 +3,9 @@
 #include "journal/Journalansicht.h"
 #include "platform/FileOps.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -266,7 +268,22 @@ RueckgaengigErgebnis Zurueck::Rueckgaengig()
         e.grund = QStringLiteral("Es ist keine Sitzung gewählt.");
         return e;
     }
-    RueckgaengigErgebnis e = tw::journal::Rueckgaengig(m_datei, *m_gewaehlt, m_umkehrer, *m_writer);
+    // The window keeps painting while the files go back, but nothing in it may start another undo, change
+    // the choice the undo works on or close the window under it.
+    const std::array<QWidget*, 6> bedienung{File1, Combo1, Combo2, Command1, Command2, Command3};
+    std::array<bool, 6> bedienbar{};
+    for (std::size_t i = 0; i < bedienung.size(); ++i) {
+        bedienbar[i] = bedienung[i]->isEnabled();
+        bedienung[i]->setEnabled(false);
+    }
+    m_laeuft = true;
+    const QString datei = m_datei;
+    const Sitzungssatz satz = *m_gewaehlt;
+    RueckgaengigErgebnis e = tw::journal::Rueckgaengig(datei, satz, m_umkehrer, *m_writer,
+                                                       [] { QCoreApplication::processEvents(); });
+    m_laeuft = false;
+    for (std::size_t i = 0; i < bedienung.size(); ++i)
+        bedienung[i]->setEnabled(bedienbar[i]);
     if (e.stand == Stand::Ausgefuehrt || e.stand == Stand::NichtGefunden) {
         dateienAuflisten(QFileInfo(m_datei).fileName());
         File1_Click();
@@ -298,6 +315,15 @@ void Zurueck::meldung(const RueckgaengigErgebnis& e)
 void Zurueck::Command3_Click()
 {
     close();
+}
+
+void Zurueck::closeEvent(QCloseEvent* event)
+{
+    if (m_laeuft) {
+        event->ignore();
+        return;
+    }
+    platform::TwipsForm::closeEvent(event);
 }
 
 } // namespace tw::journal

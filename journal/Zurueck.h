@@ -68,6 +68,9 @@ public:
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void dateienAuflisten(const QString& auswahl = {});
     bool beideGewaehlt() const;
@@ -81,6 +84,7 @@ private:
     std::optional<Sitzungssatz> m_gewaehlt;
     DateiUmkehrer m_umkehrer;
     std::unique_ptr<platform::AtomicFileWriter> m_writer;
+    bool m_laeuft = false; // an undo is running
 };
 
 } // namespace tw::journal

@@ -70,10 +70,20 @@ QStringList attributeNames(const QVector<FieldDef>& fields)
 
 void appendUtf8(QByteArray& out, QStringView text)
 {
+    // In pieces: the encoder asks room for the worst case, three bytes per character, which for the
+    // session record of 100,000 actions would be tens of megabytes more than the file needs. A piece
+    // never ends between the two halves of a pair.
+    constexpr qsizetype piece = qsizetype(1) << 16;
     QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const qsizetype at = out.size();
-    out.resize(at + utf8.requiredSpace(text.size()));
-    out.resize(utf8.appendToBuffer(out.data() + at, text) - out.constData());
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype length = std::min(piece, text.size() - from);
+        if (from + length < text.size() && text[from + length - 1].isHighSurrogate())
+            ++length;
+        const qsizetype at = out.size();
+        out.resize(at + utf8.requiredSpace(length));
+        out.resize(utf8.appendToBuffer(out.data() + at, text.sliced(from, length)) - out.constData());
+        from += length;
+    }
 }
 
 // The first character the writer puts into the file for the character at i, or 0 when none.

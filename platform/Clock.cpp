@@ -2,6 +2,23 @@
 
 namespace tw::platform {
 
+QDateTime SystemClock::now() const
+{
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    // Zones change their offset only on a whole second, so one lookup holds for the whole second.
+    const qint64 sekunde = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
+    int versatz = 0;
+    {
+        const std::lock_guard<std::mutex> gesperrt(m_sperre);
+        if (sekunde != m_sekunde) {
+            m_versatz = QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc();
+            m_sekunde = sekunde;
+        }
+        versatz = m_versatz;
+    }
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, versatz);
+}
+
 QString dayText(const QDate& day)
 {
     return day.toString(QStringLiteral("dd.MM.yyyy"));

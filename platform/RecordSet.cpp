@@ -106,6 +106,7 @@ void RecordSet::commitPending()
     // Edits of the current record take effect at once; only an added record waits for this.
     if (!m_adding)
         return;
+    settleView();
     m_adding = false;
     const int row = static_cast<int>(m_rows.size());
     m_rows.push_back(Row{std::move(m_newValues), false});
@@ -163,6 +164,7 @@ QString RecordSet::text(QStringView field) const
 
 bool RecordSet::hasCurrent() const
 {
+    settleView();
     return m_open && !m_currentDeleted && m_pos >= 0 && m_pos < static_cast<int>(m_view.size());
 }
 
@@ -171,6 +173,7 @@ Result RecordSet::MoveFirst()
     if (!m_open)
         return notOpen();
     commitPending();
+    settleView();
     m_pos = 0;
     m_currentDeleted = false;
     if (m_view.empty())
@@ -183,6 +186,7 @@ Result RecordSet::MoveNext()
     if (!m_open)
         return notOpen();
     commitPending();
+    settleView();
     if (m_currentDeleted) {
         // Delete already moved the next record into the deleted one's place.
         m_currentDeleted = false;
@@ -196,6 +200,7 @@ Result RecordSet::MoveNext()
 
 bool RecordSet::Eof() const
 {
+    settleView();
     // A deleted record stays current (but unreadable) until the next move.
     return !m_open || (!m_currentDeleted && m_pos >= static_cast<int>(m_view.size()));
 }
@@ -220,6 +225,52 @@ Result RecordSet::Delete()
     m_view.erase(m_view.begin() + m_pos);
     m_currentDeleted = true;
     return Result::success();
+}
+
+bool RecordSet::deleteExact(QStringView field, const QString& value)
+{
+    const int f = findField(m_fields, field);
+    if (!m_open || f < 0)
+        return false;
+    commitPending();
+    ensureIndex(f);
+    const auto& index = m_indexes[f];
+    const auto it = index.constFind(value.toCaseFolded());
+    if (it == index.cend())
+        return false;
+    int row = -1;
+    for (int r : *it) {
+        if (!m_rows[r].deleted && (row < 0 || r < row) && valueText(m_rows[r].values[f]) == value)
+            row = r;
+    }
+    if (row < 0)
+        return false;
+    m_rows[row].deleted = true;
+    ++m_deletedInIndexes;
+    m_rows[row].values = QVector<QVariant>();
+    // The row leaves the view when the view is next used: a run removes its files one by one from a view of
+    // all of them, and erasing each at once would move the whole view each time.
+    m_viewStale = true;
+    m_pos = static_cast<int>(m_view.size());
+    m_currentDeleted = false;
+    return true;
+}
+
+void RecordSet::settleView() const
+{
+    if (!m_viewStale)
+        return;
+    m_viewStale = false;
+    m_view.erase(
+        std::remove_if(m_view.begin(), m_view.end(), [this](int row) { return m_rows[row].deleted; }),
+        m_view.end());
+    m_pos = static_cast<int>(m_view.size());
+}
+
+int RecordSet::RecordCount() const
+{
+    settleView();
+    return static_cast<int>(m_view.size());
 }
 
 Result RecordSet::setFilter(const QString& filter)
@@ -248,6 +299,7 @@ Result RecordSet::setSort(const QString& sort)
 
 void RecordSet::rebuildView()
 {
+    m_viewStale = false;
     m_view.clear();
     m_pos = 0;
     m_currentDeleted = false;
@@ -340,6 +392,7 @@ void RecordSet::unindexRow(int row)
 QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowDelimiter)
 {
     commitPending();
+    settleView();
     QString out;
     if (!m_open)
         return out;

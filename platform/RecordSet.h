@@ -46,9 +46,12 @@ public:
     // results would.
     void toFirst() { static_cast<void>(MoveFirst()); }
     void toNext() { static_cast<void>(MoveNext()); }
-    int RecordCount() const { return static_cast<int>(m_view.size()); }
+    int RecordCount() const;
     // Removes the current record; it leaves the view at once and MoveNext reaches the one after it.
     Result Delete();
+    // Removes the first record whose field reads exactly this text, found through the field's index;
+    // filter and sort stay. False when there is none. Leaves no record current.
+    bool deleteExact(QStringView field, const QString& value);
 
     Result setFilter(const QString& filter);
     // The empty filter and the empty sort are always accepted.
@@ -70,6 +73,7 @@ public:
 private:
     void commitPending();
     void rebuildView();
+    void settleView() const;
     void ensureIndex(int field);
     void rebuildIndexes();
     void indexRow(int row);
@@ -86,9 +90,11 @@ private:
     QVector<FieldDef> m_fields;
     bool m_open = false;
     std::vector<Row> m_rows;
-    std::vector<int> m_view;
-    int m_pos = 0;
+    // Rows removed by deleteExact leave the view when it is next looked at (settleView).
+    mutable std::vector<int> m_view;
+    mutable int m_pos = 0;
     bool m_currentDeleted = false;
+    mutable bool m_viewStale = false;
     bool m_adding = false;
     QVector<QVariant> m_newValues;
 

@@ -1,6 +1,5 @@
 #include "Datensicherung.h"
 
-#include "catalogue/KatalogLogik.h"
 #include "journal/DatenBanken.h"
 #include "platform/RecordSet.h"
 
@@ -52,18 +51,7 @@ platform::Result Journalsitzung::Aktion_eintragen(const QString& alterPfad, cons
 
 void Katalogtabelle::entfernen(const QString& pfad)
 {
-    // The path filter may show a neighbour first (a two-part filter for an apostrophe, a trailing
-    // asterisk in a name).
-    if (m_katalog.setFilter(catalogue::Pfadfilter(pfad))) {
-        for (m_katalog.toFirst(); !m_katalog.Eof(); m_katalog.toNext()) {
-            if (m_katalog.text(u"Pfad") == pfad) {
-                // The loop stands on the record, so nothing is left for Delete to refuse.
-                static_cast<void>(m_katalog.Delete());
-                break;
-            }
-        }
-    }
-    m_katalog.toFirst();
+    static_cast<void>(m_katalog.deleteExact(u"Pfad", pfad));
 }
 
 } // namespace tw::rename

@@ -111,6 +111,20 @@ TEST(RecordSetDelete, DeletedRecordsLeaveTheFilteredViewAtOnce)
     EXPECT_EQ(visible(rs), u8s({"/tmp/t/Bob's/x.txt", "/tmp/t/50% rabatt.pdf", "/tmp/t/50 x.pdf"}));
     EXPECT_TRUE(rs.setFilter(QString()));
     EXPECT_EQ(rs.RecordCount(), 8);
+
+    // By exact path, as the run removes each file it processed: neither a case variant nor a longer path
+    // goes, and a record added afterwards is current.
+    EXPECT_FALSE(rs.deleteExact(u"Pfad", u8("/tmp/t/BOB'S/x.txt")));
+    EXPECT_TRUE(rs.deleteExact(u"Pfad", u8("/tmp/t/Bob's/x.txt")));
+    EXPECT_FALSE(rs.deleteExact(u"Pfad", u8("/tmp/t/Bob's/x.txt")));
+    EXPECT_TRUE(rs.deleteExact(u"Pfad", u8("/home/u/Bilder/a.jpg")));
+    add(rs, u8("/tmp/t/neu.txt"));
+    EXPECT_EQ(rs.text(u"Pfad"), u8("/tmp/t/neu.txt"));
+    EXPECT_EQ(rs.RecordCount(), 7);
+    ASSERT_TRUE(rs.setSort(u8("Pfad DESC")).ok());
+    EXPECT_TRUE(rs.deleteExact(u"Pfad", u8("/tmp/t/neu.txt")));
+    EXPECT_EQ(visible(rs).first(), u8("/tmp/t/50% rabatt.pdf"));
+    EXPECT_EQ(rs.RecordCount(), 6);
 }
 
 // The orders the program uses are the catalogue's and the journal's; here what they rely on.
