@@ -1,5 +1,6 @@
 // The flows of a user over 10,000 and 100,000 files through the real windows, each stage against the bare
 // loop of its system calls, and the targets they must meet.
+#include "Stillstand.h"
 #include "catalogue/Dateiauswahl.h"
 #include "catalogue/KatalogLogik.h"
 #include "journal/DatenBanken.h"
@@ -39,6 +40,8 @@
 #include <unistd.h>
 
 namespace {
+
+using tw::bench::Stillstand;
 
 class Bildschirm : public tw::platform::ScreenMetrics
 {
@@ -92,43 +95,6 @@ QStringList dateienAnlegen(const QString& ordner, int n)
     }
     return pfade;
 }
-
-// The longest time the event loop went without running a 5 ms timer, from start() to stopMs().
-class Stillstand
-{
-public:
-    Stillstand()
-    {
-        m_takt.setTimerType(Qt::PreciseTimer);
-        m_takt.setInterval(5);
-        QObject::connect(&m_takt, &QTimer::timeout, [this] { tick(); });
-    }
-    void start()
-    {
-        m_uhr.start();
-        m_letzte = 0;
-        m_laengste = 0;
-        m_takt.start();
-    }
-    double stopMs()
-    {
-        tick();
-        m_takt.stop();
-        return static_cast<double>(m_laengste) / 1e6;
-    }
-
-private:
-    void tick()
-    {
-        const qint64 jetzt = m_uhr.nsecsElapsed();
-        m_laengste = std::max(m_laengste, jetzt - m_letzte);
-        m_letzte = jetzt;
-    }
-    QTimer m_takt;
-    QElapsedTimer m_uhr;
-    qint64 m_letzte = 0;
-    qint64 m_laengste = 0;
-};
 
 // Sees when a run that "Abbrechen" stopped has ended: the next file shown stands in a run without
 // the stop request.

@@ -1,5 +1,6 @@
 // The project's benchmark: prints one figure per line as "name value unit". An argument limits the
 // run to the figures whose name contains it.
+#include "Stillstand.h"
 #include "catalogue/KatalogLogik.h"
 #include "journal/DatenBanken.h"
 #include "journal/Rueckgaengig.h"
@@ -33,6 +34,8 @@
 #include <vector>
 
 namespace {
+
+using tw::bench::Stillstand;
 
 using tw::platform::RecordSet;
 
@@ -290,44 +293,6 @@ double takeOver(int n)
     return s;
 }
 
-// The longest time the event loop went without running a 5 ms timer, from start() to stopMs().
-class StallMeter
-{
-public:
-    StallMeter()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
-    }
-    void start()
-    {
-        m_clock.start();
-        m_last = 0;
-        m_longest = 0;
-        m_timer.start();
-    }
-    double stopMs()
-    {
-        tick();
-        m_timer.stop();
-        return static_cast<double>(m_longest) / 1e6;
-    }
-
-private:
-    void tick()
-    {
-        const qint64 now = m_clock.nsecsElapsed();
-        m_longest = std::max(m_longest, now - m_last);
-        m_last = now;
-    }
-
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
-
 // Runs the event loop until the condition holds; false when the time runs out first.
 bool runUntil(const std::function<bool()>& condition, int timeoutMs)
 {
@@ -369,7 +334,7 @@ void browserFigures()
         createEmptyFile(base + name);
     }
 
-    StallMeter stall;
+    Stillstand stall;
     QElapsedTimer clock;
     stall.start();
     clock.start();
