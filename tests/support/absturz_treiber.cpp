@@ -20,7 +20,7 @@
 #include "rename/Umbenennlauf.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
+#include <QDataStream>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -33,7 +33,7 @@ using namespace tw;
 
 namespace {
 
-using Baum = QMap<QString, QByteArray>; // relative path: hash of the content
+using Baum = QMap<QString, QByteArray>; // relative path: content
 
 int g_fehler = 0;
 
@@ -43,47 +43,18 @@ void fehler(const QString& text)
     ++g_fehler;
 }
 
-QByteArray hash(const QString& pfad)
-{
-    QFile f(pfad);
-    QCryptographicHash h(QCryptographicHash::Sha1);
-    if (!f.open(QIODevice::ReadOnly) || !h.addData(&f))
-        return "unlesbar";
-    return h.result().toHex();
-}
-
-// Hidden files are the temporaries a copy cut off leaves; they are counted, not compared.
+// Every file below the folder with its content. Hidden files are the temporaries a copy cut off leaves;
+// they are counted, not compared.
 Baum baumLesen(const QString& daten, int* reste = nullptr)
 {
     Baum b;
     QDirIterator it(daten, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString p = it.next();
-        if (it.fileName().startsWith(u'.')) {
-            if (reste)
-                ++*reste;
-            continue;
-        }
-        b[QDir(daten).relativeFilePath(p)] = hash(p);
-    }
-    return b;
-}
-
-QString baumText(const Baum& b)
-{
-    QString t;
-    for (auto it = b.begin(); it != b.end(); ++it)
-        t += QString::fromLatin1(it.value()) + u' ' + it.key() + u'\n';
-    return t;
-}
-
-Baum baumAusText(const QByteArray& text)
-{
-    Baum b;
-    for (const QByteArray& z : text.split('\n')) {
-        const qsizetype blank = z.indexOf(' ');
-        if (blank > 0)
-            b[QString::fromUtf8(z.mid(blank + 1))] = z.left(blank);
+        QFile f(it.next());
+        if (!it.fileName().startsWith(u'.'))
+            b[QDir(daten).relativeFilePath(f.fileName())] = f.open(QIODevice::ReadOnly) ? f.readAll() : "?";
+        else if (reste)
+            ++*reste;
     }
     return b;
 }
@@ -120,7 +91,11 @@ int anlegen(const QString& daten, int n, const QString& manifest)
         }
     }
     QFile m(manifest);
-    return m.open(QIODevice::WriteOnly) && m.write(baumText(baumLesen(daten)).toUtf8()) >= 0 ? 0 : 1;
+    if (!m.open(QIODevice::WriteOnly))
+        return 1;
+    QDataStream out(&m);
+    out << baumLesen(daten);
+    return m.flush() ? 0 : 1;
 }
 
 struct Begleiter : rename::Laufbegleiter
@@ -235,7 +210,9 @@ int pruefen(const QString& programm, const QString& daten, const QString& manife
     QFile l(log);
     if (!m.open(QIODevice::ReadOnly) || !l.open(QIODevice::ReadOnly))
         return 2;
-    const Baum anfang = baumAusText(m.readAll());
+    Baum anfang;
+    QDataStream in(&m);
+    in >> anfang;
     QString phase = QStringLiteral("?");
     const QVector<Satz> vorher = saetze(programm);
     for (const QByteArray& z : l.readAll().split('\n')) {
