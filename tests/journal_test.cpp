@@ -312,7 +312,7 @@ TEST(JournalProcesses, SavesAnUndoAndARecoveryAtOnceLoseNothing)
 {
     TempDir dir;
     const auto schreiber = [&dir](QProcess& p, const char* start, const char* anzahl, const char* modus) {
-        p.start(u8(JOURNAL_WRITER), {dir.path(), u8(start), u8(anzahl), u8(modus)});
+        p.start(u8(ABSTURZ_TREIBER), {u8("zugleich"), dir.path(), u8(start), u8(anzahl), u8(modus)});
     };
     QProcess liegen, a, b, c;
     schreiber(liegen, "3", "30", "liegenlassen");

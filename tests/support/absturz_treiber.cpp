@@ -9,6 +9,11 @@
 //       after a kill: every journal reads and holds every session reported saved; the start-up
 //       recovery leaves no recovery file; the tree is the start's with the journal's actions applied;
 //       undoing every session, the newest first, gives back the start's tree.
+//   absturz_treiber zugleich PROGRAM START N MODE
+//       a program beside others on the day's journal: saves N one-action sessions ("speichern"), saves
+//       them and undoes every second one at once ("rueckgaengig"), leaves them unsaved as a crashed
+//       program would ("liegenlassen"), or recovers what crashed programs left and prints how many
+//       ("wiederherstellen").
 #include "journal/DatenBanken.h"
 #include "journal/Ergebnisstring.h"
 #include "journal/Rueckgaengig.h"
@@ -289,6 +294,49 @@ int pruefen(const QString& programm, const QString& daten, const QString& manife
     return g_fehler ? 1 : 0;
 }
 
+int zugleich(const QString& programm, qint16 start, int n, const QString& modus)
+{
+    platform::SystemClock uhr;
+    journal::DatenBanken db(programm, uhr);
+    if (modus == QLatin1String("wiederherstellen")) {
+        std::printf("%d\n", int(journal::offeneSitzungenWiederherstellen(db).sitzungen.size()));
+        return 0;
+    }
+    // Undoes the session just saved, found by its numbers.
+    const auto rueckgaengig = [&](int sitzung) {
+        const QString pfad = db.journalPfadHeute();
+        platform::RecordSet rs;
+        platform::Result r = rs.Open(pfad);
+        if (r)
+            r = rs.setFilter(*journal::auswahlFilter(QString::number(start), QString::number(sitzung)));
+        if (r && (r = rs.MoveFirst())) {
+            journal::DateiUmkehrer umkehrer;
+            platform::AtomicFileWriter writer;
+            const auto e = journal::Rueckgaengig(pfad, journal::Sitzungssatz::lesen(rs), umkehrer, writer);
+            if (!e.journal)
+                r = platform::Result::failure(journal::ergebnisMeldung(e));
+        }
+        return r;
+    };
+    for (int i = 1; i <= n; ++i) {
+        const bool zurueck = modus == QLatin1String("rueckgaengig") && i % 2 == 0;
+        db.Sitzung_beginnen();
+        db.Sitzungsstand(start, i, QStringLiteral("Muster"));
+        platform::Result r = db.Aktion_eintragen(
+            QStringLiteral("/alt/%1-%2").arg(start).arg(i), QStringLiteral("/neu/%1-%2").arg(start).arg(i),
+            zurueck ? QStringLiteral("Fehler") : QStringLiteral("Umbenannt"));
+        if (r && modus != QLatin1String("liegenlassen"))
+            r = db.Sitzung_speichern(start, i, QStringLiteral("Muster"));
+        if (r && zurueck)
+            r = rueckgaengig(i);
+        if (!r) {
+            std::fprintf(stderr, "%s\n", qPrintable(r.message()));
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -302,6 +350,8 @@ int main(int argc, char* argv[])
         return arbeiten(a[2], a[3]);
     if (modus == QLatin1String("pruefen") && a.size() == 6)
         return pruefen(a[2], a[3], a[4], a[5]);
+    if (modus == QLatin1String("zugleich") && a.size() == 6)
+        return zugleich(a[2], static_cast<qint16>(a[3].toInt()), a[4].toInt(), a[5]);
     std::fprintf(stderr, "usage: see the head of absturz_treiber.cpp\n");
     return 2;
 }
