@@ -87,31 +87,6 @@ protected:
 
 } // namespace
 
-TEST_F(UndoWindow, JournalFilesAreListedNothingIsChosenAtFirstAndAFileThatIsNoJournalIsSaidSoCritically)
-{
-    dir.write(journalName, "<xml>kein Journal</xml>");
-    dir.write(u8("Sich_05.12.2026_2.xml")); // a side file
-    dir.write(u8("Sicherung.txt"));
-    dir.write(u8("Lesen.xml"));
-    const auto w = open();
-    ASSERT_EQ(w->File1->count(), 2);
-    EXPECT_EQ(w->File1->item(1)->text(), u8("Sich_05.12.2026_2.xml"));
-    for (const QComboBox* c : {w->Combo1, w->Combo2}) {
-        EXPECT_FALSE(c->isEnabled());
-        EXPECT_EQ(Zurueck::comboText(c), bitte);
-    }
-    EXPECT_FALSE(w->Text1->isEnabled());
-
-    w->File1->setCurrentRow(0);
-    EXPECT_TRUE(messages.texts().value(0).contains(dir.filePath(journalName)));
-    EXPECT_EQ(gesagt(), u8s({"Fehler: Dies ist keine Datenbank von Tauschwerk"}));
-    EXPECT_EQ(w->Sicherungsdaten, nullptr);
-    EXPECT_FALSE(w->Combo1->isEnabled());
-    EXPECT_EQ(w->Combo1->count(), 0);
-    EXPECT_TRUE(w->File1->item(0)->toolTip().startsWith(u8("Nicht lesbar: "))) << "the list says so too";
-    EXPECT_TRUE(w->File1->item(1)->toolTip().isEmpty());
-}
-
 // Betrachten leaves the sort "Programmstart Desc" set; neither the lists nor the record acted on change.
 // The page itself and the undo's files are the end-to-end undo's.
 TEST_F(UndoWindow, ChoosingFillsTheListsAndBetrachtenAndTheUndoActOnTheRecordShown)
@@ -156,12 +131,29 @@ TEST_F(UndoWindow, ChoosingFillsTheListsAndBetrachtenAndTheUndoActOnTheRecordSho
     EXPECT_FALSE(w->Combo2->isEnabled());
 }
 
+// Journal files are listed, a file that is no journal is said so critically, and nothing is chosen at first.
 TEST_F(UndoWindow, ButtonsAskForEveryChoiceFirstNoChangesNothingAndAPartialUndoSaysWhichFailed)
 {
     sitzung(1, 1, "a", "b");
     dir.write(u8("daten/a"), "neu"); // a new file where the old one stood
+    const QString seite = dir.write(u8("Sich_05.12.2026_2.xml"), "<xml>kein Journal</xml>");
+    dir.write(u8("Sicherung.txt"));
+    dir.write(u8("Lesen.xml"));
     const QByteArray vorher = dir.read(journalName);
     const auto w = open();
+    ASSERT_EQ(w->File1->count(), 2);
+    EXPECT_EQ(w->File1->item(1)->text(), u8("Sich_05.12.2026_2.xml"));
+    for (const QComboBox* c : {w->Combo1, w->Combo2})
+        EXPECT_TRUE(!c->isEnabled() && Zurueck::comboText(c) == bitte);
+    EXPECT_FALSE(w->Text1->isEnabled());
+    w->File1->setCurrentRow(1);
+    EXPECT_TRUE(messages.texts().value(0).contains(seite));
+    EXPECT_EQ(gesagt(), u8s({"Fehler: Dies ist keine Datenbank von Tauschwerk"}));
+    EXPECT_EQ(w->Sicherungsdaten, nullptr);
+    EXPECT_TRUE(!w->Combo1->isEnabled() && w->Combo1->count() == 0);
+    EXPECT_TRUE(w->File1->item(1)->toolTip().startsWith(u8("Nicht lesbar: "))) << "the list says so too";
+    EXPECT_TRUE(w->File1->item(0)->toolTip().isEmpty());
+
     for (const bool startGewaehlt : {false, true}) {
         if (startGewaehlt)
             waehleSitzung(*w, "1");
@@ -190,6 +182,6 @@ TEST_F(UndoWindow, ButtonsAskForEveryChoiceFirstNoChangesNothingAndAPartialUndoS
     w->Command2->click();
     EXPECT_EQ(gesagt().value(1), u8("Hinweis: Es wurde die Sitzung rückgängig gemacht!"));
     EXPECT_FALSE(dir.exists(journalName));
-    EXPECT_EQ(w->File1->count(), 0);
+    EXPECT_EQ(w->File1->count(), 1);
     EXPECT_FALSE(w->Combo1->isEnabled());
 }
