@@ -42,7 +42,7 @@ QVector<FieldDef> journalFields()
 }
 
 // A file laid out as ADO lays it out, around the given row type and data section.
-std::string rowsetFile(const std::string& rowType, const std::string& data)
+QByteArray rowsetFile(const QByteArray& rowType, const QByteArray& data)
 {
     return "<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'\r\n"
            "\txmlns:dt='uuid:C2F41010-65B3-11d1-A29F-00AA00C14882'\r\n"
@@ -52,7 +52,7 @@ std::string rowsetFile(const std::string& rowType, const std::string& data)
 }
 
 // The fields Pfad, Nr and Notiz, declared as ADO declares them.
-std::string adoFile(const std::string& data)
+QByteArray adoFile(const QByteArray& data)
 {
     return rowsetFile(R"(	<s:ElementType name='row' content='eltOnly' rs:updatable='true'>
 		<s:AttributeType name='Pfad' rs:number='1' rs:nullable='true' rs:write='true'>
@@ -115,9 +115,9 @@ TEST(AdoXmlWriter, WritesTheLayoutAdoExpects)
     const RowsetData data{
         {{u8("Text"), adType::VarChar, 10}, {u8("Memo"), adType::VarChar, -1}},
         {{u8("a'b\"c&d<e>f\tg\rh\ni"), u8("")}, {QString(u8("ä©\x01") + QChar(0) + u8("z")), QVariant()}}};
-    const std::string field =
+    const QByteArray field =
         " rs:nullable='true' rs:write='true'>\r\n\t\t\t<s:datatype dt:type='string' rs:dbtype='str'";
-    const std::string expected = rowsetFile(
+    const QByteArray expected = rowsetFile(
         "\t<s:ElementType name='row' content='eltOnly' rs:updatable='true'>\r\n"
         "\t\t<s:AttributeType name='Text' rs:number='1'" +
             field +
@@ -131,58 +131,53 @@ TEST(AdoXmlWriter, WritesTheLayoutAdoExpects)
         // U+0001 as the stand-in pair U+FDD0 U+FDD1; U+0000 has no form in XML; NULL is left out
         "\t<z:row Text='\xC3\xA4\xC2\xA9\xEF\xB7\x90\xEF\xB7\x91z'/>\r\n"
         "</rs:data>\r\n");
-    EXPECT_EQ(writeRowsetXml(data).toStdString(), expected);
+    EXPECT_EQ(writeRowsetXml(data).toStdString(), expected.toStdString());
 }
-
-struct ReadCase
-{
-    const char* name;
-    std::string xml;
-    const char* records;
-    const char* fields = "Pfad 200 -1|Nr 200 10|Notiz 202 50";
-};
 
 TEST(AdoXmlReader, TheRecordsAdoWouldShow)
 {
-    for (const ReadCase& c :
-         {ReadCase{"PlainRows",
-                   adoFile("<rs:data><z:row Pfad='C:\\a.txt' Nr='1'/><z:row Pfad='' Notiz='x'/></rs:data>"),
-                   "C:\\a.txt|1|-\n|-|x\n"},
-          ReadCase{
-              "PendingInsertsAreRecords",
-              adoFile(
-                  "<rs:data><z:row Nr='1'/><rs:insert><z:row Nr='2'/><z:row Nr='3'/></rs:insert></rs:data>"),
-              "-|1|-\n-|2|-\n-|3|-\n"},
-          ReadCase{"UpdatesLayChangesOverTheOriginalAndDeletedRowsAreGone", adoFile(kUpdateData),
-                   "neu|1|-\nzwei|22|-\ndrei|3|-\n"},
-          ReadCase{
-              "EntitiesAndReferences",
-              adoFile(
-                  "<rs:data><z:row Pfad='&apos;&quot;&amp;&lt;&gt;&#65;&#x42;' Notiz=\"it's\"/></rs:data>"),
-              "'\"&<>AB|-|it's\n"},
-          ReadCase{"RawWhitespaceAndControlCharactersAreKept",
-                   adoFile("<rs:data>\r\n\t<z:row Pfad='a\tb\r\nc\nd\re \x01\x1f' Nr=\"\t\"/>\r\n</rs:data>"),
-                   "a\tb\r\nc\nd\re \x01\x1f|\t|-\n"},
-          ReadCase{
-              "OlderLayoutWithFieldsBesideTheRowType",
-              rowsetFile(R"(<s:AttributeType name='Nr' dt:type='string' rs:dbtype='str' dt:maxLength='10'/>
+    const struct
+    {
+        const char* name;
+        QByteArray xml;
+        const char* records;
+        const char* fields = "Pfad 200 -1|Nr 200 10|Notiz 202 50";
+    } cases[] = {
+        {"plain rows",
+         adoFile("<rs:data><z:row Pfad='C:\\a.txt' Nr='1'/><z:row Pfad='' Notiz='x'/></rs:data>"),
+         "C:\\a.txt|1|-\n|-|x\n"},
+        {"pending inserts are records",
+         adoFile("<rs:data><z:row Nr='1'/><rs:insert><z:row Nr='2'/><z:row Nr='3'/></rs:insert></rs:data>"),
+         "-|1|-\n-|2|-\n-|3|-\n"},
+        {"updates lay changes over the original and deleted rows are gone", adoFile(kUpdateData),
+         "neu|1|-\nzwei|22|-\ndrei|3|-\n"},
+        {"entities and references",
+         adoFile("<rs:data><z:row Pfad='&apos;&quot;&amp;&lt;&gt;&#65;&#x42;' Notiz=\"it's\"/></rs:data>"),
+         "'\"&<>AB|-|it's\n"},
+        {"raw whitespace and control characters are kept",
+         adoFile("<rs:data>\r\n\t<z:row Pfad='a\tb\r\nc\nd\re \x01\x1f' Nr=\"\t\"/>\r\n</rs:data>"),
+         "a\tb\r\nc\nd\re \x01\x1f|\t|-\n"},
+        {"older layout with fields beside the row type",
+         rowsetFile(R"(<s:AttributeType name='Nr' dt:type='string' rs:dbtype='str' dt:maxLength='10'/>
 <s:ElementType name='row' content='eltOnly'>
   <s:attribute type='Pfad'/><s:attribute type='Nr'/><s:attribute type='Notiz'/>
 </s:ElementType>
 <s:AttributeType name='Notiz'><s:datatype dt:type='string' dt:maxLength='50'/></s:AttributeType>
 <s:AttributeType name='Pfad'><s:datatype dt:type='string' rs:dbtype='str' rs:long='true'/></s:AttributeType>
 )",
-                         "<rs:data><z:row Nr='7' Pfad='p'/></rs:data>"),
-              "p|7|-\n"},
-          ReadCase{"AliasesWithRealNamesInFieldNumberOrder",
-                   rowsetFile(R"(<s:ElementType name='row' content='eltOnly'>
+                    "<rs:data><z:row Nr='7' Pfad='p'/></rs:data>"),
+         "p|7|-\n"},
+        {"aliases with real names in field number order",
+         rowsetFile(R"(<s:ElementType name='row' content='eltOnly'>
   <s:AttributeType name='c1' rs:name='1. Nr' rs:number='2'><s:datatype dt:type='string' dt:maxLength='5'/></s:AttributeType>
   <s:AttributeType name='c0' rs:name='Alter Pfad' rs:number='1'><s:datatype dt:type='string'/></s:AttributeType>
 </s:ElementType>
 )",
-                              "<rs:data><z:row c0='a' c1='1'/><z:row c1='2'/></rs:data>"),
-                   "a|1\n-|2\n", "Alter Pfad 202 -1|1. Nr 202 5"}}) {
-        const Expected<RowsetData> data = readRowsetXml(QByteArray::fromStdString(c.xml));
+                    "<rs:data><z:row c0='a' c1='1'/><z:row c1='2'/></rs:data>"),
+         "a|1\n-|2\n", "Alter Pfad 202 -1|1. Nr 202 5"},
+    };
+    for (const auto& c : cases) {
+        const Expected<RowsetData> data = readRowsetXml(c.xml);
         ASSERT_TRUE(data.ok()) << c.name << ": " << data.error().message().toStdString();
         EXPECT_EQ(describe(data->fields), u8(c.fields)) << c.name;
         EXPECT_EQ(texts(*data), u8(c.records)) << c.name;
@@ -200,7 +195,7 @@ TEST(AdoXmlReader, ReadsLargeFilesInEveryEncodingATextStreamOrDeclarationMayUse)
             rows += u8("<z:row Pfad='") + value + u8("' Nr='1'/>\r\n");
             expected += value + u8("|1|-\n");
         }
-        return std::pair{u8(adoFile("<rs:data>@</rs:data>").c_str()).replace(u8("@"), rows), expected};
+        return std::pair{QString::fromUtf8(adoFile("<rs:data>@</rs:data>")).replace(u8("@"), rows), expected};
     };
     const std::vector<std::tuple<const char*, const char*, QByteArray, const char*>> encodings = {
         // name, encoding, what comes before the text, its declaration
@@ -226,13 +221,9 @@ TEST(AdoXmlReader, ReadsLargeFilesInEveryEncodingATextStreamOrDeclarationMayUse)
 // Text that is no XML, another root and a document type are the unreadable journals' table.
 TEST(AdoXmlReader, RefusesWhatIsNoRowset)
 {
-    const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
-        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-            text.replace(at, from.size(), to);
-        return text;
-    };
-    const std::string valid = adoFile("<rs:data><z:row Pfad='a'/></rs:data>");
-    const std::vector<std::pair<const char*, std::string>> cases = {
+    const auto replaced = [](QByteArray t, const char* from, const char* to) { return t.replace(from, to); };
+    const QByteArray valid = adoFile("<rs:data><z:row Pfad='a'/></rs:data>");
+    const std::vector<std::pair<const char*, QByteArray>> cases = {
         {"empty", ""},
         {"no schema", "<xml xmlns:rs='urn:schemas-microsoft-com:rowset'><rs:data/></xml>"},
         {"other schema id", replaced(valid, "id='RowsetSchema'", "id='Anders'")},
@@ -251,16 +242,16 @@ TEST(AdoXmlReader, RefusesWhatIsNoRowset)
         {"bytes that are no characters in the declared encoding",
          "<?xml version='1.0' encoding='Shift_JIS'?>" + adoFile("<rs:data><z:row Pfad='\x82'/></rs:data>")},
         {"unknown encoding", "<?xml version='1.0' encoding='x-unbekannt'?>" + valid},
-        {"UTF-16 that ends inside a character", "\xFF\xFE<\0x\0m\0l\0"},
-        {"UTF-16 with half of a pair", std::string("\xFF\xFE<\0x\0\x3D\xD8m\0l\0/\0>\0", 14)},
+        {"UTF-16 that ends inside a character", QByteArray("\xFF\xFE<\0x\0m\0l\0", 9)},
+        {"UTF-16 with half of a pair", QByteArray("\xFF\xFE<\0x\0\x3D\xD8m\0l\0/\0>\0", 14)},
     };
     for (const auto& [name, xml] : cases) {
-        const Expected<RowsetData> data = readRowsetXml(QByteArray::fromStdString(xml));
+        const Expected<RowsetData> data = readRowsetXml(xml);
         ASSERT_FALSE(data.ok()) << name;
         EXPECT_TRUE(data.error().message().startsWith(u8("Die Datei ist keine gültige Datensatzdatei: ")))
             << name << ": " << data.error().message().toStdString();
     }
-    const Expected<RowsetData> notUtf8 = readRowsetXml(QByteArray::fromStdString(cases[13].second));
+    const Expected<RowsetData> notUtf8 = readRowsetXml(cases[13].second);
     EXPECT_TRUE(notUtf8.error().message().endsWith(
         u8("sie enthält Bytes, die in der Kodierung UTF-8 kein Zeichen sind.")));
 }
@@ -269,7 +260,7 @@ TEST(AdoXmlReader, RefusesWhatIsNoRowset)
 // but a crash will do.
 TEST(AdoXmlReader, DamagedFilesAreRefusedOrCompleteAndNeverCrash)
 {
-    const QByteArray ado = QByteArray::fromStdString(adoFile(kUpdateData));
+    const QByteArray ado = adoFile(kUpdateData);
     for (const QByteArray& full :
          {ado,
           writeRowsetXml({journalFields(), {{u8("1"), u8("1"), u8("a\r\nb ©\x01"), u8(""), QVariant()}}})}) {
