@@ -184,12 +184,15 @@ TEST(JournalUnlesbar, EachKindIsNamedLeftAsItIsAndTheSessionsGoBeside)
         for (const qint16 start : {1, 2}) {
             db.Sitzung_beginnen();
             EXPECT_TRUE(db.Aktion_eintragen(u8("/a/0.jpg"), u8("/a/neu0.jpg"), u8("Umbenannt")));
-            ASSERT_TRUE(db.Sitzung_speichern(start, 1, u8("x")));
+            ASSERT_TRUE(db.Sitzung_speichern(start, 5, u8("x")));
             EXPECT_TRUE(db.hinweis().contains(pfad) && db.hinweis().contains(seite))
                 << db.hinweis().toStdString();
             EXPECT_EQ(db.Programmstart_ermitteln(), start + 1);
         }
-        EXPECT_EQ(journalRecords(seite).size(), 2);
+        const auto beiseite = journalRecords(seite);
+        ASSERT_EQ(beiseite.size(), 2);
+        EXPECT_EQ(std::pair(beiseite[0][Sitzung], beiseite[1][Sitzung]), std::pair(u8("1"), u8("5")))
+            << "the record that creates the file is session 1";
 
         tw::platform::RecordSet rs;
         const Result geoeffnet = tw::journal::journalOeffnen(pfad, rs);
