@@ -3,10 +3,10 @@
 #
 # A test sources this file with the names of its arguments and the arguments, as in
 #   source lib.sh "PROGRAM SCRATCH" "$@"
-# then calls e2e_start_x and e2e_start_program. Exit 0 on success, 77 when Xvfb, xdotool or openbox is
-# missing, 1 on a failure, 2 on missing arguments.
+# (or with none, PROGRAM and SCRATCH already set), then calls e2e_start_x and e2e_start_program. Exit 0 on
+# success, 77 when Xvfb, xdotool or openbox is missing, 1 on a failure, 2 on missing arguments.
 
-e2e_names=$1 && shift
+e2e_names=${1:-} && shift $(($# > 0))
 for e2e_name in $e2e_names; do
     [ $# -gt 0 ] || { echo "usage: $(basename "$0") $e2e_names" >&2; exit 2; }
     printf -v "$e2e_name" '%s' "$1" && shift
