@@ -196,6 +196,7 @@ type_pattern() {
 
 # "Beenden" in the selection window brings the start window back; closing that ends the program.
 quit_from_selection() {
+    wait_for 5 window_shown Tausch2 || fail "the selection window is not shown"
     click_in Tausch2 923 314
     wait_for 10 window_shown "$start" || fail "the start window did not come back"
     wait_for 5 window_gone Tausch1 || fail "the pick bar stayed"
