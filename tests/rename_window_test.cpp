@@ -285,8 +285,9 @@ TEST_F(Umbenennfenster,
 }
 
 // A run hands over every file; the monitor draws at most once per frame, but what it says is always the
-// latest, and the last file of a burst reaches the screen without another call.
-TEST(Ueberwachungsmonitor, AStepShowsAtOnceABurstShowsItsLastFileAndALaterTextIsNotOverwritten)
+// latest, and the last file of a burst reaches the screen without another call. At the browser's place of
+// the end-to-end workflow, 186 pixels high, the result line shows and covers no other label.
+TEST(Ueberwachungsmonitor, ABurstShowsItsLastFileALaterTextIsNotOverwrittenAndTheResultLineShows)
 {
     FakeScreen screen;
     rename::Ueberwachungsmonitor monitor(screen);
@@ -314,13 +315,7 @@ TEST(Ueberwachungsmonitor, AStepShowsAtOnceABurstShowsItsLastFileAndALaterTextIs
     while (warten.elapsed() < 40)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(monitor.Label4->text(), u8("fertig"));
-}
 
-// The monitor on the browser's place of the end-to-end workflow, 186 pixels high.
-TEST(Ueberwachungsmonitor, TheResultLineShowsAtTheBrowsersHeightAndCoversNoOtherLabel)
-{
-    FakeScreen screen;
-    rename::Ueberwachungsmonitor monitor(screen);
     monitor.setHeight(186 * 15);
     const auto platz = [&](QLabel* l) { return QRect(l->mapTo(&monitor, QPoint()), l->size()); };
     const QRect zeile = platz(monitor.Label6[0]);
