@@ -113,10 +113,9 @@ TEST_F(Umbenennfenster, LoadTakesTheMarkedEntriesTheButtonsDriveTheRunAndClosing
     aenderungen->Text1->setText(u8("Urlaub_©0 - 2©"));
     aenderungen->Command3_Click();
     aenderungen->Command5_Click();
-    EXPECT_EQ(aenderungen->Command5->text(), u8("Umbenennen"));
-    EXPECT_EQ(gemeinsam.Sitzung, 1);
-    EXPECT_FALSE(aenderungen->Text1->isEnabled());
-    EXPECT_EQ(monitor->Label5->text(), u8("Urlaub_1.jpg"));
+    EXPECT_EQ(std::tuple(aenderungen->Command5->text(), gemeinsam.Sitzung, aenderungen->Text1->isEnabled(),
+                         monitor->Label5->text()),
+              std::tuple(u8("Umbenennen"), 1, false, u8("Urlaub_1.jpg")));
     aenderungen->Command5_Click();
     EXPECT_EQ(dir.read(u8("fotos/Urlaub_1.jpg")), QByteArray("0"));
     EXPECT_TRUE(dateiauswahl->Katalog().setFilter(QString()));
@@ -124,16 +123,15 @@ TEST_F(Umbenennfenster, LoadTakesTheMarkedEntriesTheButtonsDriveTheRunAndClosing
     aenderungen->close();
     EXPECT_TRUE(aenderungen->isVisible()) << "a running window does not close";
     aenderungen->Command5_Click();
-    EXPECT_EQ(aenderungen->Command5->text(), u8("Schrittweise beginnen"));
-    EXPECT_TRUE(aenderungen->Text1->isEnabled());
+    EXPECT_EQ(std::pair(aenderungen->Command5->text(), aenderungen->Text1->isEnabled()),
+              std::pair(u8("Schrittweise beginnen"), true));
 
     // A click between two files of a whole run is seen at the next step; the remaining clicks start a
     // new run, which stands at the file.
     QTimer::singleShot(0, aenderungen, [this] { aenderungen->Command2_Click(); });
     aenderungen->Command6_Click();
     EXPECT_EQ(gemeinsam.Sitzung, 3);
-    EXPECT_TRUE(aenderungen->laeuft() && dir.exists(u8("fotos/bild2.jpg")));
-    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_TRUE(aenderungen->laeuft() && dir.exists(u8("fotos/bild2.jpg")) && messages.texts().isEmpty());
     aenderungen->Command2_Click();
     aenderungen->Command5_Click();
     aenderungen->Command2_Click();
@@ -173,8 +171,7 @@ TEST_F(Umbenennfenster, KeysFocusGuardsAndTheFolderOptionWorkAsTheUserExpects)
     QFocusEvent weg(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
     QCoreApplication::sendEvent(aenderungen->text2[1], &weg);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(messages.texts().isEmpty());
-    EXPECT_EQ(aenderungen->text2[1]->text(), u8("x"));
+    EXPECT_TRUE(messages.texts().isEmpty() && aenderungen->text2[1]->text() == u8("x"));
     aenderungen->text2[1]->setText(u8("2")); // valid, so that its focus may leave it
 
     aenderungen->Command5_Click();
@@ -189,15 +186,14 @@ TEST_F(Umbenennfenster, KeysFocusGuardsAndTheFolderOptionWorkAsTheUserExpects)
     aenderungen->text2_LostFocus(1);
     EXPECT_EQ(aenderungen->Text1->text(), u8("Bild_©0 - 2©® Urspungsdatei ®"));
     aenderungen->Command4_Click();
-    EXPECT_EQ(aenderungen->Text1->text(), u8("0"));
-    EXPECT_EQ(aenderungen->text2[1]->text(), u8("0"));
+    EXPECT_EQ(std::pair(aenderungen->Text1->text(), aenderungen->text2[1]->text()),
+              std::pair(u8("0"), u8("0")));
 
     for (const QString& ordner : {QString(), dir.filePath(u8("fehlt"))}) {
         gewaehlterOrdner = ordner;
         aenderungen->Option3[2]->setChecked(true);
         aenderungen->Option3_Click(2);
-        EXPECT_EQ(aenderungen->Text3->text(), u8("Ursprungsfad"));
-        EXPECT_TRUE(aenderungen->Option3[0]->isChecked());
+        EXPECT_TRUE(aenderungen->Text3->text() == u8("Ursprungsfad") && aenderungen->Option3[0]->isChecked());
     }
     EXPECT_EQ(
         messages.texts(),
@@ -275,8 +271,7 @@ TEST_F(Umbenennfenster,
     aenderungen->Command2_Click();
     ASSERT_TRUE(aenderungen->isVisible()) << "closing must not drop the session";
     EXPECT_EQ(messages.shown().last().icon, platform::MessageBox::Icon::Warning);
-    EXPECT_TRUE(bar->Image1->isVisible());
-    EXPECT_EQ(*browser->Top(), browserTop);
+    EXPECT_TRUE(bar->Image1->isVisible() && *browser->Top() == browserTop);
 
     QDir().rmdir(journal);
     dir.write(QFileInfo(journal).fileName(), "kein XML");
@@ -284,15 +279,15 @@ TEST_F(Umbenennfenster,
     ASSERT_TRUE(waitUntil([&] { return aenderungen.isNull(); }));
     EXPECT_TRUE(messages.shown().last().text.contains(u8("Sich_05.12.2026_2.xml")))
         << messages.shown().last().text.toStdString();
-    EXPECT_TRUE(bar->Image2[0]->isEnabled() && bar->Image2[1]->isEnabled());
-    EXPECT_FALSE(bar->Drive1->isHidden());
+    EXPECT_TRUE(bar->Image2[0]->isEnabled() && bar->Image2[1]->isEnabled() && !bar->Drive1->isHidden());
     EXPECT_EQ(vorn(512), u8("EplorerButton"));
     EXPECT_EQ(std::pair(*browser->Top(), *browser->Height()), std::pair(110, 143));
 }
 
 // A run hands over every file; the monitor draws at most once per frame, but what it says is always the
-// latest, and the last file of a burst reaches the screen without another call.
-TEST(Ueberwachungsmonitor, AStepShowsAtOnceABurstShowsItsLastFileAndALaterTextIsNotOverwritten)
+// latest, and the last file of a burst reaches the screen without another call. At the browser's place of
+// the end-to-end workflow, 186 pixels high, the result line shows and covers no other label.
+TEST(Ueberwachungsmonitor, ABurstShowsItsLastFileALaterTextIsNotOverwrittenAndTheResultLineShows)
 {
     FakeScreen screen;
     rename::Ueberwachungsmonitor monitor(screen);
@@ -320,13 +315,7 @@ TEST(Ueberwachungsmonitor, AStepShowsAtOnceABurstShowsItsLastFileAndALaterTextIs
     while (warten.elapsed() < 40)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(monitor.Label4->text(), u8("fertig"));
-}
 
-// The monitor on the browser's place of the end-to-end workflow, 186 pixels high.
-TEST(Ueberwachungsmonitor, TheResultLineShowsAtTheBrowsersHeightAndCoversNoOtherLabel)
-{
-    FakeScreen screen;
-    rename::Ueberwachungsmonitor monitor(screen);
     monitor.setHeight(186 * 15);
     const auto platz = [&](QLabel* l) { return QRect(l->mapTo(&monitor, QPoint()), l->size()); };
     const QRect zeile = platz(monitor.Label6[0]);

@@ -107,7 +107,8 @@ protected:
 
 } // namespace
 
-TEST_F(Start, ShowsItsTitleAndButtonTextsWhichFitAFixedFrame)
+// The count itself is the journal's; the window shows it and writes nothing.
+TEST_F(Start, TheWindowShowsItsTextsAndTheStartsNumberAndDokumentationOpensTheGuideOrWarnsWhyNot)
 {
     const auto w = open();
     EXPECT_EQ(w->windowTitle(), u8("Tauschwerk © TW-Team"));
@@ -121,12 +122,6 @@ TEST_F(Start, ShowsItsTitleAndButtonTextsWhichFitAFixedFrame)
     EXPECT_LE(label1(*w)->sizeHint().width(), label1(*w)->width());
     EXPECT_FALSE(w->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "the user cannot resize it";
-}
-
-// The count itself is the journal's; the window shows it and writes nothing.
-TEST_F(Start, Label1ShowsTheNumberOfThisStartOfTheDayAndLeavesTheJournalAsItWas)
-{
-    const auto w = open();
     EXPECT_EQ(label1(*w)->text(), u8("1"));
     EXPECT_TRUE(folder.entries().isEmpty()) << "the first start writes nothing";
     // An unreadable journal counts as none and stays as it is: the unreadable journals' table.
@@ -134,31 +129,28 @@ TEST_F(Start, Label1ShowsTheNumberOfThisStartOfTheDayAndLeavesTheJournalAsItWas)
                                             std::pair{tagesjournal("32766", "05.12.2026 10:00:00"), 32767}}) {
         folder.write(heuteJournal, content);
         const auto w = open();
-        EXPECT_EQ(label1(*w)->text(), QString::number(expected));
-        EXPECT_EQ(w->Programmstart, expected);
+        EXPECT_EQ(std::pair(label1(*w)->text(), int(w->Programmstart)),
+                  std::pair(QString::number(expected), expected));
         EXPECT_EQ(folder.read(heuteJournal), content);
     }
     EXPECT_TRUE(messages.shown().isEmpty());
-}
 
-TEST_F(Start, DokumentationOpensTheGuideBesideTheProgramOrWarnsWhyNot)
-{
-    const auto w = open();
+    // Dokumentation: one warning that names what is missing, else the guide beside the program.
+    const auto warnt = [this](const char* was) {
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Warning);
+        EXPECT_TRUE(messages.shown()[0].text.contains(u8(was)));
+        messages.clear();
+    };
     button(*w, 2)->click();
     EXPECT_TRUE(opener.opened().isEmpty());
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Warning);
-    EXPECT_TRUE(messages.shown()[0].text.contains(u8("Tauschwerk.html")));
-
+    warnt("Tauschwerk.html");
     const QString page = folder.write(u8("Tauschwerk.html"), "<html></html>");
-    messages.clear();
     button(*w, 2)->click();
     EXPECT_EQ(opener.opened(), QStringList{page});
     opener.failWith(u8("Kein Programm für HTML-Seiten eingerichtet."));
     button(*w, 2)->click();
-    ASSERT_EQ(messages.shown().size(), 1);
-    EXPECT_EQ(messages.shown()[0].icon, MessageBox::Icon::Warning);
-    EXPECT_TRUE(messages.shown()[0].text.contains(u8("Kein Programm für HTML-Seiten eingerichtet.")));
+    warnt("Kein Programm für HTML-Seiten eingerichtet.");
 }
 
 // That a second press loads no second window is the end-to-end tests'.
@@ -187,20 +179,6 @@ TEST_F(Start, VerwaltungShowsOneUndoWindowAFreshOneAfterItsAbbrechenAndClosesItW
     w->close();
     EXPECT_TRUE(waitUntil([&zurueck] { return zurueck.isNull(); }));
     EXPECT_TRUE(messages.shown().isEmpty());
-}
-
-// The places of the stack are the end-to-end workflow's.
-TEST_F(Start, Step1HidesTheStartWindowAndOpensTheStackWithAFlatBrowserAtHome)
-{
-    schritt1();
-    EXPECT_FALSE(start->isVisible());
-    EXPECT_EQ(browser->navigations().value(0), u8("file://C:\\"));
-    EXPECT_TRUE(browser->fullscreen());
-    EXPECT_EQ(std::pair(*browser->Top(), *browser->Height()), std::pair(256, 0));
-    EXPECT_TRUE(*browser->Visible());
-    ASSERT_NE(start->auswahlbutton(), nullptr);
-    EXPECT_TRUE(start->auswahlbutton()->isVisible());
-    EXPECT_TRUE(auswahl().isVisible());
 }
 
 TEST_F(Start, ThePollMirrorsTheSelectionOnlyWhenItsEndsOrCountChange)
@@ -271,9 +249,17 @@ TEST_F(Start, BeendenDuringATakeOverStopsItAndTheWindowGoesOnceItHasEnded)
     EXPECT_EQ(browser->quitCalls(), 1);
 }
 
-TEST_F(Start, ClosingStoresTheSettingsAndTheNextStep1AppliesThemAClosedBrowserItsStandIn)
+// The places of the stack are the end-to-end workflow's.
+TEST_F(Start, Step1OpensTheStackWithAFlatBrowserAtHomeClosingStoresTheSettingsAndTheNextStep1AppliesThem)
 {
     schritt1();
+    EXPECT_FALSE(start->isVisible());
+    EXPECT_EQ(browser->navigations().value(0), u8("file://C:\\"));
+    EXPECT_TRUE(browser->fullscreen() && *browser->Visible());
+    EXPECT_EQ(std::pair(*browser->Top(), *browser->Height()), std::pair(256, 0));
+    ASSERT_NE(start->auswahlbutton(), nullptr);
+    EXPECT_TRUE(start->auswahlbutton()->isVisible() && auswahl().isVisible());
+
     start->auswahlbutton()->setTop(1500);
     EXPECT_TRUE(browser->setTop(120));
     EXPECT_TRUE(browser->setHeight(300));
@@ -285,19 +271,17 @@ TEST_F(Start, ClosingStoresTheSettingsAndTheNextStep1AppliesThemAClosedBrowserIt
     EXPECT_TRUE(start->isVisible());
     EXPECT_EQ(browser->quitCalls(), 1);
     const shell::Einstellungen& e = start->einstellungen;
-    EXPECT_EQ(e.Item(u8("Button_top")), u8("1500"));
-    EXPECT_EQ(e.Item(u8("Datei_top")), u8("6600"));
-    EXPECT_EQ(e.Item(u8("IE_Top")), u8("120"));
-    EXPECT_EQ(e.Item(u8("IE_Height")), u8("300"));
-    EXPECT_EQ(e.Item(u8("ie_Pfad")), u8("file:///home/nutzer/Bilder"));
+    QStringList gespeichert;
+    for (const char* name : {"Button_top", "Datei_top", "IE_Top", "IE_Height", "ie_Pfad"})
+        gespeichert << e.Item(u8(name));
+    EXPECT_EQ(gespeichert, u8s({"1500", "6600", "120", "300", "file:///home/nutzer/Bilder"}));
 
     schritt1();
     EXPECT_EQ(browserErstellt, 2);
     EXPECT_FLOAT_EQ(start->auswahlbutton()->Top(), 1500);
     EXPECT_FLOAT_EQ(auswahl().Top(), 6600);
-    EXPECT_EQ(*browser->Top(), 120);
-    EXPECT_EQ(*browser->Height(), 300);
-    EXPECT_EQ(browser->navigations().last(), u8("file:///home/nutzer/Bilder"));
+    EXPECT_EQ(std::tuple(*browser->Top(), *browser->Height(), browser->navigations().last()),
+              std::tuple(120, 300, u8("file:///home/nutzer/Bilder")));
 
     browser->close(); // the user closed it: every member fails
     auswahl().close();

@@ -130,11 +130,10 @@ TEST(PickBarDrives, OnlyVolumesWithRealFileSystemsAreListedEachOnceAsItShowsNow)
 
 TEST(PickBarDrives, AddressesAndFoldersConvertBothWays)
 {
-    EXPECT_EQ(ordnerAusAdresse(u8("file:///")), u8("/"));
-    EXPECT_EQ(ordnerAusAdresse(u8("file:///mnt/data/")), u8("/mnt/data"));
-    EXPECT_EQ(ordnerAusAdresse(u8("/tmp/x/../y/")), u8("/tmp/y"));
-    EXPECT_EQ(ordnerAusAdresse(QString()), QString());
-    EXPECT_EQ(ordnerAusAdresse(u8("https://example.org/")), QString());
+    QStringList ordner;
+    for (const char* adresse : {"file:///", "file:///mnt/data/", "/tmp/x/../y/", "", "https://example.org/"})
+        ordner << ordnerAusAdresse(u8(adresse));
+    EXPECT_EQ(ordner, u8s({"/", "/mnt/data", "/tmp/y", "", ""}));
 
     EXPECT_EQ(adresseVon(u8("/")), u8("file:///"));
     for (const char* wurzel : {"/media/bob/USB STICK", "/mnt/100%", "/mnt/a#b", "/media/Jürgen/Fotos?"})

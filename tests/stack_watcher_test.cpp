@@ -24,25 +24,15 @@ public:
     bool browserOffen = true;
     bool obenHolt = false; // Windows' way: raising a top-level window brings it to the front
     QMap<Fensterhandle, QString> titel{{dateiauswahl, u8("Tausch2")}};
-    mutable int abfragen = 0;
-    mutable int titelGelesen = 0;
+    mutable int abfragen = 0, titelGelesen = 0;
     QStringList log;
 
-    Fensterhandle Vordergrundfenster() const override
-    {
-        ++abfragen;
-        return vorn;
-    }
-    QString Fenstertext(Fensterhandle f) const override
-    {
-        ++titelGelesen;
-        return titel.value(f);
-    }
+    Fensterhandle Vordergrundfenster() const override { return ++abfragen, vorn; }
+    QString Fenstertext(Fensterhandle f) const override { return ++titelGelesen, titel.value(f); }
     Expected<Fensterhandle> Browserfenster() const override
     {
-        if (!browserOffen)
-            return Result::failure(u8("Der Browser antwortet nicht."));
-        return browser;
+        return browserOffen ? Expected<Fensterhandle>(browser)
+                            : Result::failure(u8("Der Browser antwortet nicht."));
     }
     Fensterhandle Auswahlbuttonfenster() const override { return bar; }
     Fensterhandle Aenderungenfenster() const override { return aenderungen; }
@@ -51,11 +41,7 @@ public:
     void Dateiauswahl_fokussieren() override { nachVorn(u8("fokus Dateiauswahl"), dateiauswahl); }
     void Aenderungen_fokussieren() override { nachVorn(u8("fokus Aenderungen"), aenderungen); }
     void Timer_schalten(bool an) override { log << (an ? u8("timer an") : u8("timer aus")); }
-    void nachVorn(const QString& operation, Fensterhandle f)
-    {
-        log << operation;
-        vorn = f;
-    }
+    void nachVorn(const QString& operation, Fensterhandle f) { log << operation, vorn = f; }
 };
 
 // One check with the given window in front; the operations between switching the timer off and on again.
@@ -104,8 +90,9 @@ TEST(Watcher, EachWindowInFrontGetsItsOwnAnswer)
         EXPECT_EQ(pruefen(fenster, waechter, fall.vorn), fall.erwartet);
         EXPECT_EQ(waechter.Letztes_Fenster, fall.danach);
         if (fall.letztes == fall.vorn || fall.vorn == fremd) {
-            EXPECT_EQ(fenster.titelGelesen, 0) << "no caption to read";
-            EXPECT_EQ(fenster.abfragen, fall.letztes == fall.vorn ? 1 : 2);
+            EXPECT_EQ(std::pair(fenster.titelGelesen, fenster.abfragen),
+                      std::pair(0, fall.letztes == fall.vorn ? 1 : 2))
+                << "no caption to read";
         }
         EXPECT_TRUE(pruefen(fenster, waechter, fenster.vorn).isEmpty())
             << "its own changes are none for the next";

@@ -1,8 +1,16 @@
 # Shared by the end-to-end tests: an X server of their own with a window manager, the real program run
 # from a copy in a temporary program folder, and helpers to find, click and look at its windows.
 #
-# A test sources this file with PROGRAM and SCRATCH set, then calls e2e_start_x and e2e_start_program.
-# Exit 0 on success, 77 when Xvfb, xdotool or openbox is missing, 1 on a failure.
+# A test sources this file with the names of its arguments and the arguments, as in
+#   source lib.sh "PROGRAM SCRATCH" "$@"
+# (or with none, PROGRAM and SCRATCH already set), then calls e2e_start_x and e2e_start_program. Exit 0 on
+# success, 77 when Xvfb, xdotool or openbox is missing, 1 on a failure, 2 on missing arguments.
+
+e2e_names=${1:-} && shift $(($# > 0))
+for e2e_name in $e2e_names; do
+    [ $# -gt 0 ] || { echo "usage: $(basename "$0") $e2e_names" >&2; exit 2; }
+    printf -v "$e2e_name" '%s' "$1" && shift
+done
 
 for tool in Xvfb xdotool openbox xprop xwininfo; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -12,6 +20,7 @@ for tool in Xvfb xdotool openbox xprop xwininfo; do
 done
 
 e2e_xvfb_pid='' e2e_wm_pid='' app_pid=''
+start='Tauschwerk © TW-Team' undo='Änderungen rückganig machen'
 mkdir -p "$SCRATCH"
 work=$(mktemp -d "$SCRATCH/run.XXXXXX")
 shots="$SCRATCH/screenshots"
@@ -72,6 +81,7 @@ e2e_start_x() {
 # given (the browser starts in the home folder).
 e2e_start_program() {
     local home=$1
+    mkdir -p "$home"
     folder="$work/program"
     mkdir -p "$folder"
     cp "$PROGRAM" "$folder/tauschwerk" || fail "cannot copy $PROGRAM"
@@ -81,6 +91,12 @@ e2e_start_program() {
     export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan.supp:print_suppressions=0}"
     HOME="$home" QT_QPA_PLATFORM=xcb "$folder/tauschwerk" >"$work/program.log" 2>&1 &
     app_pid=$!
+}
+
+# Starts the program and waits for its start window.
+e2e_start() {
+    e2e_start_program "$1"
+    wait_for 30 window_shown "$start" || fail "the start window did not appear"
 }
 
 # The visible window with exactly this title.
@@ -135,4 +151,54 @@ e2e_quit_via() {
     local status=$?
     app_pid=''
     [ "$status" -eq 0 ] || fail "the program ended with status $status"
+}
+
+# Waits for a message box, takes its picture where a name is given, and answers it with Return.
+answer_message() { # seconds, failure text[, picture]
+    wait_for "$1" window_shown Tauschwerk || fail "$2"
+    [ -z "${3:-}" ] || shot "$3"
+    xdotool windowactivate --sync "$(window_named Tauschwerk)" >/dev/null 2>&1
+    xdotool key Return
+}
+
+# "Verwaltung" (18, 82, 275 x 41 pixels) in the start window opens the undo window.
+open_undo_window() {
+    click_at "$start" 155 102
+    wait_for 10 window_shown "$undo" || fail "'Verwaltung' opened no undo window"
+}
+
+step1() {
+    click_in "$start" 155 41
+    wait_for 15 window_shown Tausch2 || fail "step 1 opened no selection window"
+}
+
+# The pick bar's handle (at 236 + 11) pulled up with the real pointer, so that the browser gets room.
+pull_handle_up() {
+    xdotool mousemove 512 247 mousedown 1
+    for y in 230 180 120 80 60; do xdotool mousemove 512 "$y"; sleep 0.1; done
+    xdotool mouseup 1
+}
+
+# The selection window's "Alle Dateien in Liste makieren" and "Dateien umschreiben".
+to_rename_window() {
+    click_in Tausch2 782 265
+    click_in Tausch2 923 265
+    wait_for 10 window_shown Tausch3 || fail "no rename window"
+}
+
+# A pattern typed into the rename window, then "Urspungsname eintragen" and "Alle Dateien Makieren".
+type_pattern() {
+    click_in Tausch3 400 19
+    xdotool type --delay 30 "$1"
+    click_in Tausch3 899 112
+    click_in Tausch3 104 338
+}
+
+# "Beenden" in the selection window brings the start window back; closing that ends the program.
+quit_from_selection() {
+    wait_for 5 window_shown Tausch2 || fail "the selection window is not shown"
+    click_in Tausch2 923 314
+    wait_for 10 window_shown "$start" || fail "the start window did not come back"
+    wait_for 5 window_gone Tausch1 || fail "the pick bar stayed"
+    e2e_quit_via "$start"
 }

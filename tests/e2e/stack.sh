@@ -3,13 +3,9 @@
 # monitor with the real pointer, a click on the monitor gives the rename window the focus, closing the
 # rename window puts the browser on the monitor's place, and a click on the selection window brings up
 # the browser from under another application's window.
-#
-# Usage: stack.sh PROGRAM SCRATCH_FOLDER
 set -uo pipefail
-PROGRAM=${1:?usage: stack.sh PROGRAM SCRATCH_FOLDER}
-SCRATCH=${2:?usage: stack.sh PROGRAM SCRATCH_FOLDER}
 # shellcheck source=lib.sh
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.sh" "PROGRAM SCRATCH" "$@"
 SCRATCH="$SCRATCH/stack"
 shots="$SCRATCH/screenshots"
 mkdir -p "$shots"
@@ -56,19 +52,12 @@ place_of() {
 }
 
 e2e_start_x
-e2e_start_program "$home"
-start='Tauschwerk © TW-Team'
-wait_for 30 window_shown "$start" || fail "the start window did not appear"
+e2e_start "$home"
 
 # --- Step 1, and the selection handle pulls the bar up so that the browser gets its height.
-click_in "$start" 155 41
-wait_for 15 window_shown Tausch2 || fail "step 1 opened no selection window"
+step1
 wait_for 5 window_shown Tausch1 || fail "step 1 opened no pick bar"
-geometry_of Tausch1
-bar_y=$((WY + WH / 2))
-xdotool mousemove $((WX + WW / 2)) "$bar_y" mousedown 1
-for y in $((bar_y - 20)) 180 120 80 60; do xdotool mousemove 512 "$y"; sleep 0.1; done
-xdotool mouseup 1
+pull_handle_up
 wait_for 5 window_shown "$browser" || fail "the browser window did not appear"
 sleep 0.5
 [ "$(place_of "$browser")" = "70,186" ] || fail "browser at $(place_of "$browser"), expected 70,186"
@@ -82,10 +71,7 @@ sleep 1.5
 geometry_of Tausch2
 not_blank $((WX + 20)) $((WY + 24)) 480 40 || fail "the left list stayed empty after selecting in the browser"
 click_in Tausch2 85 288 # Dateien in rechte Liste übernehmen
-click_in Tausch2 782 265 # Alle Dateien in Liste makieren
-shot 1-taken-over
-click_in Tausch2 923 265 # Dateien umschreiben
-wait_for 10 window_shown Tausch3 || fail "no rename window"
+to_rename_window
 wait_for 5 window_shown Tausch4 || fail "no progress monitor"
 wait_for 5 window_gone "$browser" || fail "the browser stayed visible"
 sleep 0.5
@@ -140,9 +126,5 @@ wait_for 5 above "$browser" Fremd || fail "the browser stayed under the other ap
 wait_for 5 active_is Tausch2 || fail "after the click $(xdotool getactivewindow getwindowname) is active"
 shot 8-browser-raised
 stop_other
-
-# --- Closing the selection window brings the start window back; closing that ends the program.
-click_in Tausch2 923 314 # Beenden
-wait_for 10 window_shown "$start" || fail "the start window did not come back"
-e2e_quit_via "$start"
+quit_from_selection
 echo "PASS"

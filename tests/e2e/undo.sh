@@ -3,14 +3,9 @@
 # journal; "Verwaltung" opens the undo window, real clicks and keys choose the journal, the program
 # start and the session, "Betrachten" writes the page and hands it to the system's opener, and the undo
 # with Yes puts every file back and takes the journal with its only session away.
-#
-# Usage: undo.sh PROGRAM UNDO_SETUP SCRATCH_FOLDER
 set -uo pipefail
-PROGRAM=${1:?usage: undo.sh PROGRAM UNDO_SETUP SCRATCH_FOLDER}
-SETUP=${2:?usage: undo.sh PROGRAM UNDO_SETUP SCRATCH_FOLDER}
-SCRATCH=${3:?usage: undo.sh PROGRAM UNDO_SETUP SCRATCH_FOLDER}
 # shellcheck source=lib.sh
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.sh" "PROGRAM SETUP SCRATCH" "$@"
 
 # The system's opener is a stand-in that only notes what it was asked to open.
 mkdir -p "$work/bin" "$work/home"
@@ -31,22 +26,11 @@ journal=$("$SETUP" "$folder" "$daten") || fail "the session could not be prepare
 [ -f "$daten/a/Urlaub_01.txt" ] && [ -f "$daten/b/Urlaub_03.txt" ] && [ -f "$daten/b/Urlaub_04.txt" ] ||
     fail "the prepared files are not where the session put them"
 
-# xdotool's place of a framed window leaves out the frame's own offset; these go through the window
-# itself (click_at). The absolute upper-left corner of the client area in AX, AY:
-origin_of() {
-    eval "$(xwininfo -id "$(window_named "$1")" |
-        awk '/Absolute upper-left X/ { print "AX=" $4 } /Absolute upper-left Y/ { print "AY=" $4 }')"
-}
-
 e2e_start_x
-e2e_start_program "$work/home"
-start='Tauschwerk © TW-Team'
-undo='Änderungen rückganig machen'
-wait_for 30 window_shown "$start" || fail "the start window did not appear"
+e2e_start "$work/home"
 
-# --- "Verwaltung" (18, 82, 275 x 41 pixels) opens the undo window; a second press loads no second one.
-click_at "$start" 155 102
-wait_for 10 window_shown "$undo" || fail "'Verwaltung' opened no undo window"
+# --- "Verwaltung" opens the undo window; a second press loads no second one.
+open_undo_window
 geometry_of "$undo"
 [ "$WW" = 591 ] && [ "$WH" = 152 ] || fail "undo window is ${WW}x${WH}, expected 591x152"
 xdotool windowmove "$(window_named "$undo")" 420 520
@@ -61,8 +45,8 @@ click_at "$undo" 400 22
 sleep 0.5
 # Text1 (288, 92, 291 x 19) is blank until a session is chosen.
 text1() {
-    origin_of "$undo"
-    brightness $((AX + 292)) $((AY + 94)) 200 15
+    geometry_of "$undo"
+    brightness $((WX + 292)) $((WY + 94)) 200 15
 }
 leer=$(text1)
 for y in 50 76; do
@@ -87,15 +71,9 @@ window_shown Tauschwerk && fail "'Betrachten' showed a message"
 
 # --- "Aktionen rückgangig machen" (200, 122, 185 x 25), Yes, then the final message.
 click_at "$undo" 292 134
-wait_for 10 window_shown Tauschwerk || fail "no question before the undo"
-shot undo-question
-xdotool windowactivate --sync "$(window_named Tauschwerk)" >/dev/null 2>&1
-xdotool key Return
+answer_message 10 "no question before the undo" undo-question
 sleep 1
-wait_for 10 window_shown Tauschwerk || fail "no message after the undo"
-shot undo-done
-xdotool windowactivate --sync "$(window_named Tauschwerk)" >/dev/null 2>&1
-xdotool key Return
+answer_message 10 "no message after the undo" undo-done
 wait_for 10 window_gone Tauschwerk || fail "the message did not close"
 
 for f in eins.txt 'zwei <&>.txt' drei.txt vier.txt; do

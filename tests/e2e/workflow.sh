@@ -3,28 +3,21 @@
 # its height, files selected in the browser with real clicks reach the left list, the take-over fills the
 # right list, the rename window renames them with a pattern typed in, the day's journal holds the session,
 # and closing the windows brings the start window back. The windows carry the program's icon.
-#
-# Usage: workflow.sh PROGRAM SCRATCH_FOLDER
 set -uo pipefail
-PROGRAM=${1:?usage: workflow.sh PROGRAM SCRATCH_FOLDER}
-SCRATCH=${2:?usage: workflow.sh PROGRAM SCRATCH_FOLDER}
 # shellcheck source=lib.sh
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.sh" "PROGRAM SCRATCH" "$@"
 
 home="$work/home"
 mkdir -p "$home/urlaub"
 for i in 1 2 3 4 5; do echo "Bild $i" >"$home/urlaub/IMG_000$i.jpg"; done
 
 e2e_start_x
-e2e_start_program "$home"
-start='Tauschwerk © TW-Team'
-wait_for 30 window_shown "$start" || fail "the start window did not appear"
+e2e_start "$home"
 has_icon() { xprop -id "$(window_named "$1")" _NET_WM_ICON | grep -q 'Icon (64 x 64)'; }
 wait_for 5 has_icon "$start" || fail "the start window shows no program icon"
 
 # --- Step 1: pick bar over the browser, selection window below, in the 1024 x 768 frame.
-click_in "$start" 155 41
-wait_for 15 window_shown Tausch2 || fail "step 1 opened no selection window"
+step1
 wait_for 5 window_gone "$start" || fail "the start window stayed visible"
 geometry_of Tausch1
 [ "$WX,$WY,$WW,$WH" = "0,236,1024,23" ] || fail "pick bar at $WX,$WY ${WW}x$WH"
@@ -33,9 +26,7 @@ geometry_of Tausch2
 shot 1-step1
 
 # --- The handle pulls the bar up; the browser fills the space down to the selection window.
-xdotool mousemove 512 247 mousedown 1
-for y in 230 180 120 80 60; do xdotool mousemove 512 "$y"; sleep 0.1; done
-xdotool mouseup 1
+pull_handle_up
 sleep 0.5
 geometry_of Tausch1
 [ "$WY" = 50 ] || fail "the pick bar followed the pointer to $WY, expected 50"
@@ -60,12 +51,10 @@ shot 3-selected
 click_in Tausch2 85 288
 sleep 0.5
 not_blank 516 280 470 60 || fail "the right list stayed empty after the take-over"
-click_in Tausch2 782 265 # Alle Dateien in Liste makieren
 shot 4-taken-over
 
 # --- Hand-over to the rename window and the monitor on the browser's place.
-click_in Tausch2 923 265
-wait_for 10 window_shown Tausch3 || fail "no rename window"
+to_rename_window
 wait_for 5 window_shown Tausch4 || fail "no progress monitor"
 geometry_of Tausch4
 [ "$WY,$WH" = "70,186" ] || fail "monitor at $WY with height $WH, expected the browser's place"
@@ -74,10 +63,7 @@ wait_for 5 window_gone Tausch2 || fail "the selection window stayed visible"
 wait_for 5 has_icon Tausch3 || fail "the rename window shows no program icon"
 
 # --- Pattern, old-name placeholder, a counter from 5 (the click checks "Von" before it inserts), all files.
-click_in Tausch3 400 19
-xdotool type --delay 30 'Urlaub_'
-click_in Tausch3 899 112 # Urspungsname eintragen
-click_in Tausch3 104 338 # Alle Dateien Makieren
+type_pattern Urlaub_
 click_in Tausch3 724 117 # Von
 xdotool key ctrl+a type 5
 click_in Tausch3 709 271 # Zähler 1-?
@@ -100,9 +86,5 @@ journal="$folder/Sich_$(date +%d.%m.%Y).xml"
 [ "$(grep -o 'Umbenannt' "$journal" | wc -l)" = 5 ] || fail "the session does not list five renames"
 shot 7-back
 
-# --- Closing the selection window brings the start window back; closing that ends the program.
-click_in Tausch2 923 314 # Beenden
-wait_for 10 window_shown "$start" || fail "the start window did not come back"
-wait_for 5 window_gone Tausch1 || fail "the pick bar stayed"
-e2e_quit_via "$start"
+quit_from_selection
 echo "PASS"
