@@ -52,14 +52,14 @@ Result RecordSet::Open()
     return Result::success();
 }
 
-Result RecordSet::Open(const QString& path)
+Result RecordSet::Open(const QString& path, Breather* breather)
 {
     if (m_open)
         return Result::failure(3705, QStringLiteral("Die Datensatzgruppe ist schon geöffnet."));
     QFile file(path);
     if (Result opened = openForReading(file); !opened)
         return opened;
-    Expected<RowsetData> data = readRowsetXml(file);
+    Expected<RowsetData> data = readRowsetXml(file, breather);
     if (!data)
         return data.error();
     m_fields = std::move(data->fields);
@@ -389,7 +389,7 @@ void RecordSet::unindexRow(int row)
     }
 }
 
-QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowDelimiter)
+QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowDelimiter, int numRows)
 {
     commitPending();
     settleView();
@@ -398,7 +398,10 @@ QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowD
         return out;
     if (m_currentDeleted)
         m_currentDeleted = false;
-    for (; m_pos < static_cast<int>(m_view.size()); ++m_pos) {
+    const int end = numRows < 0
+                        ? static_cast<int>(m_view.size())
+                        : static_cast<int>(std::min<qsizetype>(m_view.size(), qsizetype(m_pos) + numRows));
+    for (; m_pos < end; ++m_pos) {
         const QVector<QVariant>& values = m_rows[m_view[m_pos]].values;
         for (int f = 0; f < values.size(); ++f) {
             out += valueText(values[f]);
@@ -425,6 +428,11 @@ RowsetData RecordSet::toRowset() const
 QByteArray RecordSet::toXml() const
 {
     return writeRowsetXml(toRowset());
+}
+
+Result RecordSet::writeXml(const std::function<Result(QByteArrayView)>& sink, Breather* breather) const
+{
+    return writeRowsetXml(toRowset(), sink, breather);
 }
 
 Result RecordSet::Save(const QString& path) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Breather.h"
 #include "FieldDef.h"
 #include "RecordFilter.h"
 #include "Result.h"
@@ -22,8 +23,8 @@ public:
     Result Append(const QString& name, int adoType, int definedSize);
     // An empty set with the appended fields.
     Result Open();
-    // The set saved in an XML file; the fields come from the file.
-    Result Open(const QString& path);
+    // The set saved in an XML file; the fields come from the file. The breather ticks while it is read.
+    Result Open(const QString& path, Breather* breather = nullptr);
     bool isOpen() const { return m_open; }
     void Close();
 
@@ -61,13 +62,15 @@ public:
     Result setSort(const QString& sort);
     const QString& Sort() const { return m_sortText; }
 
-    // Values of the visible records from the current one on, each followed by one delimiter;
-    // leaves the set at its end.
-    QString getstring(const QString& columnDelimiter, const QString& rowDelimiter);
+    // Values of the visible records from the current one on, each followed by one delimiter; at most
+    // numRows records when it is not negative. Leaves the set after the last record taken.
+    QString getstring(const QString& columnDelimiter, const QString& rowDelimiter, int numRows = -1);
 
     // Writes the whole set, in the order of adding; refuses an existing file.
     Result Save(const QString& path) const;
     QByteArray toXml() const;
+    // The XML in pieces, as writeRowsetXml makes them.
+    Result writeXml(const std::function<Result(QByteArrayView)>& sink, Breather* breather = nullptr) const;
     RowsetData toRowset() const;
 
 private:
