@@ -152,7 +152,11 @@ void Zurueck::Datenbankchecken(const QString& pfad)
     Sicherungsdaten = std::make_unique<platform::RecordSet>();
     if (!platform::fileExists(pfad))
         return;
-    if (const platform::Result geoeffnet = journalOeffnen(pfad, *Sicherungsdaten); !geoeffnet) {
+    const auto bedienbar = sperren();
+    platform::Breather atem([] { QCoreApplication::processEvents(); });
+    const platform::Result geoeffnet = journalOeffnen(pfad, *Sicherungsdaten, &atem);
+    freigeben(bedienbar);
+    if (!geoeffnet) {
         Sicherungsdaten.reset();
         // The entry stays (the file may be mended and chosen again) but shows that it cannot be read.
         for (QListWidgetItem* eintrag : File1->findItems(QFileInfo(pfad).fileName(), Qt::MatchExactly)) {
@@ -268,8 +272,21 @@ RueckgaengigErgebnis Zurueck::Rueckgaengig()
         e.grund = QStringLiteral("Es ist keine Sitzung gewählt.");
         return e;
     }
-    // The window keeps painting while the files go back, but nothing in it may start another undo, change
-    // the choice the undo works on or close the window under it.
+    const auto bedienbar = sperren();
+    const QString datei = m_datei;
+    const Sitzungssatz satz = *m_gewaehlt;
+    RueckgaengigErgebnis e = tw::journal::Rueckgaengig(datei, satz, m_umkehrer, *m_writer,
+                                                       [] { QCoreApplication::processEvents(); });
+    freigeben(bedienbar);
+    if (e.stand == Stand::Ausgefuehrt || e.stand == Stand::NichtGefunden) {
+        dateienAuflisten(QFileInfo(m_datei).fileName());
+        File1_Click();
+    }
+    return e;
+}
+
+std::array<bool, 6> Zurueck::sperren()
+{
     const std::array<QWidget*, 6> bedienung{File1, Combo1, Combo2, Command1, Command2, Command3};
     std::array<bool, 6> bedienbar{};
     for (std::size_t i = 0; i < bedienung.size(); ++i) {
@@ -277,18 +294,15 @@ RueckgaengigErgebnis Zurueck::Rueckgaengig()
         bedienung[i]->setEnabled(false);
     }
     m_laeuft = true;
-    const QString datei = m_datei;
-    const Sitzungssatz satz = *m_gewaehlt;
-    RueckgaengigErgebnis e = tw::journal::Rueckgaengig(datei, satz, m_umkehrer, *m_writer,
-                                                       [] { QCoreApplication::processEvents(); });
+    return bedienbar;
+}
+
+void Zurueck::freigeben(const std::array<bool, 6>& bedienbar)
+{
     m_laeuft = false;
+    const std::array<QWidget*, 6> bedienung{File1, Combo1, Combo2, Command1, Command2, Command3};
     for (std::size_t i = 0; i < bedienung.size(); ++i)
         bedienung[i]->setEnabled(bedienbar[i]);
-    if (e.stand == Stand::Ausgefuehrt || e.stand == Stand::NichtGefunden) {
-        dateienAuflisten(QFileInfo(m_datei).fileName());
-        File1_Click();
-    }
-    return e;
 }
 
 void Zurueck::meldung(const RueckgaengigErgebnis& e)

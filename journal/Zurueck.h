@@ -76,6 +76,10 @@ private:
     bool beideGewaehlt() const;
     bool sitzungFiltern();
     void meldung(const RueckgaengigErgebnis& ergebnis);
+    // While long work lets events run, nothing in the window may start more of it, change the choice it
+    // works on or close the window under it; the window keeps painting.
+    std::array<bool, 6> sperren();
+    void freigeben(const std::array<bool, 6>& bedienbar);
 
     ZurueckUmgebung m_umgebung;
     QString m_datei; // full path of the file chosen in File1
@@ -84,7 +88,7 @@ private:
     std::optional<Sitzungssatz> m_gewaehlt;
     DateiUmkehrer m_umkehrer;
     std::unique_ptr<platform::AtomicFileWriter> m_writer;
-    bool m_laeuft = false; // an undo is running
+    bool m_laeuft = false; // an undo or a read of a journal is running
 };
 
 } // namespace tw::journal
