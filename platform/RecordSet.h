@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -50,6 +51,9 @@ public:
     int RecordCount() const;
     // Removes the current record; it leaves the view at once and MoveNext reaches the one after it.
     Result Delete();
+    // Builds the index of a field that lookups will need, the breather ticking between pieces. A change
+    // to the set meanwhile leaves the index to the first lookup, which builds it in one piece.
+    void prepareIndex(QStringView field, Breather* breather);
     // Removes the first record whose field reads exactly this text, found through the field's index;
     // filter and sort stay. False when there is none. Leaves no record current.
     bool deleteExact(QStringView field, const QString& value);
@@ -109,6 +113,8 @@ private:
     // Exact-match indexes per field, built when a filter first needs one: folded text -> rows.
     std::unordered_map<int, QHash<QString, std::vector<int>>> m_indexes;
     std::size_t m_deletedInIndexes = 0;
+    // Counts the changes to records, so that an index built while events run knows whether it still fits.
+    std::uint64_t m_changes = 0;
 };
 
 } // namespace tw::platform
