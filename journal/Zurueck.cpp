@@ -152,10 +152,17 @@ void Zurueck::Datenbankchecken(const QString& pfad)
     Sicherungsdaten = std::make_unique<platform::RecordSet>();
     if (!platform::fileExists(pfad))
         return;
-    const auto bedienbar = sperren();
-    platform::Breather atem([] { QCoreApplication::processEvents(); });
+    // Only a read long enough to let events run locks the window, so that choosing a small journal
+    // with the arrow keys keeps the focus in the list.
+    std::optional<std::array<bool, 6>> bedienbar;
+    platform::Breather atem([this, &bedienbar] {
+        if (!bedienbar)
+            bedienbar = sperren();
+        QCoreApplication::processEvents();
+    });
     const platform::Result geoeffnet = journalOeffnen(pfad, *Sicherungsdaten, &atem);
-    freigeben(bedienbar);
+    if (bedienbar)
+        freigeben(*bedienbar);
     if (!geoeffnet) {
         Sicherungsdaten.reset();
         // The entry stays (the file may be mended and chosen again) but shows that it cannot be read.
@@ -289,6 +296,7 @@ std::array<bool, 6> Zurueck::sperren()
 {
     const std::array<QWidget*, 6> bedienung{File1, Combo1, Combo2, Command1, Command2, Command3};
     std::array<bool, 6> bedienbar{};
+    m_fokus = focusWidget();
     for (std::size_t i = 0; i < bedienung.size(); ++i) {
         bedienbar[i] = bedienung[i]->isEnabled();
         bedienung[i]->setEnabled(false);
@@ -303,6 +311,8 @@ void Zurueck::freigeben(const std::array<bool, 6>& bedienbar)
     const std::array<QWidget*, 6> bedienung{File1, Combo1, Combo2, Command1, Command2, Command3};
     for (std::size_t i = 0; i < bedienung.size(); ++i)
         bedienung[i]->setEnabled(bedienbar[i]);
+    if (m_fokus)
+        m_fokus->setFocus();
 }
 
 void Zurueck::meldung(const RueckgaengigErgebnis& e)

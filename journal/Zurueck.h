@@ -6,6 +6,7 @@
 #include "platform/RecordSet.h"
 #include "platform/TwipsForm.h"
 
+#include <QPointer>
 #include <array>
 #include <memory>
 #include <optional>
@@ -88,7 +89,8 @@ private:
     std::optional<Sitzungssatz> m_gewaehlt;
     DateiUmkehrer m_umkehrer;
     std::unique_ptr<platform::AtomicFileWriter> m_writer;
-    bool m_laeuft = false; // an undo or a read of a journal is running
+    bool m_laeuft = false;     // an undo or a read of a journal is running
+    QPointer<QWidget> m_fokus; // where the focus was when the controls were locked
 };
 
 } // namespace tw::journal

@@ -501,21 +501,31 @@ bool Aenderungen::entladen()
         return false;
     m_speichert = true;
     shell::Gemeinsam& g = *m_umgebung.gemeinsam;
-    // The window keeps painting while a large session is saved, but nothing in it may start a run.
-    const QList<QWidget*> bedienung = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    // The window keeps painting while a large session is saved, but nothing in it may start a run. A save
+    // short enough to let no events run locks nothing, and the focus stays where it is.
     QList<QWidget*> gesperrt;
-    for (QWidget* w : bedienung) {
-        if (w->isEnabled()) {
-            w->setEnabled(false);
-            gesperrt.append(w);
+    QPointer<QWidget> fokus;
+    bool zu = false;
+    platform::Breather atem([&] {
+        if (!zu) {
+            zu = true;
+            fokus = focusWidget();
+            for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (w->isEnabled()) {
+                    w->setEnabled(false);
+                    gesperrt.append(w);
+                }
+            }
         }
-    }
-    platform::Breather atem([] { QCoreApplication::processEvents(); });
+        QCoreApplication::processEvents();
+    });
     const platform::Result gespeichert =
         m_umgebung.journal->Sitzung_speichern(g.Programmstart, g.Sitzung, Text1->text(), &atem);
     m_speichert = false;
     for (QWidget* w : gesperrt)
         w->setEnabled(true);
+    if (fokus)
+        fokus->setFocus();
     if (!gespeichert.ok()) {
         // Closing anyway would leave the files of this session without any record, so the window stays.
         meldung(QStringLiteral("Die Sitzung konnte nicht in die Sicherungsdatei geschrieben werden:\n%1\n\n"
