@@ -20,6 +20,7 @@ std::optional<QVector<Aktionseintrag>> aktionenLesen(const QString& ergebnisstri
     // Record by record, not through a list of all pieces, which for a large session would be a second
     // copy of its text held at once with the first.
     QVector<Aktionseintrag> aktionen;
+    aktionen.reserve(ergebnisstring.count(Trennzeichen) / 4);
     for (qsizetype von = 0; von < ergebnisstring.size();) {
         QString teile[4];
         for (QString& teil : teile) {

@@ -200,17 +200,8 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
         return e;
     }
     platform::Breather atem(zwischendurch);
-    auto aktionen = aktionenLesen(platform::valueText(satz.Ergebnisstring), &atem);
-    if (!aktionen) {
-        e.stand = Stand::Beschaedigt;
-        e.grund = QStringLiteral("Die Liste der Aktionen dieser Sitzung lässt sich nicht in ganze Einträge "
-                                 "zerlegen; vermutlich enthält ein Pfad das Trennzeichen „%1“.")
-                      .arg(Trennzeichen);
-        return e;
-    }
-    atem.tick();
-
-    // Checked before any file is touched: a session undone meanwhile elsewhere is not reversed twice.
+    // Checked before any file is touched: a session undone meanwhile elsewhere is not reversed twice. The
+    // journal is read before the actions are split, so that the two are never held at once.
     {
         platform::RecordSet journal;
         if (!platform::fileExists(journalPfad)) {
@@ -228,6 +219,16 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
                                "rückgängig gemacht.");
             return e;
         }
+    }
+    atem.tick();
+
+    auto aktionen = aktionenLesen(platform::valueText(satz.Ergebnisstring), &atem);
+    if (!aktionen) {
+        e.stand = Stand::Beschaedigt;
+        e.grund = QStringLiteral("Die Liste der Aktionen dieser Sitzung lässt sich nicht in ganze Einträge "
+                                 "zerlegen; vermutlich enthält ein Pfad das Trennzeichen „%1“.")
+                      .arg(Trennzeichen);
+        return e;
     }
     atem.tick();
 
