@@ -312,7 +312,9 @@ int ablauf(Art art, int n)
     stillstand.start();
     t.restart();
     platform::RecordSet rs;
-    if (!journal::journalOeffnen(db.journalPfadHeute(), rs) || !rs.MoveFirst())
+    // As the undo window opens it, letting its events run.
+    platform::Breather atem([] { QCoreApplication::processEvents(); });
+    if (!journal::journalOeffnen(db.journalPfadHeute(), rs, &atem) || !rs.MoveFirst())
         std::fprintf(stderr, "%s the journal did not open\n", vor.c_str());
     const journal::Sitzungssatz satz = journal::Sitzungssatz::lesen(rs);
     ausgabe(vor + "reopen" + nach, sekunden(t), "s");

@@ -38,11 +38,12 @@ enum class Stand
 };
 
 // A journal that cannot be read, or lacks a field of the journal, is left exactly as it is.
-Stand zumAnfuegenOeffnen(const QString& pfad, platform::RecordSet& journal, QString& grund)
+Stand zumAnfuegenOeffnen(const QString& pfad, platform::RecordSet& journal, QString& grund,
+                         platform::Breather* atem)
 {
     if (!platform::fileExists(pfad))
         return Stand::Fehlt;
-    if (Result geoeffnet = journal.Open(pfad); !geoeffnet) {
+    if (Result geoeffnet = journal.Open(pfad, atem); !geoeffnet) {
         grund = geoeffnet.message();
         return Stand::Unlesbar;
     }
@@ -57,9 +58,9 @@ Stand zumAnfuegenOeffnen(const QString& pfad, platform::RecordSet& journal, QStr
 
 } // namespace
 
-Expected<DatenBanken::Ziel>
-DatenBanken::zielFinden(const QDate& tag, platform::RecordSet& journal,
-                        std::vector<std::unique_ptr<platform::FileLock>>* sperren) const
+Expected<DatenBanken::Ziel> DatenBanken::zielFinden(const QDate& tag, platform::RecordSet& journal,
+                                                    std::vector<std::unique_ptr<platform::FileLock>>* sperren,
+                                                    platform::Breather* atem) const
 {
     Ziel ziel;
     for (int nummer = 1; nummer <= letzteAusweichdatei; ++nummer) {
@@ -71,7 +72,7 @@ DatenBanken::zielFinden(const QDate& tag, platform::RecordSet& journal,
         }
         journal = platform::RecordSet();
         QString grund;
-        const Stand stand = zumAnfuegenOeffnen(ziel.pfad, journal, grund);
+        const Stand stand = zumAnfuegenOeffnen(ziel.pfad, journal, grund, atem);
         if (nummer == 1)
             ziel.grund = grund;
         if (stand != Stand::Unlesbar) {
@@ -240,14 +241,17 @@ QString DatenBanken::vorabPfad() const
     return m_vorab ? m_vorab->pfad() : QString();
 }
 
-QString DatenBanken::ergebnisstring() const
+QString DatenBanken::ergebnisstring(platform::Breather* atem) const
 {
     if (!m_aktionsliste || !m_aktionsliste->MoveFirst())
         return {};
     const QString separator(Trennzeichen);
     QString text;
-    while (!m_aktionsliste->Eof())
-        text += m_aktionsliste->getstring(separator, separator);
+    while (!m_aktionsliste->Eof()) {
+        text += m_aktionsliste->getstring(separator, separator, 2048);
+        if (atem)
+            atem->tick();
+    }
     return text;
 }
 
@@ -262,7 +266,8 @@ Result JournalVorgang::besetzt()
                                                  "geschrieben; bitte versuchen Sie es gleich noch einmal."));
 }
 
-Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, const QString& aktionsstring)
+Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, const QString& aktionsstring,
+                                      platform::Breather* atem)
 {
     m_hinweis.clear();
     if (aktionenAnzahl() == 0)
@@ -273,7 +278,7 @@ Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, cons
     Sitzungsstand(programmstart, sitzung, aktionsstring);
     const QDateTime now = m_clock.now();
     const Expected<Ablage> ablage =
-        satzSchreiben(now.date(), m_stand, ergebnisstring(), platform::dateTimeText(now));
+        satzSchreiben(now.date(), m_stand, ergebnisstring(atem), platform::dateTimeText(now), atem);
     if (!ablage) {
         // The session stays in memory for the next try, and on disk for the next start.
         if (m_vorab)
@@ -304,11 +309,12 @@ Expected<DatenBanken::Ablage> DatenBanken::Satz_anfuegen(const QDate& tag, const
 }
 
 Expected<DatenBanken::Ablage> DatenBanken::satzSchreiben(const QDate& tag, const Sitzungskopf& kopf,
-                                                         const QString& ergebnisstring, const QString& zeit)
+                                                         const QString& ergebnisstring, const QString& zeit,
+                                                         platform::Breather* atem)
 {
     platform::RecordSet journal;
     std::vector<std::unique_ptr<platform::FileLock>> sperren;
-    const Expected<Ziel> ziel = zielFinden(tag, journal, &sperren);
+    const Expected<Ziel> ziel = zielFinden(tag, journal, &sperren, atem);
     if (!ziel)
         return ziel.error();
     if (ziel->neu) {
@@ -330,7 +336,10 @@ Expected<DatenBanken::Ablage> DatenBanken::satzSchreiben(const QDate& tag, const
     }
     if (Result eingefuegt = journal.Update(); !eingefuegt)
         return eingefuegt;
-    if (Result written = m_writer->replace(ziel->pfad, journal.toXml()); !written)
+    const auto inhalt = [&](const platform::AtomicFileWriter::Sink& sink) {
+        return journal.writeXml(sink, atem);
+    };
+    if (Result written = m_writer->replace(ziel->pfad, inhalt, atem); !written)
         return Result::failure(
             written.code(),
             QStringLiteral("Die Sicherungsdatei konnte nicht geschrieben werden: %1").arg(written.message()));

@@ -93,8 +93,10 @@ public:
     // list. The file is replaced atomically under the journal lock; a failure leaves the old journal
     // as it was and the list in memory, so a later call retries. A journal that cannot be read is
     // never touched: the session goes to the day's first side file that is free or readable, and
-    // hinweis() says so. Once saved, the recovery file goes; a failed save keeps it.
-    platform::Result Sitzung_speichern(qint16 programmstart, qint32 sitzung, const QString& aktionsstring);
+    // hinweis() says so. Once saved, the recovery file goes; a failed save keeps it. The breather ticks
+    // while the journal is read, written and sent to disk.
+    platform::Result Sitzung_speichern(qint16 programmstart, qint32 sitzung, const QString& aktionsstring,
+                                       platform::Breather* atem = nullptr);
 
     // Where a record went.
     struct Ablage
@@ -114,7 +116,7 @@ public:
     const QString& hinweis() const { return m_hinweis; }
 
     // The actions recorded so far, joined as they are saved.
-    QString ergebnisstring() const;
+    QString ergebnisstring(platform::Breather* atem = nullptr) const;
     int aktionenAnzahl() const;
 
     // Seam for tests that make the replacement fail.
@@ -131,13 +133,15 @@ private:
     // while it can be read or does not exist, otherwise the first side file that is free or
     // readable. With locks, each file is locked before it is looked at, and the locks stay held.
     platform::Expected<Ziel> zielFinden(const QDate& tag, platform::RecordSet& journal,
-                                        std::vector<std::unique_ptr<platform::FileLock>>* sperren) const;
+                                        std::vector<std::unique_ptr<platform::FileLock>>* sperren,
+                                        platform::Breather* atem = nullptr) const;
 
     QString m_folder;
     const platform::Clock& m_clock;
     platform::Result vorabOeffnen();
     platform::Expected<Ablage> satzSchreiben(const QDate& tag, const Sitzungskopf& kopf,
-                                             const QString& ergebnisstring, const QString& zeit);
+                                             const QString& ergebnisstring, const QString& zeit,
+                                             platform::Breather* atem = nullptr);
 
     std::unique_ptr<platform::RecordSet> m_aktionsliste;
     Sitzungskopf m_stand;

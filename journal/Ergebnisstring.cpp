@@ -15,17 +15,26 @@ bool istAktionstext(const QString& text)
     return false;
 }
 
-std::optional<QVector<Aktionseintrag>> aktionenLesen(const QString& ergebnisstring)
+std::optional<QVector<Aktionseintrag>> aktionenLesen(const QString& ergebnisstring, platform::Breather* atem)
 {
-    const QStringList teile = ergebnisstring.split(Trennzeichen);
-    if (teile.size() % 4 != 1 || !teile.last().isEmpty())
-        return std::nullopt;
+    // Record by record, not through a list of all pieces, which for a large session would be a second
+    // copy of its text held at once with the first.
     QVector<Aktionseintrag> aktionen;
-    aktionen.reserve(teile.size() / 4);
-    for (qsizetype i = 0; i + 3 < teile.size(); i += 4) {
-        if (!istAktionstext(teile[i + 3]))
+    aktionen.reserve(ergebnisstring.count(Trennzeichen) / 4);
+    for (qsizetype von = 0; von < ergebnisstring.size();) {
+        QString teile[4];
+        for (QString& teil : teile) {
+            const qsizetype bis = ergebnisstring.indexOf(Trennzeichen, von);
+            if (bis < 0)
+                return std::nullopt;
+            teil = ergebnisstring.mid(von, bis - von);
+            von = bis + 1;
+        }
+        if (!istAktionstext(teile[3]))
             return std::nullopt;
-        aktionen.append({teile[i], teile[i + 1], teile[i + 2], teile[i + 3]});
+        aktionen.append({std::move(teile[0]), std::move(teile[1]), std::move(teile[2]), std::move(teile[3])});
+        if (atem && aktionen.size() % 1024 == 0)
+            atem->tick();
     }
     return aktionen;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Breather.h"
+
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -21,7 +23,9 @@ bool istAktionstext(const QString& text);
 // The actions of an Ergebnisstring in list order. Nothing when the text does not split into whole
 // records (4n + 1 pieces, the last one empty, an action text in every fourth place): a path that held
 // the separator shifts every value after it, and reversing shifted values would move the wrong files.
-std::optional<QVector<Aktionseintrag>> aktionenLesen(const QString& ergebnisstring);
+// The breather ticks between the records.
+std::optional<QVector<Aktionseintrag>> aktionenLesen(const QString& ergebnisstring,
+                                                     platform::Breather* atem = nullptr);
 
 // The text the journal stores for the actions: each value followed by the separator.
 QString ergebnisstringBilden(const QVector<Aktionseintrag>& aktionen);

@@ -9,7 +9,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <cerrno>
 #include <sys/stat.h>
@@ -55,8 +54,7 @@ bool satzFinden(platform::RecordSet& rs, const Sitzungssatz& satz)
 }
 
 Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVector<Fehlschlag>& offen,
-                        platform::AtomicFileWriter& writer, bool& geloescht,
-                        const Zwischendurch& zwischendurch)
+                        platform::AtomicFileWriter& writer, bool& geloescht, platform::Breather& atem)
 {
     const QString name = QDir::toNativeSeparators(pfad);
     platform::FileLock lock(pfad);
@@ -66,14 +64,12 @@ Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVe
         return Result::failure(ENOENT,
                                QStringLiteral("Die Sicherungsdatei %1 ist nicht mehr vorhanden.").arg(name));
     platform::RecordSet journal;
-    if (Result gelesen = journal.Open(pfad); !gelesen)
+    if (Result gelesen = journal.Open(pfad, &atem); !gelesen)
         return Result::failure(gelesen.code(), unlesbar(pfad, gelesen));
     if (!satzFinden(journal, satz))
         return Result::failure(
             ENOENT, QStringLiteral("Die Sitzung steht nicht mehr in der Sicherungsdatei %1.").arg(name));
-    // Reading and writing a large journal each take a while; the event loop runs between them.
-    if (zwischendurch)
-        zwischendurch();
+    atem.tick();
 
     Result geaendert;
     if (offen.isEmpty()) {
@@ -96,7 +92,10 @@ Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVe
         geloescht = true;
         return Result::success();
     }
-    if (Result geschrieben = writer.replace(pfad, journal.toXml()); !geschrieben)
+    const auto inhalt = [&](const platform::AtomicFileWriter::Sink& sink) {
+        return journal.writeXml(sink, &atem);
+    };
+    if (Result geschrieben = writer.replace(pfad, inhalt, &atem); !geschrieben)
         return Result::failure(geschrieben.code(),
                                QStringLiteral("Die Sicherungsdatei konnte nicht geschrieben werden: %1")
                                    .arg(geschrieben.message()));
@@ -171,13 +170,9 @@ QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Um
                                      const Zwischendurch& zwischendurch)
 {
     QVector<Fehlschlag> fehlgeschlagen;
-    QElapsedTimer seit;
-    seit.start();
+    platform::Breather atem(zwischendurch);
     for (const Aktionseintrag& a : aktionen) {
-        if (zwischendurch && seit.elapsed() >= 10) {
-            zwischendurch();
-            seit.restart();
-        }
+        atem.tick();
         Result r;
         if (a.Aktion == QLatin1String(AktionUmbenannt))
             r = umkehrer.zurueckbenennen(a.NeuerPfad, a.AlterPfad);
@@ -204,23 +199,14 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
         e.grund = JournalVorgang::besetzt().message();
         return e;
     }
-    const auto aktionen = aktionenLesen(platform::valueText(satz.Ergebnisstring));
-    if (!aktionen) {
-        e.stand = Stand::Beschaedigt;
-        e.grund = QStringLiteral("Die Liste der Aktionen dieser Sitzung lässt sich nicht in ganze Einträge "
-                                 "zerlegen; vermutlich enthält ein Pfad das Trennzeichen „%1“.")
-                      .arg(Trennzeichen);
-        return e;
-    }
-    if (zwischendurch)
-        zwischendurch();
-
-    // Checked before any file is touched: a session undone meanwhile elsewhere is not reversed twice.
+    platform::Breather atem(zwischendurch);
+    // Checked before any file is touched: a session undone meanwhile elsewhere is not reversed twice. The
+    // journal is read before the actions are split, so that the two are never held at once.
     {
         platform::RecordSet journal;
         if (!platform::fileExists(journalPfad)) {
             e.stand = Stand::NichtGefunden;
-        } else if (Result gelesen = journal.Open(journalPfad); !gelesen) {
+        } else if (Result gelesen = journal.Open(journalPfad, &atem); !gelesen) {
             e.stand = Stand::NichtLesbar;
             e.grund = unlesbar(journalPfad, gelesen);
             return e;
@@ -234,18 +220,27 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
             return e;
         }
     }
-    if (zwischendurch)
-        zwischendurch();
+    atem.tick();
+
+    auto aktionen = aktionenLesen(platform::valueText(satz.Ergebnisstring), &atem);
+    if (!aktionen) {
+        e.stand = Stand::Beschaedigt;
+        e.grund = QStringLiteral("Die Liste der Aktionen dieser Sitzung lässt sich nicht in ganze Einträge "
+                                 "zerlegen; vermutlich enthält ein Pfad das Trennzeichen „%1“.")
+                      .arg(Trennzeichen);
+        return e;
+    }
+    atem.tick();
 
     for (const Aktionseintrag& a : *aktionen) {
         if (a.Aktion != QLatin1String(AktionFehler))
             ++e.umzukehren;
     }
     e.fehlgeschlagen = aktionenUmkehren(*aktionen, umkehrer, zwischendurch);
-    if (zwischendurch)
-        zwischendurch();
-    e.journal =
-        sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht, zwischendurch);
+    // The journal is read once more below; the list of actions is not needed beside it.
+    aktionen.reset();
+    atem.tick();
+    e.journal = sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht, atem);
     return e;
 }
 

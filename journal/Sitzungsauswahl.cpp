@@ -55,9 +55,9 @@ bool Sitzungssatz::gleich(const platform::RecordSet& rs) const
     return true;
 }
 
-platform::Result journalOeffnen(const QString& pfad, platform::RecordSet& rs)
+platform::Result journalOeffnen(const QString& pfad, platform::RecordSet& rs, platform::Breather* atem)
 {
-    if (platform::Result geoeffnet = rs.Open(pfad); !geoeffnet)
+    if (platform::Result geoeffnet = rs.Open(pfad, atem); !geoeffnet)
         return geoeffnet;
     for (const Feld& f : felder) {
         if (rs.fieldIndex(QStringView(f.name)) < 0)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Breather.h"
 #include "platform/Result.h"
 
 #include <QStringList>
@@ -29,8 +30,9 @@ struct Sitzungssatz
 
 // Opens a journal file as the undo window does. It fails when the file is no journal of the program:
 // unreadable, without records or without one of the journal's fields, or the first record's
-// Programmstart is no number other than 0.
-platform::Result journalOeffnen(const QString& pfad, platform::RecordSet& rs);
+// Programmstart is no number other than 0. The breather ticks while it is read.
+platform::Result journalOeffnen(const QString& pfad, platform::RecordSet& rs,
+                                platform::Breather* atem = nullptr);
 
 // Each Programmstart of the view once, in the order of first appearance.
 QStringList Programmstarts(platform::RecordSet& rs);

@@ -152,7 +152,18 @@ void Zurueck::Datenbankchecken(const QString& pfad)
     Sicherungsdaten = std::make_unique<platform::RecordSet>();
     if (!platform::fileExists(pfad))
         return;
-    if (const platform::Result geoeffnet = journalOeffnen(pfad, *Sicherungsdaten); !geoeffnet) {
+    // Only a read long enough to let events run locks the window, so that choosing a small journal
+    // with the arrow keys keeps the focus in the list.
+    std::optional<std::array<bool, 6>> bedienbar;
+    platform::Breather atem([this, &bedienbar] {
+        if (!bedienbar)
+            bedienbar = sperren();
+        QCoreApplication::processEvents();
+    });
+    const platform::Result geoeffnet = journalOeffnen(pfad, *Sicherungsdaten, &atem);
+    if (bedienbar)
+        freigeben(*bedienbar);
+    if (!geoeffnet) {
         Sicherungsdaten.reset();
         // The entry stays (the file may be mended and chosen again) but shows that it cannot be read.
         for (QListWidgetItem* eintrag : File1->findItems(QFileInfo(pfad).fileName(), Qt::MatchExactly)) {
@@ -268,27 +279,40 @@ RueckgaengigErgebnis Zurueck::Rueckgaengig()
         e.grund = QStringLiteral("Es ist keine Sitzung gewählt.");
         return e;
     }
-    // The window keeps painting while the files go back, but nothing in it may start another undo, change
-    // the choice the undo works on or close the window under it.
-    const std::array<QWidget*, 6> bedienung{File1, Combo1, Combo2, Command1, Command2, Command3};
-    std::array<bool, 6> bedienbar{};
-    for (std::size_t i = 0; i < bedienung.size(); ++i) {
-        bedienbar[i] = bedienung[i]->isEnabled();
-        bedienung[i]->setEnabled(false);
-    }
-    m_laeuft = true;
+    const auto bedienbar = sperren();
     const QString datei = m_datei;
     const Sitzungssatz satz = *m_gewaehlt;
     RueckgaengigErgebnis e = tw::journal::Rueckgaengig(datei, satz, m_umkehrer, *m_writer,
                                                        [] { QCoreApplication::processEvents(); });
-    m_laeuft = false;
-    for (std::size_t i = 0; i < bedienung.size(); ++i)
-        bedienung[i]->setEnabled(bedienbar[i]);
+    freigeben(bedienbar);
     if (e.stand == Stand::Ausgefuehrt || e.stand == Stand::NichtGefunden) {
         dateienAuflisten(QFileInfo(m_datei).fileName());
         File1_Click();
     }
     return e;
+}
+
+std::array<bool, 6> Zurueck::sperren()
+{
+    const std::array<QWidget*, 6> bedienung{File1, Combo1, Combo2, Command1, Command2, Command3};
+    std::array<bool, 6> bedienbar{};
+    m_fokus = focusWidget();
+    for (std::size_t i = 0; i < bedienung.size(); ++i) {
+        bedienbar[i] = bedienung[i]->isEnabled();
+        bedienung[i]->setEnabled(false);
+    }
+    m_laeuft = true;
+    return bedienbar;
+}
+
+void Zurueck::freigeben(const std::array<bool, 6>& bedienbar)
+{
+    m_laeuft = false;
+    const std::array<QWidget*, 6> bedienung{File1, Combo1, Combo2, Command1, Command2, Command3};
+    for (std::size_t i = 0; i < bedienung.size(); ++i)
+        bedienung[i]->setEnabled(bedienbar[i]);
+    if (m_fokus)
+        m_fokus->setFocus();
 }
 
 void Zurueck::meldung(const RueckgaengigErgebnis& e)

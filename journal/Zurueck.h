@@ -6,6 +6,7 @@
 #include "platform/RecordSet.h"
 #include "platform/TwipsForm.h"
 
+#include <QPointer>
 #include <array>
 #include <memory>
 #include <optional>
@@ -76,6 +77,10 @@ private:
     bool beideGewaehlt() const;
     bool sitzungFiltern();
     void meldung(const RueckgaengigErgebnis& ergebnis);
+    // While long work lets events run, nothing in the window may start more of it, change the choice it
+    // works on or close the window under it; the window keeps painting.
+    std::array<bool, 6> sperren();
+    void freigeben(const std::array<bool, 6>& bedienbar);
 
     ZurueckUmgebung m_umgebung;
     QString m_datei; // full path of the file chosen in File1
@@ -84,7 +89,8 @@ private:
     std::optional<Sitzungssatz> m_gewaehlt;
     DateiUmkehrer m_umkehrer;
     std::unique_ptr<platform::AtomicFileWriter> m_writer;
-    bool m_laeuft = false; // an undo is running
+    bool m_laeuft = false;     // an undo or a read of a journal is running
+    QPointer<QWidget> m_fokus; // where the focus was when the controls were locked
 };
 
 } // namespace tw::journal

@@ -55,7 +55,7 @@ QString restoreValue(QStringView value)
 class RowsetInput : public QIODevice
 {
 public:
-    explicit RowsetInput(QIODevice& source) : m_source(source)
+    RowsetInput(QIODevice& source, Breather* breather) : m_source(source), m_breather(breather)
     {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
@@ -95,6 +95,7 @@ private:
     }
 
     QIODevice& m_source;
+    Breather* m_breather;
     QByteArray m_in; // bytes not yet looked at: the file's own, or UTF-8 made from UTF-16
     QByteArray m_out;
     qsizetype m_outPos = 0;
@@ -118,10 +119,6 @@ qint64 RowsetInput::readData(char* data, qint64 maxSize)
     const qint64 n = std::min(available(), maxSize);
     std::memcpy(data, m_out.constData() + m_outPos, static_cast<size_t>(n));
     m_outPos += n;
-    if (m_outPos == m_out.size()) {
-        m_out.resize(0);
-        m_outPos = 0;
-    }
     return n;
 }
 
@@ -129,6 +126,12 @@ bool RowsetInput::pump()
 {
     if (m_done)
         return false;
+    if (m_breather)
+        m_breather->tick();
+    // The parser takes less than a chunk at a time, so what it has taken goes before more comes: the
+    // buffer would otherwise grow to the size of the file.
+    m_out.remove(0, m_outPos);
+    m_outPos = 0;
     constexpr qint64 chunkSize = 64 * 1024;
     QByteArray chunk(chunkSize, Qt::Uninitialized);
     const qint64 n = m_source.read(chunk.data(), chunkSize);
@@ -451,7 +454,7 @@ FieldDef toFieldDef(const FieldDecl& decl)
 class RowsetParser
 {
 public:
-    explicit RowsetParser(QIODevice& source) : m_input(source), m_xml(&m_input) {}
+    RowsetParser(QIODevice& source, Breather* breather) : m_input(source, breather), m_xml(&m_input) {}
 
     Expected<RowsetData> parse();
 
@@ -817,9 +820,9 @@ int RowsetParser::fieldOf(QStringView attributeName)
 
 } // namespace
 
-Expected<RowsetData> readRowsetXml(QIODevice& source)
+Expected<RowsetData> readRowsetXml(QIODevice& source, Breather* breather)
 {
-    RowsetParser parser(source);
+    RowsetParser parser(source, breather);
     return parser.parse();
 }
 

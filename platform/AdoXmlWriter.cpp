@@ -97,13 +97,14 @@ char16_t firstWritten(QStringView text, qsizetype i)
     return adoxml::needsStandIn(c) ? adoxml::standIn : c;
 }
 
-// Appends text with the characters that would end or alter an attribute value escaped the way ADO
-// escapes them; tab, CR and LF as references so that no parser turns them into blanks; the characters
-// XML cannot hold at all as stand-in pairs, which the reader maps back.
-void appendEscaped(QString& out, QStringView text)
+// Appends text[from, to) with the characters that would end or alter an attribute value escaped the
+// way ADO escapes them; tab, CR and LF as references so that no parser turns them into blanks; the
+// characters XML cannot hold at all as stand-in pairs, which the reader maps back. What follows to
+// still counts for the stand-ins, so a value escaped in slices reads as one escaped whole.
+void appendEscaped(QString& out, QStringView text, qsizetype from, qsizetype to)
 {
-    qsizetype run = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    qsizetype run = from;
+    for (qsizetype i = from; i < to; ++i) {
         const char16_t c = text[i].unicode();
         QStringView escape;
         char16_t pair[2] = {adoxml::standIn, 0};
@@ -148,8 +149,81 @@ void appendEscaped(QString& out, QStringView text)
         out.append(escape);
         run = i + 1;
     }
-    out.append(text.sliced(run));
+    out.append(text.sliced(run, to - run));
 }
+
+void appendEscaped(QString& out, QStringView text)
+{
+    appendEscaped(out, text, 0, text.size());
+}
+
+// The file's text, made into UTF-8 a slice at a time and handed to the sink about a megabyte at a time.
+class Pieces
+{
+public:
+    Pieces(const std::function<Result(QByteArrayView)>& sink, Breather* breather)
+        : m_sink(sink), m_breather(breather)
+    {
+        m_bytes.reserve(pieceBytes + slice * 3);
+        m_text.reserve(slice * 2);
+    }
+
+    bool ok() const { return m_result.ok(); }
+    void text(QStringView text)
+    {
+        m_text.append(text);
+        drainWhenFull();
+    }
+    // A value of any length, escaped a slice at a time: its escaped copy is never whole.
+    void escaped(QStringView value)
+    {
+        for (qsizetype from = 0; from < value.size() && ok();) {
+            qsizetype length = std::min(slice, value.size() - from);
+            if (from + length < value.size() && value[from + length - 1].isHighSurrogate())
+                ++length;
+            appendEscaped(m_text, value, from, from + length);
+            drainWhenFull();
+            from += length;
+        }
+    }
+    Result finish()
+    {
+        drain();
+        flush();
+        return m_result;
+    }
+
+private:
+    static constexpr qsizetype pieceBytes = qsizetype(1) << 20;
+    static constexpr qsizetype slice = qsizetype(1) << 16;
+
+    void drainWhenFull()
+    {
+        if (m_text.size() >= slice)
+            drain();
+    }
+    void drain()
+    {
+        appendUtf8(m_bytes, m_text);
+        m_text.resize(0);
+        if (m_bytes.size() >= pieceBytes)
+            flush();
+    }
+    void flush()
+    {
+        if (m_result && !m_bytes.isEmpty())
+            m_result = m_sink(m_bytes);
+        m_bytes.resize(0);
+        if (m_breather)
+            m_breather->tick();
+    }
+
+    const std::function<Result(QByteArrayView)>& m_sink;
+    Breather* m_breather;
+    QString m_text;
+    QByteArray m_bytes;
+    Result m_result;
+};
 
 void appendStringType(QString& out, bool ansi, int definedSize, bool isLong)
 {
@@ -215,10 +289,12 @@ void appendDatatype(QString& out, const FieldDef& field)
 
 } // namespace
 
-QByteArray writeRowsetXml(const RowsetData& data)
+Result writeRowsetXml(const RowsetData& data, const std::function<Result(QByteArrayView)>& sink,
+                      Breather* breather)
 {
     const QVector<FieldDef>& fields = data.fields;
     const QStringList names = attributeNames(fields);
+    Pieces out(sink, breather);
 
     QString text;
     text.append(u"<xml xmlns:s='" % adoxml::schemaNs % u"'\r\n\txmlns:dt='" % adoxml::datatypeNs %
@@ -240,30 +316,37 @@ QByteArray writeRowsetXml(const RowsetData& data)
         text.append(u"/>\r\n\t\t</s:AttributeType>\r\n");
     }
     text.append(u"\t\t<s:extends type='rs:rowbase'/>\r\n\t</s:ElementType>\r\n</s:Schema>\r\n<rs:data>\r\n");
+    out.text(text);
 
-    // Row by row into UTF-8, so that the whole file is never held twice over.
-    QByteArray out;
-    out.reserve(text.size() + static_cast<qsizetype>(data.rows.size()) * (16 + fields.size() * 24));
-    appendUtf8(out, text);
     for (const QVector<QVariant>& row : data.rows) {
-        text.clear();
-        text.append(u"\t<z:row");
+        if (!out.ok())
+            break;
+        out.text(u"\t<z:row");
         const int count = std::min(static_cast<int>(row.size()), static_cast<int>(fields.size()));
         for (int i = 0; i < count; ++i) {
             const QVariant& value = row[i];
             if (!value.isValid() || value.isNull())
                 continue; // NULL: the attribute is left out
-            text.append(QLatin1Char(' '));
-            text.append(names[i]);
-            text.append(u"='");
-            appendEscaped(text, valueText(value));
-            text.append(QLatin1Char('\''));
+            out.text(u" ");
+            out.text(names[i]);
+            out.text(u"='");
+            out.escaped(valueText(value));
+            out.text(u"'");
         }
-        text.append(u"/>\r\n");
-        appendUtf8(out, text);
+        out.text(u"/>\r\n");
     }
-    out.append("</rs:data>\r\n</xml>\r\n");
-    return out;
+    out.text(u"</rs:data>\r\n</xml>\r\n");
+    return out.finish();
+}
+
+QByteArray writeRowsetXml(const RowsetData& data)
+{
+    QByteArray file;
+    static_cast<void>(writeRowsetXml(data, [&file](QByteArrayView piece) {
+        file.append(piece);
+        return Result::success();
+    }));
+    return file;
 }
 
 } // namespace tw::platform

@@ -95,7 +95,7 @@ Result openForReading(QFile& file)
 
 namespace {
 
-Result writeAll(int fd, const QByteArray& data, const QString& path)
+Result writeBytes(int fd, QByteArrayView data, const QString& path)
 {
     const char* p = data.constData();
     qsizetype left = data.size();
@@ -109,9 +109,23 @@ Result writeAll(int fd, const QByteArray& data, const QString& path)
         p += n;
         left -= n;
     }
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
-        return errnoFailure(errno, path);
     return Result::success();
+}
+
+Result toDisk(int fd, const QString& path, Breather* breather)
+{
+    const auto sync = [fd] { return ::fsync(fd) == 0 ? 0 : errno; };
+    const int err = breather ? breather->wait(sync) : sync();
+    if (err != 0 && err != EINVAL && err != EROFS)
+        return errnoFailure(err, path);
+    return Result::success();
+}
+
+Result writeAll(int fd, const QByteArray& data, const QString& path)
+{
+    if (Result written = writeBytes(fd, data, path); !written)
+        return written;
+    return toDisk(fd, path, nullptr);
 }
 
 } // namespace
@@ -131,6 +145,12 @@ Result writeNewFile(const QString& path, const QByteArray& data)
 }
 
 Result AtomicFileWriter::replace(const QString& path, const QByteArray& data)
+{
+    return replace(
+        path, [&data](const Sink& sink) { return sink(data); }, nullptr);
+}
+
+Result AtomicFileWriter::replace(const QString& path, const Content& content, Breather* breather)
 {
     const QFileInfo target(path);
     const QString dir = target.absolutePath();
@@ -152,7 +172,9 @@ Result AtomicFileWriter::replace(const QString& path, const QByteArray& data)
     if (::stat(encoded(path).constData(), &old) == 0)
         ::fchmod(fd, old.st_mode & 07777);
 
-    Result written = writeAll(fd, data, tempPath);
+    Result written = content([&](QByteArrayView piece) { return writeBytes(fd, piece, tempPath); });
+    if (written)
+        written = toDisk(fd, tempPath, breather);
     if (::close(fd) != 0 && written.ok())
         written = errnoFailure(errno, tempPath);
     if (written.ok())

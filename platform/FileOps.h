@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Breather.h"
 #include "Result.h"
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QFile;
@@ -28,6 +30,11 @@ class AtomicFileWriter
 public:
     virtual ~AtomicFileWriter() = default;
     Result replace(const QString& path, const QByteArray& data);
+    // Takes the content from a writer that hands its pieces to the sink as it makes them; the first
+    // failure of either stops it. The breather ticks while the file goes to disk.
+    using Sink = std::function<Result(QByteArrayView)>;
+    using Content = std::function<Result(const Sink& sink)>;
+    Result replace(const QString& path, const Content& content, Breather* breather);
 
 protected:
     // Moves the finished temporary file over the target.

@@ -52,14 +52,14 @@ Result RecordSet::Open()
     return Result::success();
 }
 
-Result RecordSet::Open(const QString& path)
+Result RecordSet::Open(const QString& path, Breather* breather)
 {
     if (m_open)
         return Result::failure(3705, QStringLiteral("Die Datensatzgruppe ist schon geöffnet."));
     QFile file(path);
     if (Result opened = openForReading(file); !opened)
         return opened;
-    Expected<RowsetData> data = readRowsetXml(file);
+    Expected<RowsetData> data = readRowsetXml(file, breather);
     if (!data)
         return data.error();
     m_fields = std::move(data->fields);
@@ -108,6 +108,7 @@ void RecordSet::commitPending()
         return;
     settleView();
     m_adding = false;
+    ++m_changes;
     const int row = static_cast<int>(m_rows.size());
     m_rows.push_back(Row{std::move(m_newValues), false});
     m_newValues.clear();
@@ -133,6 +134,7 @@ Result RecordSet::setValue(QStringView field, const QVariant& value)
     if (!hasCurrent())
         return noCurrentRecord();
     const int row = m_view[m_pos];
+    ++m_changes;
     const bool indexed = m_indexes.count(f) != 0;
     if (indexed)
         unindexRow(row);
@@ -221,6 +223,7 @@ Result RecordSet::Delete()
     // deleting every record of one extension quadratic.
     m_rows[row].deleted = true;
     ++m_deletedInIndexes;
+    ++m_changes;
     m_rows[row].values = QVector<QVariant>(); // free the memory of big values at once
     m_view.erase(m_view.begin() + m_pos);
     m_currentDeleted = true;
@@ -234,9 +237,9 @@ bool RecordSet::deleteExact(QStringView field, const QString& value)
         return false;
     commitPending();
     ensureIndex(f);
-    const auto& index = m_indexes[f];
-    const auto it = index.constFind(value.toCaseFolded());
-    if (it == index.cend())
+    auto& index = m_indexes[f];
+    const auto it = index.find(value.toCaseFolded());
+    if (it == index.end())
         return false;
     int row = -1;
     for (int r : *it) {
@@ -245,8 +248,16 @@ bool RecordSet::deleteExact(QStringView field, const QString& value)
     }
     if (row < 0)
         return false;
+    // A small bucket lets go of the row at once: a run removes its files one by one, and freeing the
+    // whole index of them when it is next rebuilt would be one long piece at the end of the run.
+    if (it->size() <= 8) {
+        it->erase(std::find(it->begin(), it->end(), row));
+        if (it->empty())
+            index.erase(it);
+    }
     m_rows[row].deleted = true;
     ++m_deletedInIndexes;
+    ++m_changes;
     m_rows[row].values = QVector<QVariant>();
     // The row leaves the view when the view is next used: a run removes its files one by one from a view of
     // all of them, and erasing each at once would move the whole view each time.
@@ -359,6 +370,28 @@ void RecordSet::ensureIndex(int field)
     }
 }
 
+void RecordSet::prepareIndex(QStringView field, Breather* breather)
+{
+    const int f = findField(m_fields, field);
+    if (!m_open || f < 0 || m_indexes.count(f))
+        return;
+    const std::uint64_t changes = m_changes;
+    const int rows = static_cast<int>(m_rows.size());
+    QHash<QString, std::vector<int>> index;
+    index.reserve(rows);
+    for (int row = 0; row < rows; ++row) {
+        if (!m_rows[row].deleted)
+            index[indexKey(m_rows[row].values[f])].push_back(row);
+        if (breather && row % 1024 == 1023) {
+            breather->tick();
+            if (m_changes != changes)
+                return;
+        }
+    }
+    if (!m_indexes.count(f))
+        m_indexes[f] = std::move(index);
+}
+
 void RecordSet::rebuildIndexes()
 {
     std::vector<int> fields;
@@ -389,7 +422,7 @@ void RecordSet::unindexRow(int row)
     }
 }
 
-QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowDelimiter)
+QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowDelimiter, int numRows)
 {
     commitPending();
     settleView();
@@ -398,7 +431,10 @@ QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowD
         return out;
     if (m_currentDeleted)
         m_currentDeleted = false;
-    for (; m_pos < static_cast<int>(m_view.size()); ++m_pos) {
+    const int end = numRows < 0
+                        ? static_cast<int>(m_view.size())
+                        : static_cast<int>(std::min<qsizetype>(m_view.size(), qsizetype(m_pos) + numRows));
+    for (; m_pos < end; ++m_pos) {
         const QVector<QVariant>& values = m_rows[m_view[m_pos]].values;
         for (int f = 0; f < values.size(); ++f) {
             out += valueText(values[f]);
@@ -425,6 +461,11 @@ RowsetData RecordSet::toRowset() const
 QByteArray RecordSet::toXml() const
 {
     return writeRowsetXml(toRowset());
+}
+
+Result RecordSet::writeXml(const std::function<Result(QByteArrayView)>& sink, Breather* breather) const
+{
+    return writeRowsetXml(toRowset(), sink, breather);
 }
 
 Result RecordSet::Save(const QString& path) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Breather.h"
 #include "FieldDef.h"
 #include "RecordFilter.h"
 #include "Result.h"
@@ -8,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <cstdint>
 #include <unordered_map>
 #include <vector>
 
@@ -22,8 +24,8 @@ public:
     Result Append(const QString& name, int adoType, int definedSize);
     // An empty set with the appended fields.
     Result Open();
-    // The set saved in an XML file; the fields come from the file.
-    Result Open(const QString& path);
+    // The set saved in an XML file; the fields come from the file. The breather ticks while it is read.
+    Result Open(const QString& path, Breather* breather = nullptr);
     bool isOpen() const { return m_open; }
     void Close();
 
@@ -49,6 +51,9 @@ public:
     int RecordCount() const;
     // Removes the current record; it leaves the view at once and MoveNext reaches the one after it.
     Result Delete();
+    // Builds the index of a field that lookups will need, the breather ticking between pieces. A change
+    // to the set meanwhile leaves the index to the first lookup, which builds it in one piece.
+    void prepareIndex(QStringView field, Breather* breather);
     // Removes the first record whose field reads exactly this text, found through the field's index;
     // filter and sort stay. False when there is none. Leaves no record current.
     bool deleteExact(QStringView field, const QString& value);
@@ -61,13 +66,15 @@ public:
     Result setSort(const QString& sort);
     const QString& Sort() const { return m_sortText; }
 
-    // Values of the visible records from the current one on, each followed by one delimiter;
-    // leaves the set at its end.
-    QString getstring(const QString& columnDelimiter, const QString& rowDelimiter);
+    // Values of the visible records from the current one on, each followed by one delimiter; at most
+    // numRows records when it is not negative. Leaves the set after the last record taken.
+    QString getstring(const QString& columnDelimiter, const QString& rowDelimiter, int numRows = -1);
 
     // Writes the whole set, in the order of adding; refuses an existing file.
     Result Save(const QString& path) const;
     QByteArray toXml() const;
+    // The XML in pieces, as writeRowsetXml makes them.
+    Result writeXml(const std::function<Result(QByteArrayView)>& sink, Breather* breather = nullptr) const;
     RowsetData toRowset() const;
 
 private:
@@ -106,6 +113,8 @@ private:
     // Exact-match indexes per field, built when a filter first needs one: folded text -> rows.
     std::unordered_map<int, QHash<QString, std::vector<int>>> m_indexes;
     std::size_t m_deletedInIndexes = 0;
+    // Counts the changes to records, so that an index built while events run knows whether it still fits.
+    std::uint64_t m_changes = 0;
 };
 
 } // namespace tw::platform

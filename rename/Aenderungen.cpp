@@ -204,7 +204,7 @@ void Aenderungen::meldung(const QString& text, platform::MessageBox::Icon icon)
 
 bool Aenderungen::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && !m_pruefeFeld) {
+    if (event->type() == QEvent::FocusOut && !m_pruefeFeld && !m_speichert) {
         // The check runs before the click that took the focus, and only when another control of this
         // window takes it: not when another window or a menu does.
         const Qt::FocusReason grund = static_cast<QFocusEvent*>(event)->reason();
@@ -351,7 +351,7 @@ void Aenderungen::eingabenFreigeben(bool frei)
 
 void Aenderungen::Command5_Click()
 {
-    if (m_entladen)
+    if (m_entladen || m_speichert)
         return;
     m_nachrichtenUhr.invalidate();
     const Schrittantwort a = m_lauf.schritt(*this);
@@ -362,7 +362,7 @@ void Aenderungen::Command5_Click()
 
 void Aenderungen::Command6_Click()
 {
-    if (m_entladen)
+    if (m_entladen || m_speichert)
         return;
     m_nachrichtenUhr.invalidate();
     m_lauf.alle(*this);
@@ -496,9 +496,36 @@ bool Aenderungen::entladen()
 {
     if (m_entladen)
         return true;
+    // A second close while the save lets events run waits for the first.
+    if (m_speichert)
+        return false;
+    m_speichert = true;
     shell::Gemeinsam& g = *m_umgebung.gemeinsam;
+    // The window keeps painting while a large session is saved, but nothing in it may start a run. A save
+    // short enough to let no events run locks nothing, and the focus stays where it is.
+    QList<QWidget*> gesperrt;
+    QPointer<QWidget> fokus;
+    bool zu = false;
+    platform::Breather atem([&] {
+        if (!zu) {
+            zu = true;
+            fokus = focusWidget();
+            for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (w->isEnabled()) {
+                    w->setEnabled(false);
+                    gesperrt.append(w);
+                }
+            }
+        }
+        QCoreApplication::processEvents();
+    });
     const platform::Result gespeichert =
-        m_umgebung.journal->Sitzung_speichern(g.Programmstart, g.Sitzung, Text1->text());
+        m_umgebung.journal->Sitzung_speichern(g.Programmstart, g.Sitzung, Text1->text(), &atem);
+    m_speichert = false;
+    for (QWidget* w : gesperrt)
+        w->setEnabled(true);
+    if (fokus)
+        fokus->setFocus();
     if (!gespeichert.ok()) {
         // Closing anyway would leave the files of this session without any record, so the window stays.
         meldung(QStringLiteral("Die Sitzung konnte nicht in die Sicherungsdatei geschrieben werden:\n%1\n\n"

@@ -148,6 +148,7 @@ private:
     // Since the window's events last ran during a run.
     QElapsedTimer m_nachrichtenUhr;
     bool m_entladen = false;
+    bool m_speichert = false; // the session is being saved
     bool m_pruefeFeld = false;
 };
 

@@ -54,4 +54,10 @@ void Katalogtabelle::entfernen(const QString& pfad)
     static_cast<void>(m_katalog.deleteExact(u"Pfad", pfad));
 }
 
+void Katalogtabelle::vorbereiten(const std::function<void()>& zwischendurch)
+{
+    platform::Breather atem(zwischendurch);
+    m_katalog.prepareIndex(u"Pfad", &atem);
+}
+
 } // namespace tw::rename

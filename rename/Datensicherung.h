@@ -5,6 +5,7 @@
 #include "rename/Ueberwachung.h"
 
 #include <QString>
+#include <functional>
 
 namespace tw::journal {
 class DatenBanken;
@@ -58,6 +59,8 @@ class Dateikatalog
 public:
     virtual ~Dateikatalog() = default;
     virtual void entfernen(const QString& pfad) = 0;
+    // Readies the lookup of paths before a run, letting events run through zwischendurch meanwhile.
+    virtual void vorbereiten(const std::function<void()>& zwischendurch) { static_cast<void>(zwischendurch); }
 };
 
 // The session of the day's journal store.
@@ -82,6 +85,7 @@ class Katalogtabelle : public Dateikatalog
 public:
     explicit Katalogtabelle(platform::RecordSet& katalog) : m_katalog(katalog) {}
     void entfernen(const QString& pfad) override;
+    void vorbereiten(const std::function<void()>& zwischendurch) override;
 
 private:
     platform::RecordSet& m_katalog;

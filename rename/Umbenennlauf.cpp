@@ -42,6 +42,8 @@ Schrittantwort Umbenennlauf::schritt(Laufbegleiter& begleiter)
         a.zustandGewechselt = true;
         a.sitzungBegonnen = true;
         m_zaehlwerk.Zaehler(e.muster);
+        m_gemacht.reserve(m_gemacht.size() + m_liste.markierteAnzahl());
+        m_katalogBereit = false;
         Umbenennen(e);
         Neuen_Pfad_erstellen(e);
         return a;
@@ -50,6 +52,17 @@ Schrittantwort Umbenennlauf::schritt(Laufbegleiter& begleiter)
     if (!begleiter.zwischendurch()) {
         a.ende = true;
         return a;
+    }
+    // The catalogue's lookup of paths is built here, with the window's inputs already locked, rather than
+    // in one piece at the first file that leaves it.
+    if (m_katalog && !m_katalogBereit) {
+        m_katalogBereit = true;
+        bool weiter = true;
+        m_katalog->vorbereiten([&] { weiter = weiter && begleiter.zwischendurch(); });
+        if (!weiter) {
+            a.ende = true;
+            return a;
+        }
     }
     if (!Datei_Umschreiben(e, a))
         return a;

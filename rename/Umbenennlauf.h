@@ -119,6 +119,7 @@ private:
     int m_listenindex = -1;
     bool m_laeuft = false;
     bool m_abbruch = false;
+    bool m_katalogBereit = false;
 };
 
 } // namespace tw::rename

@@ -7,6 +7,7 @@
 #include "stack/Klickflaeche.h"
 #include "stack/Laufwerksliste.h"
 #include "stack/frmAuswahlbutton.h"
+#include "support/AdoJournal.h"
 #include "support/FakeBrowser.h"
 #include "support/FakeClock.h"
 #include "support/FakeLaufwerke.h"
@@ -323,4 +324,27 @@ TEST(Ueberwachungsmonitor, ABurstShowsItsLastFileALaterTextIsNotOverwrittenAndTh
     for (QLabel* l : monitor.findChildren<QLabel*>()) {
         EXPECT_TRUE(l == monitor.Label6[0] || !platz(l).intersects(zeile)) << l->objectName().toStdString();
     }
+}
+
+// The save of a large session lets events run; a second close or a run started meanwhile does nothing.
+TEST_F(Umbenennfenster, ASecondCloseOrRunDuringTheSaveOfALargeSessionDoesNothing)
+{
+    const QStringList pfade = dateien(2);
+    oeffnen();
+    aenderungen->Text1->setText(u8("neu"));
+    aenderungen->Command3_Click();
+    for (int i = 0; i < 20000; ++i)
+        ASSERT_TRUE(db.Aktion_eintragen(u8("/a/b/c/d/e/IMG_%1.jpg").arg(i), u8("/a/b/c/d/e/x%1.jpg").arg(i),
+                                        u8("Umbenannt")));
+    bool waehrend = false;
+    QTimer::singleShot(0, aenderungen, [&] {
+        waehrend = !QFile::exists(db.journalPfadHeute());
+        aenderungen->close();
+        aenderungen->Command6_Click();
+    });
+    EXPECT_TRUE(aenderungen->close());
+    EXPECT_TRUE(waehrend) << "the events ran before the journal was in place";
+    EXPECT_EQ(journalRecords(db.journalPfadHeute()).size(), 1);
+    EXPECT_TRUE(QFile::exists(pfade[0]) && QFile::exists(pfade[1])) << "no run started";
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(u'\n').toStdString();
 }
