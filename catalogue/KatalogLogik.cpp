@@ -5,6 +5,7 @@
 #include "platform/FolderListing.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 
@@ -107,23 +108,31 @@ QString KatalogLogik::uebernehmen()
 
     // One snapshot of the paths before the loop; records added below are not in it.
     QSet<QString> vorhanden;
-    vorhanden.reserve(Katalog.RecordCount() + auswahl.Count());
+    vorhanden.reserve(Katalog.RecordCount());
     for (Katalog.toFirst(); !Katalog.Eof(); Katalog.toNext())
         vorhanden.insert(Katalog.text(u"Pfad").toCaseFolded());
 
     const QChar trenner = QDir::separator();
     Ausgelassen unlesbar, fehlt;
+    QString letzteEndung;
+    // Window messages run at the start and then every 10 ms: a pass of the event loop per file would
+    // cost more than taking the file over.
+    QElapsedTimer seitNachrichten;
     for (int i = 0; i < auswahl.Count(); ++i) {
-        m_ansicht.nachrichtenVerarbeiten();
+        if (!seitNachrichten.isValid() || seitNachrichten.hasExpired(10)) {
+            m_ansicht.nachrichtenVerarbeiten();
+            seitNachrichten.start();
+        }
         if (m_uebernahmeAbbrechen)
             break;
-        if (vorhanden.contains(auswahl.paths().at(i).toCaseFolded()))
+        if (!vorhanden.isEmpty() && vorhanden.contains(auswahl.paths().at(i).toCaseFolded()))
             continue;
         const platform::ShellItem item = auswahl.Item(i);
         if (istOrdnerOderUnbekannt(item.Type))
             continue;
         // The browser's own rule, so that every file it gives a kind of its own is taken over.
-        const QString endung = platform::extensionOf(item.Path.section(trenner, -1));
+        const QString endung =
+            platform::extensionOf(QStringView(item.Path).mid(item.Path.lastIndexOf(trenner) + 1));
         if (endung.isNull())
             continue;
         if (!platform::representable(item.Path)) {
@@ -144,6 +153,10 @@ QString KatalogLogik::uebernehmen()
         if (!hinzu)
             continue;
 
+        // Files of a folder mostly share their extension: only a new spelling is folded and looked up.
+        if (endung == letzteEndung)
+            continue;
+        letzteEndung = endung;
         const QString gefaltet = endung.toCaseFolded();
         if (!m_endungen.contains(gefaltet)) {
             m_endungen.insert(gefaltet);

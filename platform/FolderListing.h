@@ -25,10 +25,13 @@ inline const QString UnknownType = QStringLiteral("Datei");
 
 // The text after the last "." of a file name, as the shell and the catalogue take it (".bashrc" has the
 // extension "bashrc"); null when there is no "." or nothing after it.
-QString extensionOf(const QString& fileName);
+QString extensionOf(QStringView fileName);
 // The shell's description of an item's kind by its name: "Dateiordner", the MIME comment in the default
 // locale's language, "ABC-Datei" for an extension nobody knows, or "Datei" without an extension.
+// Names with the same exact extension share one lookup unless a pattern other than "*.ext" may match.
 QString shellTypeFor(const QString& fileName, bool dir);
+// The same, always asked of the MIME database.
+QString shellTypeLookedUp(const QString& fileName, bool dir);
 // The same for an item on disk.
 QString shellType(const QString& path);
 ShellItem shellItemFor(const QString& path);

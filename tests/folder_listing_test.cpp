@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QLocale>
+#include <QMimeDatabase>
 #include <gtest/gtest.h>
 
 using namespace tw::platform;
@@ -52,6 +53,65 @@ TEST(FolderKinds, DescribeItemsByNameNotByContent)
     TempDir dir;
     EXPECT_EQ(shellType(dir.write(u8("text.unbekannt123"), "Nur Text\n")), u8("UNBEKANNT123-Datei"));
     EXPECT_EQ(shellType(dir.path()), u8("Dateiordner"));
+}
+
+// Names a glob pattern stands for: each wildcard filled in, as written and in capitals.
+QStringList namesFor(const QString& glob)
+{
+    QString name;
+    for (qsizetype i = 0; i < glob.size(); ++i) {
+        if (glob[i] == u'*') {
+            name += u"x";
+        } else if (glob[i] == u'?') {
+            name += u'a';
+        } else if (glob[i] == u'[') {
+            const qsizetype end = glob.indexOf(u']', i + 2);
+            const bool negated = glob[i + 1] == u'!' || glob[i + 1] == u'^';
+            name += negated ? u'#' : glob[i + 1];
+            i = end < 0 ? glob.size() : end;
+        } else {
+            name += glob[i];
+        }
+    }
+    return {name, name.toUpper(), u8("ab.") + name};
+}
+
+TEST(FolderKinds, KindsKeptByExtensionAreTheDatabasesOwnForEveryPatternItKnows)
+{
+    QStringList names = u8s({"CMakeLists.txt",
+                             "cmakelists.TXT",
+                             "Makefile",
+                             "MAKEFILE",
+                             "Makefile.am",
+                             "foo.tar.gz",
+                             "FOO.TAR.GZ",
+                             "foo.bar.gz",
+                             "README",
+                             "README.md",
+                             "readme.txt",
+                             "foo.C",
+                             "foo.c",
+                             "libfoo.so.1",
+                             "notiz~",
+                             "x.1",
+                             "x.10",
+                             "\u0130ndex.txt",
+                             "\u00dcbersicht.PDF",
+                             "core",
+                             "punkt.",
+                             ".bashrc",
+                             "003.vdr",
+                             "a.anim1",
+                             ""});
+    for (const QMimeType& mime : QMimeDatabase().allMimeTypes()) {
+        for (const QString& glob : mime.globPatterns())
+            names += namesFor(glob);
+    }
+    for (const QString& name : std::as_const(names)) {
+        // A plain name of the same extension first, so that the cache answers wherever it would.
+        static_cast<void>(shellTypeFor(u8("plain.") + extensionOf(name), false));
+        EXPECT_EQ(shellTypeFor(name, false), shellTypeLookedUp(name, false)) << qPrintable(name);
+    }
 }
 
 TEST(FolderListingOrder, HiddenFilesStayOutFoldersComeFirstNumbersCountByValue)
