@@ -125,7 +125,7 @@ QString KatalogLogik::uebernehmen()
         }
         if (m_uebernahmeAbbrechen)
             break;
-        if (!vorhanden.isEmpty() && vorhanden.contains(auswahl.paths().at(i).toCaseFolded()))
+        if (!vorhanden.isEmpty() && vorhanden.contains(auswahl.path(i).toCaseFolded()))
             continue;
         const platform::ShellItem item = auswahl.Item(i);
         if (istOrdnerOderUnbekannt(item.Type))

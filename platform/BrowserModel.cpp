@@ -46,7 +46,6 @@ void BrowserModel::setFolder(const QString& folder)
         m_watcher.removePath(m_folder);
     m_folder = folder;
     m_listing = std::make_shared<const FolderListing>();
-    m_types.clear();
     endResetModel();
     m_watcher.addPath(folder);
     m_refresh.stop();
@@ -89,7 +88,7 @@ QVariant BrowserModel::data(const QModelIndex& index, int role) const
     case SizeColumn:
         return e.dir ? QString() : QLocale().formattedDataSize(e.size, 1, QLocale::DataSizeTraditionalFormat);
     case TypeColumn:
-        return typeOf(index.row());
+        return e.type;
     case DateColumn:
         return QDateTime::fromMSecsSinceEpoch(e.modified).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
     default:
@@ -116,18 +115,6 @@ void BrowserModel::sort(int column, Qt::SortOrder order)
         m_listed = false;
         startListing();
     }
-}
-
-// The type text is asked for the rows in view only; a MIME lookup per listed file would cost seconds
-// for a large folder.
-QString BrowserModel::typeOf(int row) const
-{
-    QString& type = m_types[static_cast<std::size_t>(row)];
-    if (type.isNull()) {
-        const FolderEntry& e = entry(row);
-        type = shellTypeFor(e.name, e.dir);
-    }
-    return type;
 }
 
 void BrowserModel::setWatching(bool on)
@@ -184,7 +171,6 @@ void BrowserModel::apply(const std::shared_ptr<const FolderListing>& listing, qu
     if (!unchanged) {
         beginResetModel();
         m_listing = listing;
-        m_types.assign(listing->entries.size(), QString());
         endResetModel();
     }
     m_listed = true;

@@ -466,11 +466,18 @@ Expected<ShellItems> BrowserWindow::SelectedItems() const
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
 
-    QStringList paths;
-    paths.reserve(static_cast<qsizetype>(rows.size()));
-    for (const int row : rows)
-        paths.append(childPath(m_folder, m_model->entry(row).name));
-    m_selection = ShellItems(std::move(paths), &shellItemFor);
+    // The selection keeps the listing it was made from: names and kinds come from there, and only the
+    // rest of an item is read from disk when it is asked for.
+    const int count = static_cast<int>(rows.size());
+    auto marked = std::make_shared<const std::vector<int>>(std::move(rows));
+    const std::shared_ptr<const FolderListing> listing = m_model->listing();
+    const auto pathOf = [folder = m_folder, marked, listing](int i) {
+        return childPath(folder, listing->entries[static_cast<std::size_t>((*marked)[i])].name);
+    };
+    m_selection = ShellItems(count, pathOf, [pathOf, marked, listing](int i) {
+        const FolderEntry& e = listing->entries[static_cast<std::size_t>((*marked)[i])];
+        return shellItemFor(pathOf(i), e.name, e.dir ? shellTypeFor(e.name, false) : e.type);
+    });
     m_selectionStale = false;
     ++m_selectionBuilds;
     return m_selection;

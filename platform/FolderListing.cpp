@@ -268,18 +268,24 @@ QString shellType(const QString& path)
 
 ShellItem shellItemFor(const QString& path)
 {
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    return shellItemFor(path, name, shellTypeFor(name, false));
+}
+
+ShellItem shellItemFor(const QString& path, const QString& name, const QString& fileType)
+{
     ShellItem item;
     item.Path = QDir::toNativeSeparators(path);
-    item.Name = path.mid(path.lastIndexOf(u'/') + 1);
+    item.Name = name;
+    item.Type = fileType;
     // One stat, as QFileInfo makes it, but the time of last change in local time by the C library:
     // Qt's local time looks the zone file up on disk for every conversion.
     struct stat st = {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        item.Type = shellTypeFor(item.Name, false);
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return item;
-    }
     const bool dir = S_ISDIR(st.st_mode);
-    item.Type = shellTypeFor(item.Name, dir);
+    if (dir)
+        item.Type = FolderType;
     item.Size = dir ? 0 : static_cast<qint64>(st.st_size);
     const time_t seconds = st.st_mtim.tv_sec;
     struct tm local = {};
@@ -340,6 +346,7 @@ std::shared_ptr<const FolderListing> listFolder(const QString& folder, int colum
         entry.dir = info.isDir();
         entry.size = entry.dir ? 0 : info.size();
         entry.modified = info.lastModified().toMSecsSinceEpoch();
+        entry.type = shellTypeFor(entry.name, entry.dir);
         found.push_back(std::move(entry));
     }
     if (cancelled())
@@ -356,7 +363,7 @@ std::shared_ptr<const FolderListing> listFolder(const QString& folder, int colum
     if (column == TypeColumn) {
         typeKeys.reserve(found.size());
         for (const FolderEntry& entry : found)
-            typeKeys.push_back(collator.sortKey(shellTypeFor(entry.name, entry.dir)));
+            typeKeys.push_back(collator.sortKey(entry.type));
     }
 
     std::vector<int> sorted(found.size());

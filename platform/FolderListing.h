@@ -35,6 +35,8 @@ QString shellTypeLookedUp(const QString& fileName, bool dir);
 // The same for an item on disk.
 QString shellType(const QString& path);
 ShellItem shellItemFor(const QString& path);
+// The same for an item whose name and kind as a file are known already, as the listing knows them.
+ShellItem shellItemFor(const QString& path, const QString& name, const QString& fileType);
 
 // The local folder an address names: a file:// URL, a plain absolute path, or the start address of
 // drive C, which is homeFolder. Empty when the address names no local folder path.
@@ -44,6 +46,7 @@ QString childPath(const QString& folder, const QString& name);
 struct FolderEntry
 {
     QString name;
+    QString type; // shellTypeFor, found while listing, away from the UI thread
     qint64 size = 0;
     qint64 modified = 0; // milliseconds since the epoch
     bool dir = false;

@@ -173,7 +173,7 @@ TEST_F(platform_BrowserWindow, SelectionComesInViewOrderWithTheShellFieldsAndIsB
 
     // Polls take the same shared selection until it changes.
     const int builds = browser->selectionBuilds();
-    EXPECT_EQ(&browser->SelectedItems()->paths(), &items->paths());
+    EXPECT_TRUE(browser->SelectedItems()->sameAs(*items));
     EXPECT_EQ(browser->selectionBuilds(), builds);
     mark({0});
     EXPECT_EQ(browser->SelectedItems()->Count(), 4);
