@@ -15,10 +15,15 @@ namespace adType = platform::adType;
 
 namespace {
 
+// The catalogue's fields in the order they are made.
 enum Feld
 {
     FeldPfad = 0,
     FeldName = 1,
+    FeldEndung = 2,
+    FeldAnwendung = 3,
+    FeldID = 4,
+    FeldTime = 5,
 };
 
 bool istOrdnerOderUnbekannt(const QString& typ)
@@ -146,10 +151,11 @@ QString KatalogLogik::uebernehmen()
             continue;
         }
 
-        const bool hinzu = Katalog.AddNew() && Katalog.setValue(u"Pfad", item.Path) &&
-                           Katalog.setValue(u"Name", item.Name) && Katalog.setValue(u"Endung", endung) &&
-                           Katalog.setValue(u"Anwendung", item.Type) && Katalog.setValue(u"ID", item.Size) &&
-                           Katalog.setValue(u"Time", item.ModifyDate) && Katalog.Update();
+        const bool hinzu =
+            Katalog.AddNew() && Katalog.setValueAt(FeldPfad, item.Path) &&
+            Katalog.setValueAt(FeldName, item.Name) && Katalog.setValueAt(FeldEndung, endung) &&
+            Katalog.setValueAt(FeldAnwendung, item.Type) && Katalog.setValueAt(FeldID, item.Size) &&
+            Katalog.setValueAt(FeldTime, item.ModifyDate) && Katalog.Update();
         if (!hinzu)
             continue;
 
@@ -201,14 +207,13 @@ void KatalogLogik::Liste_fuellen()
         m_ansicht.setComboText(QString());
         return;
     }
-    const QString feld = Katalog.fields()[Anzeigefeld].name;
     QStringList eintraege;
     eintraege.reserve(Katalog.RecordCount());
     m_listenPfade.clear();
     m_listenPfade.reserve(Katalog.RecordCount());
     for (; !Katalog.Eof(); Katalog.toNext()) {
-        eintraege.append(Katalog.text(feld));
-        m_listenPfade.append(Katalog.text(u"Pfad"));
+        eintraege.append(Katalog.textAt(Anzeigefeld));
+        m_listenPfade.append(Katalog.textAt(FeldPfad));
     }
     m_ansicht.setRechteListe(eintraege);
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Dateien übernommen").arg(eintraege.size()));
@@ -231,10 +236,17 @@ void KatalogLogik::combo_fuellen()
         };
         QHash<QString, Zaehlung> je;
         Katalog.clearFilter();
+        // Neighbouring records mostly share their extension: only a new spelling is folded and looked up.
+        QString letzte;
+        Zaehlung* z = nullptr;
         for (Katalog.toFirst(); !Katalog.Eof(); Katalog.toNext()) {
-            Zaehlung& z = je[Katalog.text(u"Endung").toCaseFolded()];
-            if (z.anzahl++ == 0)
-                z.anwendung = Katalog.text(u"Anwendung");
+            const QString endung = Katalog.textAt(FeldEndung);
+            if (!z || endung != letzte) {
+                z = &je[endung.toCaseFolded()];
+                letzte = endung;
+            }
+            if (z->anzahl++ == 0)
+                z->anwendung = Katalog.textAt(FeldAnwendung);
         }
         QStringList eintraege;
         QStringList teile = Endungsliste.split(EndungsTrenner);
