@@ -88,7 +88,7 @@ QVariant BrowserModel::data(const QModelIndex& index, int role) const
     case SizeColumn:
         return e.dir ? QString() : QLocale().formattedDataSize(e.size, 1, QLocale::DataSizeTraditionalFormat);
     case TypeColumn:
-        return e.type;
+        return m_listing->kindOf(e);
     case DateColumn:
         return QDateTime::fromMSecsSinceEpoch(e.modified).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
     default:

@@ -466,17 +466,27 @@ Expected<ShellItems> BrowserWindow::SelectedItems() const
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
 
-    // The selection keeps the listing it was made from: names and kinds come from there, and only the
-    // rest of an item is read from disk when it is asked for.
-    const int count = static_cast<int>(rows.size());
-    auto marked = std::make_shared<const std::vector<int>>(std::move(rows));
-    const std::shared_ptr<const FolderListing> listing = m_model->listing();
-    const auto pathOf = [folder = m_folder, marked, listing](int i) {
-        return childPath(folder, listing->entries[static_cast<std::size_t>((*marked)[i])].name);
+    // The selection keeps each marked item's name and kind as the listing has them (shared, not copied),
+    // not the listing itself, which a change on disk replaces; the rest of an item is read from disk
+    // when it is asked for.
+    struct Marked
+    {
+        QString name;
+        QString kind; // as a file
     };
-    m_selection = ShellItems(count, pathOf, [pathOf, marked, listing](int i) {
-        const FolderEntry& e = listing->entries[static_cast<std::size_t>((*marked)[i])];
-        return shellItemFor(pathOf(i), e.name, e.dir ? shellTypeFor(e.name, false) : e.type);
+    auto marked = std::make_shared<std::vector<Marked>>();
+    marked->reserve(rows.size());
+    const FolderListing& listing = *m_model->listing();
+    for (const int row : rows) {
+        const FolderEntry& e = listing.entries[static_cast<std::size_t>(row)];
+        marked->push_back({e.name, e.dir ? shellTypeFor(e.name, false) : listing.kindOf(e)});
+    }
+    const auto pathOf = [folder = m_folder, marked](int i) {
+        return childPath(folder, (*marked)[static_cast<std::size_t>(i)].name);
+    };
+    m_selection = ShellItems(static_cast<int>(marked->size()), pathOf, [pathOf, marked](int i) {
+        const Marked& m = (*marked)[static_cast<std::size_t>(i)];
+        return shellItemFor(pathOf(i), m.name, m.kind);
     });
     m_selectionStale = false;
     ++m_selectionBuilds;

@@ -9,6 +9,7 @@
 #include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QVarLengthArray>
 #include <algorithm>
@@ -194,23 +195,59 @@ public:
 private:
     KindCache()
     {
-        for (const QMimeType& mime : QMimeDatabase().allMimeTypes()) {
-            for (const QString& glob : mime.globPatterns()) {
-                const QStringView ext = QStringView(glob).mid(2);
-                if (glob.startsWith(QLatin1StringView("*.")) && !ext.isEmpty() && !ext.contains(u'.') &&
-                    !hasWildcard(ext))
+        for (const QString& glob : globPatterns()) {
+            const QStringView ext = QStringView(glob).mid(2);
+            if (glob.startsWith(QLatin1StringView("*.")) && !ext.isEmpty() && !ext.contains(u'.') &&
+                !hasWildcard(ext))
+                continue;
+            const QString lowered = glob.toLower();
+            if (lowered.size() != glob.size() || glob.contains(u'\\'))
+                m_always = true;
+            else if (!hasWildcard(glob))
+                m_literals.insert(lowered);
+            else if (glob.startsWith(u'*') && !hasWildcard(QStringView(glob).mid(1)) && glob.size() > 1)
+                m_tails[lowered.back().unicode()].append(lowered.mid(1));
+            else
+                m_globs.append({glob, lowered});
+        }
+    }
+
+    // The patterns from the globs2 files beside the binary caches Qt reads: asking each MIME type for its
+    // patterns would have Qt read and keep every type's description in every language (7 MB). Where a
+    // folder has no such pair, the database itself is asked.
+    static QStringList globPatterns()
+    {
+        QStringList globs;
+        const QStringList folders = QStandardPaths::locateAll(
+            QStandardPaths::GenericDataLocation, QStringLiteral("mime"), QStandardPaths::LocateDirectory);
+        bool complete = !folders.isEmpty();
+        for (const QString& folder : folders) {
+            QFile file(folder + QStringLiteral("/globs2"));
+            if (!QFile::exists(folder + QStringLiteral("/mime.cache")) || !file.open(QIODevice::ReadOnly)) {
+                complete = false;
+                break;
+            }
+            while (!file.atEnd()) {
+                const QString line = QString::fromUtf8(file.readLine()).trimmed();
+                if (line.isEmpty() || line.startsWith(u'#'))
                     continue;
-                const QString lowered = glob.toLower();
-                if (lowered.size() != glob.size() || glob.contains(u'\\'))
-                    m_always = true;
-                else if (!hasWildcard(glob))
-                    m_literals.insert(lowered);
-                else if (glob.startsWith(u'*') && !hasWildcard(QStringView(glob).mid(1)) && glob.size() > 1)
-                    m_tails[lowered.back().unicode()].append(lowered.mid(1));
-                else
-                    m_globs.append({glob, lowered});
+                // weight:type:pattern[:flags]; a pattern holding a colon is taken both ways.
+                const qsizetype first = line.indexOf(u':');
+                const qsizetype second = first < 0 ? -1 : line.indexOf(u':', first + 1);
+                if (second < 0)
+                    continue;
+                const QString rest = line.mid(second + 1);
+                globs.append(rest);
+                if (rest.contains(u':'))
+                    globs.append(rest.left(rest.lastIndexOf(u':')));
             }
         }
+        if (complete)
+            return globs;
+        globs.clear();
+        for (const QMimeType& mime : QMimeDatabase().allMimeTypes())
+            globs += mime.globPatterns();
+        return globs;
     }
 
     bool mayMatchOther(const QString& name) const
@@ -336,6 +373,8 @@ std::shared_ptr<const FolderListing> listFolder(const QString& folder, int colum
                                                 const std::function<bool()>& cancelled)
 {
     std::vector<FolderEntry> found;
+    QStringList kinds;
+    QHash<QString, quint32> kindIndex;
     QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         if ((found.size() & 1023) == 0 && cancelled())
@@ -346,7 +385,15 @@ std::shared_ptr<const FolderListing> listFolder(const QString& folder, int colum
         entry.dir = info.isDir();
         entry.size = entry.dir ? 0 : info.size();
         entry.modified = info.lastModified().toMSecsSinceEpoch();
-        entry.type = shellTypeFor(entry.name, entry.dir);
+        const QString kind = shellTypeFor(entry.name, entry.dir);
+        const auto known = kindIndex.constFind(kind);
+        if (known != kindIndex.cend()) {
+            entry.kind = *known;
+        } else {
+            entry.kind = static_cast<quint32>(kinds.size());
+            kindIndex.insert(kind, entry.kind);
+            kinds.append(kind);
+        }
         found.push_back(std::move(entry));
     }
     if (cancelled())
@@ -359,11 +406,11 @@ std::shared_ptr<const FolderListing> listFolder(const QString& folder, int colum
     nameKeys.reserve(found.size());
     for (const FolderEntry& entry : found)
         nameKeys.push_back(collator.sortKey(entry.name));
-    std::vector<QCollatorSortKey> typeKeys;
+    std::vector<QCollatorSortKey> kindKeys;
     if (column == TypeColumn) {
-        typeKeys.reserve(found.size());
-        for (const FolderEntry& entry : found)
-            typeKeys.push_back(collator.sortKey(entry.type));
+        kindKeys.reserve(static_cast<std::size_t>(kinds.size()));
+        for (const QString& kind : std::as_const(kinds))
+            kindKeys.push_back(collator.sortKey(kind));
     }
 
     std::vector<int> sorted(found.size());
@@ -379,7 +426,7 @@ std::shared_ptr<const FolderListing> listFolder(const QString& folder, int colum
         else if (column == DateColumn)
             c = x.modified < y.modified ? -1 : x.modified > y.modified ? 1 : 0;
         else if (column == TypeColumn)
-            c = typeKeys[a].compare(typeKeys[b]);
+            c = kindKeys[x.kind].compare(kindKeys[y.kind]);
         if (c == 0)
             c = nameKeys[a].compare(nameKeys[b]);
         if (c == 0)
@@ -388,6 +435,7 @@ std::shared_ptr<const FolderListing> listFolder(const QString& folder, int colum
     });
 
     auto listing = std::make_shared<FolderListing>();
+    listing->kinds = std::move(kinds);
     listing->entries.reserve(found.size());
     listing->rows.reserve(static_cast<qsizetype>(found.size()));
     for (const int i : sorted) {

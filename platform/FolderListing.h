@@ -46,10 +46,10 @@ QString childPath(const QString& folder, const QString& name);
 struct FolderEntry
 {
     QString name;
-    QString type; // shellTypeFor, found while listing, away from the UI thread
     qint64 size = 0;
     qint64 modified = 0; // milliseconds since the epoch
     bool dir = false;
+    quint32 kind = 0; // in the listing's kinds
 
     bool operator==(const FolderEntry& other) const
     {
@@ -62,6 +62,10 @@ struct FolderListing
 {
     std::vector<FolderEntry> entries;
     QHash<QString, int> rows;
+    // Each kind once (shellTypeFor, found while listing, away from the UI thread).
+    QStringList kinds;
+
+    const QString& kindOf(const FolderEntry& entry) const { return kinds[entry.kind]; }
 };
 
 // Lists and sorts a folder by one column; null when cancelled. Folders come first, as in the shell,

@@ -138,6 +138,8 @@ TEST(FolderListingOrder, HiddenFilesStayOutFoldersComeFirstNumbersCountByValue)
               u8s({"zOrdner", "aOrdner", "Foto.jpg", "Datei10.txt", "Datei9.txt"})},
              {SizeColumn, Qt::AscendingOrder,
               u8s({"aOrdner", "zOrdner", "Foto.jpg", "Datei10.txt", "Datei9.txt"})},
+             {TypeColumn, Qt::DescendingOrder,
+              u8s({"zOrdner", "aOrdner", "Foto.jpg", "Datei10.txt", "Datei9.txt"})},
              {DateColumn, Qt::AscendingOrder,
               u8s({"aOrdner", "zOrdner", "Datei9.txt", "Foto.jpg", "Datei10.txt"})}}) {
         const auto listing = listFolder(dir.path(), column, order, never);
