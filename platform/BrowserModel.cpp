@@ -30,7 +30,10 @@ BrowserModel::BrowserModel(QObject* parent)
     m_refresh.setSingleShot(true);
     // Gathers a burst of changes, as a rename run makes them, into one listing.
     m_refresh.setInterval(250);
-    connect(&m_refresh, &QTimer::timeout, this, [this] { startListing(); });
+    connect(&m_refresh, &QTimer::timeout, this, [this] {
+        m_afterChange = true;
+        startListing();
+    });
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { changedOnDisk(); });
 }
 
@@ -54,6 +57,7 @@ void BrowserModel::setFolder(const QString& folder)
     m_refreshPending = false;
     m_changedUnwatched = false;
     m_listed = false;
+    m_afterChange = false;
     startListing();
 }
 
@@ -115,6 +119,7 @@ void BrowserModel::sort(int column, Qt::SortOrder order)
     m_sortOrder = order;
     if (!m_folder.isEmpty()) {
         m_listed = false;
+        m_afterChange = false;
         startListing();
     }
 }
@@ -140,7 +145,17 @@ void BrowserModel::changedOnDisk()
     else if (m_busy)
         m_refreshPending = true;
     else if (!m_refresh.isActive())
-        m_refresh.start();
+        m_refresh.start(refreshDelay());
+}
+
+// While files keep changing (an undo of 100,000 in the folder shown), a long listing made for a change
+// starts again only four times its length after it ended, so that the browser takes no more than a fifth
+// of a core from the work itself; the first change after a quiet spell shows after 250 ms.
+int BrowserModel::refreshDelay() const
+{
+    const qint64 rest =
+        m_afterChange && m_sinceListed.isValid() ? 4 * m_lastListingMs - m_sinceListed.elapsed() : 0;
+    return static_cast<int>(std::clamp<qint64>(rest, 250, 5000));
 }
 
 void BrowserModel::startListing()
@@ -164,10 +179,7 @@ void BrowserModel::startListing()
         QMetaObject::invokeMethod(
             model,
             [model, listing, generation, unchanged, ms] {
-                // While files keep changing (an undo of 100,000 in the folder shown), a listing as long
-                // as that of a large folder starts again only after four times its length, so that the
-                // browser takes no more than a fifth of a core from the work itself.
-                model->m_refresh.setInterval(static_cast<int>(std::clamp<qint64>(4 * ms, 250, 5000)));
+                model->m_lastListingMs = ms;
                 model->apply(listing, generation, unchanged);
             },
             Qt::QueuedConnection);
@@ -186,9 +198,10 @@ void BrowserModel::apply(const std::shared_ptr<const FolderListing>& listing, qu
         endResetModel();
     }
     m_listed = true;
+    m_sinceListed.start();
     if (m_refreshPending) {
         m_refreshPending = false;
-        m_refresh.start();
+        m_refresh.start(refreshDelay());
     }
     if (onListed)
         onListed();

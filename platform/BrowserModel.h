@@ -3,6 +3,7 @@
 #include "platform/FolderListing.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QIcon>
 #include <QTimer>
@@ -46,6 +47,7 @@ public:
 
 private:
     void changedOnDisk();
+    int refreshDelay() const;
     void startListing();
     void apply(const std::shared_ptr<const FolderListing>& listing, quint64 generation, bool unchanged);
 
@@ -61,6 +63,9 @@ private:
     bool m_changedUnwatched = false;
     QFileSystemWatcher m_watcher;
     QTimer m_refresh;
+    QElapsedTimer m_sinceListed;
+    qint64 m_lastListingMs = 0;
+    bool m_afterChange = false; // the last listing was made for a change on disk
     QIcon m_folderIcon;
     QIcon m_fileIcon;
 };
