@@ -317,21 +317,35 @@ ShellItem shellItemFor(const QString& path, const QString& name, const QString& 
     item.Type = fileType;
     // One stat, as QFileInfo makes it, but the time of last change in local time by the C library:
     // Qt's local time looks the zone file up on disk for every conversion.
+    // An ASCII path is its own encoding in every locale; it goes to stat from a buffer on the stack.
+    char plain[1024];
+    bool ascii = path.size() < static_cast<qsizetype>(sizeof plain);
+    for (qsizetype i = 0; ascii && i < path.size(); ++i) {
+        const char16_t c = path[i].unicode();
+        ascii = c != 0 && c < 0x80;
+        plain[i] = static_cast<char>(c);
+    }
     struct stat st = {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (ascii)
+        plain[path.size()] = '\0';
+    if (::stat(ascii ? plain : QFile::encodeName(path).constData(), &st) != 0)
         return item;
     const bool dir = S_ISDIR(st.st_mode);
     if (dir)
         item.Type = FolderType;
     item.Size = dir ? 0 : static_cast<qint64>(st.st_size);
     const time_t seconds = st.st_mtim.tv_sec;
-    struct tm local = {};
     const qint64 ms = static_cast<qint64>(seconds) * 1000 + st.st_mtim.tv_nsec / 1000000;
-    if (::localtime_r(&seconds, &local))
-        item.ModifyDate =
-            QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, static_cast<int>(local.tm_gmtoff));
-    else
-        item.ModifyDate = QDateTime::fromMSecsSinceEpoch(ms);
+    // Zones change their offset only on a whole second, and files of one folder often share theirs.
+    thread_local time_t offsetSecond = -1;
+    thread_local int offset = 0;
+    struct tm local = {};
+    if (seconds != offsetSecond && ::localtime_r(&seconds, &local)) {
+        offsetSecond = seconds;
+        offset = static_cast<int>(local.tm_gmtoff);
+    }
+    item.ModifyDate = seconds == offsetSecond ? QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offset)
+                                              : QDateTime::fromMSecsSinceEpoch(ms);
     return item;
 }
 
