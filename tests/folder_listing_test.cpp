@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QMimeDatabase>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace tw::platform;
@@ -55,24 +56,13 @@ TEST(FolderKinds, DescribeItemsByNameNotByContent)
     EXPECT_EQ(shellType(dir.path()), u8("Dateiordner"));
 }
 
-// Names a glob pattern stands for: each wildcard filled in, as written and in capitals.
-QStringList namesFor(const QString& glob)
+// Names a glob pattern stands for: each wildcard filled in, as written, in capitals and after a dot.
+QStringList namesFor(QString glob)
 {
-    QString name;
-    for (qsizetype i = 0; i < glob.size(); ++i) {
-        if (glob[i] == u'*') {
-            name += u"x";
-        } else if (glob[i] == u'?') {
-            name += u'a';
-        } else if (glob[i] == u'[') {
-            const qsizetype end = glob.indexOf(u']', i + 2);
-            const bool negated = glob[i + 1] == u'!' || glob[i + 1] == u'^';
-            name += negated ? u'#' : glob[i + 1];
-            i = end < 0 ? glob.size() : end;
-        } else {
-            name += glob[i];
-        }
-    }
+    const QString name = glob.replace(QRegularExpression(u8(R"(\[[!^][^\]]*\])")), u8("#"))
+                             .replace(QRegularExpression(u8(R"(\[(.)[^\]]*\])")), u8("\\1"))
+                             .replace(u'*', u'x')
+                             .replace(u'?', u'a');
     return {name, name.toUpper(), u8("ab.") + name};
 }
 
