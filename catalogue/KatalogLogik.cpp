@@ -120,11 +120,11 @@ QString KatalogLogik::uebernehmen()
     const QChar trenner = QDir::separator();
     Ausgelassen unlesbar, fehlt;
     QString letzteEndung;
-    // Window messages run at the start and then every 256 files or 10 ms, whichever comes first: a pass
+    // Window messages run at the start and then every 1,024 files or 10 ms, whichever comes first: a pass
     // of the event loop per file would cost more than taking the file over.
     QElapsedTimer seitNachrichten;
     for (int i = 0; i < auswahl.Count(); ++i) {
-        if (i % 256 == 0 || seitNachrichten.hasExpired(10)) {
+        if (i % 1024 == 0 || seitNachrichten.hasExpired(10)) {
             m_ansicht.nachrichtenVerarbeiten();
             seitNachrichten.start();
         }
