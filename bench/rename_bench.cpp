@@ -248,7 +248,6 @@ int ablauf(Art art, int n)
             auswahl->logik().Explorerauswahl = platform::ShellItems::fromItems(items);
         }
         auswahl->logik().uebernehmen();
-        auswahl->Liste_fuellen();
         const double s = sekunden(t);
         ausgabe(vor + "takeover" + nach, s, "s");
         ausgabe(vor + "takeover_stall" + nach, stillstand.stopMs(), "ms");

@@ -5,6 +5,7 @@
 #include "platform/FolderListing.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 
@@ -14,10 +15,15 @@ namespace adType = platform::adType;
 
 namespace {
 
+// The catalogue's fields in the order they are made.
 enum Feld
 {
     FeldPfad = 0,
     FeldName = 1,
+    FeldEndung = 2,
+    FeldAnwendung = 3,
+    FeldID = 4,
+    FeldTime = 5,
 };
 
 bool istOrdnerOderUnbekannt(const QString& typ)
@@ -107,23 +113,31 @@ QString KatalogLogik::uebernehmen()
 
     // One snapshot of the paths before the loop; records added below are not in it.
     QSet<QString> vorhanden;
-    vorhanden.reserve(Katalog.RecordCount() + auswahl.Count());
+    vorhanden.reserve(Katalog.RecordCount());
     for (Katalog.toFirst(); !Katalog.Eof(); Katalog.toNext())
         vorhanden.insert(Katalog.text(u"Pfad").toCaseFolded());
 
     const QChar trenner = QDir::separator();
     Ausgelassen unlesbar, fehlt;
+    QString letzteEndung;
+    // Window messages run at the start and then every 1,024 files or 10 ms, whichever comes first: a pass
+    // of the event loop per file would cost more than taking the file over.
+    QElapsedTimer seitNachrichten;
     for (int i = 0; i < auswahl.Count(); ++i) {
-        m_ansicht.nachrichtenVerarbeiten();
+        if (i % 1024 == 0 || seitNachrichten.hasExpired(10)) {
+            m_ansicht.nachrichtenVerarbeiten();
+            seitNachrichten.start();
+        }
         if (m_uebernahmeAbbrechen)
             break;
-        if (vorhanden.contains(auswahl.paths().at(i).toCaseFolded()))
+        if (!vorhanden.isEmpty() && vorhanden.contains(auswahl.path(i).toCaseFolded()))
             continue;
         const platform::ShellItem item = auswahl.Item(i);
         if (istOrdnerOderUnbekannt(item.Type))
             continue;
         // The browser's own rule, so that every file it gives a kind of its own is taken over.
-        const QString endung = platform::extensionOf(item.Path.section(trenner, -1));
+        const QString endung =
+            platform::extensionOf(QStringView(item.Path).mid(item.Path.lastIndexOf(trenner) + 1));
         if (endung.isNull())
             continue;
         if (!platform::representable(item.Path)) {
@@ -137,13 +151,18 @@ QString KatalogLogik::uebernehmen()
             continue;
         }
 
-        const bool hinzu = Katalog.AddNew() && Katalog.setValue(u"Pfad", item.Path) &&
-                           Katalog.setValue(u"Name", item.Name) && Katalog.setValue(u"Endung", endung) &&
-                           Katalog.setValue(u"Anwendung", item.Type) && Katalog.setValue(u"ID", item.Size) &&
-                           Katalog.setValue(u"Time", item.ModifyDate) && Katalog.Update();
+        const bool hinzu =
+            Katalog.AddNew() && Katalog.setValueAt(FeldPfad, item.Path) &&
+            Katalog.setValueAt(FeldName, item.Name) && Katalog.setValueAt(FeldEndung, endung) &&
+            Katalog.setValueAt(FeldAnwendung, item.Type) && Katalog.setValueAt(FeldID, item.Size) &&
+            Katalog.setValueAt(FeldTime, item.ModifyDate) && Katalog.Update();
         if (!hinzu)
             continue;
 
+        // Files of a folder mostly share their extension: only a new spelling is folded and looked up.
+        if (endung == letzteEndung)
+            continue;
+        letzteEndung = endung;
         const QString gefaltet = endung.toCaseFolded();
         if (!m_endungen.contains(gefaltet)) {
             m_endungen.insert(gefaltet);
@@ -188,14 +207,13 @@ void KatalogLogik::Liste_fuellen()
         m_ansicht.setComboText(QString());
         return;
     }
-    const QString feld = Katalog.fields()[Anzeigefeld].name;
     QStringList eintraege;
     eintraege.reserve(Katalog.RecordCount());
     m_listenPfade.clear();
     m_listenPfade.reserve(Katalog.RecordCount());
     for (; !Katalog.Eof(); Katalog.toNext()) {
-        eintraege.append(Katalog.text(feld));
-        m_listenPfade.append(Katalog.text(u"Pfad"));
+        eintraege.append(Katalog.textAt(Anzeigefeld));
+        m_listenPfade.append(Katalog.textAt(FeldPfad));
     }
     m_ansicht.setRechteListe(eintraege);
     m_ansicht.setAnzahlText(QStringLiteral("Es wurden %1 Dateien übernommen").arg(eintraege.size()));
@@ -218,10 +236,17 @@ void KatalogLogik::combo_fuellen()
         };
         QHash<QString, Zaehlung> je;
         Katalog.clearFilter();
+        // Neighbouring records mostly share their extension: only a new spelling is folded and looked up.
+        QString letzte;
+        Zaehlung* z = nullptr;
         for (Katalog.toFirst(); !Katalog.Eof(); Katalog.toNext()) {
-            Zaehlung& z = je[Katalog.text(u"Endung").toCaseFolded()];
-            if (z.anzahl++ == 0)
-                z.anwendung = Katalog.text(u"Anwendung");
+            const QString endung = Katalog.textAt(FeldEndung);
+            if (!z || endung != letzte) {
+                z = &je[endung.toCaseFolded()];
+                letzte = endung;
+            }
+            if (z->anzahl++ == 0)
+                z->anwendung = Katalog.textAt(FeldAnwendung);
         }
         QStringList eintraege;
         QStringList teile = Endungsliste.split(EndungsTrenner);

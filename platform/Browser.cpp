@@ -1,36 +1,25 @@
 #include "Browser.h"
 
-#include <QHash>
-
 namespace tw::platform {
 
-ShellItems::ShellItems(QStringList paths, Resolver resolve)
-    : m_data(std::make_shared<const Data>(Data{std::move(paths), std::move(resolve)}))
-{
-}
+ShellItems::ShellItems(int count, Path path, Resolver resolve)
+    : m_data(std::make_shared<const Data>(Data{count, std::move(path), std::move(resolve)}))
+{}
 
 ShellItems ShellItems::fromItems(const QList<ShellItem>& items)
 {
-    QStringList paths;
-    paths.reserve(items.size());
-    auto byPath = std::make_shared<QHash<QString, ShellItem>>();
-    for (const ShellItem& item : items) {
-        paths.append(item.Path);
-        byPath->insert(item.Path, item);
-    }
-    return ShellItems(std::move(paths), [byPath](const QString& path) { return byPath->value(path); });
+    return ShellItems(
+        static_cast<int>(items.size()), [items](int i) { return items.at(i).Path; },
+        [items](int i) { return items.at(i); });
 }
 
-ShellItem ShellItems::Item(int i) const
+QStringList ShellItems::paths() const
 {
-    const QString& path = m_data->paths.at(i);
-    return m_data->resolve ? m_data->resolve(path) : ShellItem{path, path.section(u'/', -1), QString(), 0, {}};
-}
-
-const QStringList& ShellItems::paths() const
-{
-    static const QStringList none;
-    return m_data ? m_data->paths : none;
+    QStringList all;
+    all.reserve(Count());
+    for (int i = 0; i < Count(); ++i)
+        all.append(path(i));
+    return all;
 }
 
 } // namespace tw::platform

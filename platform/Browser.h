@@ -6,7 +6,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 
@@ -22,28 +21,33 @@ struct ShellItem
     QDateTime ModifyDate;
 };
 
-// The items selected in the browser, in the view's order. Paths are known at once, the rest of an
-// item is looked up when it is asked for, so that a poll comparing the count and the first and last
-// names stays cheap for a selection of 100,000 files.
+// The items selected in the browser, in the view's order. An item is looked up when it is asked for,
+// so that a poll comparing the count and the first and last names stays cheap for a selection of
+// 100,000 files, and paths are made when asked for, so that the selection holds no copy of them.
 class ShellItems
 {
 public:
-    using Resolver = std::function<ShellItem(const QString& path)>;
+    using Path = std::function<QString(int i)>;
+    using Resolver = std::function<ShellItem(int i)>;
 
     ShellItems() = default;
-    ShellItems(QStringList paths, Resolver resolve);
+    ShellItems(int count, Path path, Resolver resolve);
     // Items known in full, as a test or a fake browser gives them.
     static ShellItems fromItems(const QList<ShellItem>& items);
 
-    int Count() const { return m_data ? static_cast<int>(m_data->paths.size()) : 0; }
+    int Count() const { return m_data ? m_data->count : 0; }
     // Item i, counted from 0; i must be below Count().
-    ShellItem Item(int i) const;
-    const QStringList& paths() const;
+    ShellItem Item(int i) const { return m_data->resolve(i); }
+    QString path(int i) const { return m_data->path(i); }
+    QStringList paths() const;
+    // Whether both are the same selection, not only equal ones.
+    bool sameAs(const ShellItems& other) const { return m_data == other.m_data; }
 
 private:
     struct Data
     {
-        QStringList paths;
+        int count;
+        Path path;
         Resolver resolve;
     };
     std::shared_ptr<const Data> m_data;

@@ -1,9 +1,11 @@
 #include "BrowserModel.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileIconProvider>
 #include <QLocale>
 #include <QThreadPool>
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <utility>
@@ -28,7 +30,10 @@ BrowserModel::BrowserModel(QObject* parent)
     m_refresh.setSingleShot(true);
     // Gathers a burst of changes, as a rename run makes them, into one listing.
     m_refresh.setInterval(250);
-    connect(&m_refresh, &QTimer::timeout, this, [this] { startListing(); });
+    connect(&m_refresh, &QTimer::timeout, this, [this] {
+        m_afterChange = true;
+        startListing();
+    });
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { changedOnDisk(); });
 }
 
@@ -46,13 +51,13 @@ void BrowserModel::setFolder(const QString& folder)
         m_watcher.removePath(m_folder);
     m_folder = folder;
     m_listing = std::make_shared<const FolderListing>();
-    m_types.clear();
     endResetModel();
     m_watcher.addPath(folder);
     m_refresh.stop();
     m_refreshPending = false;
     m_changedUnwatched = false;
     m_listed = false;
+    m_afterChange = false;
     startListing();
 }
 
@@ -89,7 +94,7 @@ QVariant BrowserModel::data(const QModelIndex& index, int role) const
     case SizeColumn:
         return e.dir ? QString() : QLocale().formattedDataSize(e.size, 1, QLocale::DataSizeTraditionalFormat);
     case TypeColumn:
-        return typeOf(index.row());
+        return m_listing->kindOf(e);
     case DateColumn:
         return QDateTime::fromMSecsSinceEpoch(e.modified).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
     default:
@@ -114,20 +119,9 @@ void BrowserModel::sort(int column, Qt::SortOrder order)
     m_sortOrder = order;
     if (!m_folder.isEmpty()) {
         m_listed = false;
+        m_afterChange = false;
         startListing();
     }
-}
-
-// The type text is asked for the rows in view only; a MIME lookup per listed file would cost seconds
-// for a large folder.
-QString BrowserModel::typeOf(int row) const
-{
-    QString& type = m_types[static_cast<std::size_t>(row)];
-    if (type.isNull()) {
-        const FolderEntry& e = entry(row);
-        type = shellTypeFor(e.name, e.dir);
-    }
-    return type;
 }
 
 void BrowserModel::setWatching(bool on)
@@ -151,7 +145,17 @@ void BrowserModel::changedOnDisk()
     else if (m_busy)
         m_refreshPending = true;
     else if (!m_refresh.isActive())
-        m_refresh.start();
+        m_refresh.start(refreshDelay());
+}
+
+// While files keep changing (an undo of 100,000 in the folder shown), a long listing made for a change
+// starts again only four times its length after it ended, so that the browser takes no more than a fifth
+// of a core from the work itself; the first change after a quiet spell shows after 250 ms.
+int BrowserModel::refreshDelay() const
+{
+    const qint64 rest =
+        m_afterChange && m_sinceListed.isValid() ? 4 * m_lastListingMs - m_sinceListed.elapsed() : 0;
+    return static_cast<int>(std::clamp<qint64>(rest, 250, 5000));
 }
 
 void BrowserModel::startListing()
@@ -161,7 +165,10 @@ void BrowserModel::startListing()
     QThreadPool::globalInstance()->start([channel = m_channel, generation, folder = m_folder,
                                           column = m_sortColumn, order = m_sortOrder, previous = m_listing] {
         const auto cancelled = [&] { return channel->generation.load() != generation; };
+        QElapsedTimer took;
+        took.start();
         std::shared_ptr<const FolderListing> listing = listFolder(folder, column, order, cancelled);
+        const qint64 ms = took.elapsed();
         if (!listing)
             return;
         const bool unchanged = listing->entries == previous->entries;
@@ -170,7 +177,11 @@ void BrowserModel::startListing()
             return;
         auto* model = static_cast<BrowserModel*>(channel->receiver);
         QMetaObject::invokeMethod(
-            model, [model, listing, generation, unchanged] { model->apply(listing, generation, unchanged); },
+            model,
+            [model, listing, generation, unchanged, ms] {
+                model->m_lastListingMs = ms;
+                model->apply(listing, generation, unchanged);
+            },
             Qt::QueuedConnection);
     });
 }
@@ -184,13 +195,13 @@ void BrowserModel::apply(const std::shared_ptr<const FolderListing>& listing, qu
     if (!unchanged) {
         beginResetModel();
         m_listing = listing;
-        m_types.assign(listing->entries.size(), QString());
         endResetModel();
     }
     m_listed = true;
+    m_sinceListed.start();
     if (m_refreshPending) {
         m_refreshPending = false;
-        m_refresh.start();
+        m_refresh.start(refreshDelay());
     }
     if (onListed)
         onListed();

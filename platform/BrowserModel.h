@@ -3,6 +3,7 @@
 #include "platform/FolderListing.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QIcon>
 #include <QTimer>
@@ -33,6 +34,7 @@ public:
     const QString& folder() const { return m_folder; }
     bool isListed() const { return m_listed; }
     const FolderEntry& entry(int row) const { return m_listing->entries[static_cast<std::size_t>(row)]; }
+    const std::shared_ptr<const FolderListing>& listing() const { return m_listing; }
     // The row of a name, or -1.
     int rowOf(const QString& name) const { return m_listing->rows.value(name, -1); }
 
@@ -44,15 +46,14 @@ public:
     void sort(int column, Qt::SortOrder order) override;
 
 private:
-    QString typeOf(int row) const;
     void changedOnDisk();
+    int refreshDelay() const;
     void startListing();
     void apply(const std::shared_ptr<const FolderListing>& listing, quint64 generation, bool unchanged);
 
     std::shared_ptr<ListingChannel> m_channel;
     QString m_folder;
     std::shared_ptr<const FolderListing> m_listing = std::make_shared<const FolderListing>();
-    mutable std::vector<QString> m_types;
     int m_sortColumn = NameColumn;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_listed = false;
@@ -62,6 +63,9 @@ private:
     bool m_changedUnwatched = false;
     QFileSystemWatcher m_watcher;
     QTimer m_refresh;
+    QElapsedTimer m_sinceListed;
+    qint64 m_lastListingMs = 0;
+    bool m_afterChange = false; // the last listing was made for a change on disk
     QIcon m_folderIcon;
     QIcon m_fileIcon;
 };

@@ -466,11 +466,28 @@ Expected<ShellItems> BrowserWindow::SelectedItems() const
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
 
-    QStringList paths;
-    paths.reserve(static_cast<qsizetype>(rows.size()));
-    for (const int row : rows)
-        paths.append(childPath(m_folder, m_model->entry(row).name));
-    m_selection = ShellItems(std::move(paths), &shellItemFor);
+    // The selection keeps each marked item's name and kind as the listing has them (shared, not copied),
+    // not the listing itself, which a change on disk replaces; the rest of an item is read from disk
+    // when it is asked for.
+    struct Marked
+    {
+        QString name;
+        QString kind; // as a file
+    };
+    auto marked = std::make_shared<std::vector<Marked>>();
+    marked->reserve(rows.size());
+    const FolderListing& listing = *m_model->listing();
+    for (const int row : rows) {
+        const FolderEntry& e = listing.entries[static_cast<std::size_t>(row)];
+        marked->push_back({e.name, e.dir ? shellTypeFor(e.name, false) : listing.kindOf(e)});
+    }
+    const auto pathOf = [folder = m_folder, marked](int i) {
+        return childPath(folder, (*marked)[static_cast<std::size_t>(i)].name);
+    };
+    m_selection = ShellItems(static_cast<int>(marked->size()), pathOf, [pathOf, marked](int i) {
+        const Marked& m = (*marked)[static_cast<std::size_t>(i)];
+        return shellItemFor(pathOf(i), m.name, m.kind);
+    });
     m_selectionStale = false;
     ++m_selectionBuilds;
     return m_selection;

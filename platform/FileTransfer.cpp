@@ -384,6 +384,12 @@ FileOutcome performFileAction(FileAction action, const QString& source, const QS
 
 bool representable(const QString& path)
 {
+    // Plain ASCII without NUL, as nearly every path is, needs no closer look.
+    bool ascii = true;
+    for (const QChar c : path)
+        ascii &= static_cast<unsigned>(c.unicode()) - 1u < 0x7Fu;
+    if (ascii)
+        return true;
     for (qsizetype i = 0; i < path.size(); ++i) {
         const QChar c = path.at(i);
         if (c.isNull() || c == QChar::ReplacementCharacter)

@@ -25,13 +25,18 @@ inline const QString UnknownType = QStringLiteral("Datei");
 
 // The text after the last "." of a file name, as the shell and the catalogue take it (".bashrc" has the
 // extension "bashrc"); null when there is no "." or nothing after it.
-QString extensionOf(const QString& fileName);
+QString extensionOf(QStringView fileName);
 // The shell's description of an item's kind by its name: "Dateiordner", the MIME comment in the default
 // locale's language, "ABC-Datei" for an extension nobody knows, or "Datei" without an extension.
+// Names with the same exact extension share one lookup unless a pattern other than "*.ext" may match.
 QString shellTypeFor(const QString& fileName, bool dir);
+// The same, always asked of the MIME database.
+QString shellTypeLookedUp(const QString& fileName, bool dir);
 // The same for an item on disk.
 QString shellType(const QString& path);
 ShellItem shellItemFor(const QString& path);
+// The same for an item whose name and kind as a file are known already, as the listing knows them.
+ShellItem shellItemFor(const QString& path, const QString& name, const QString& fileType);
 
 // The local folder an address names: a file:// URL, a plain absolute path, or the start address of
 // drive C, which is homeFolder. Empty when the address names no local folder path.
@@ -44,6 +49,7 @@ struct FolderEntry
     qint64 size = 0;
     qint64 modified = 0; // milliseconds since the epoch
     bool dir = false;
+    quint32 kind = 0; // in the listing's kinds
 
     bool operator==(const FolderEntry& other) const
     {
@@ -56,6 +62,10 @@ struct FolderListing
 {
     std::vector<FolderEntry> entries;
     QHash<QString, int> rows;
+    // Each kind once (shellTypeFor, found while listing, away from the UI thread).
+    QStringList kinds;
+
+    const QString& kindOf(const FolderEntry& entry) const { return kinds[entry.kind]; }
 };
 
 // Lists and sorts a folder by one column; null when cancelled. Folders come first, as in the shell,

@@ -126,6 +126,15 @@ Result RecordSet::setValue(QStringView field, const QVariant& value)
     const int f = findField(m_fields, field);
     if (f < 0)
         return unknownField(field);
+    return setValueAt(f, value);
+}
+
+Result RecordSet::setValueAt(int f, const QVariant& value)
+{
+    if (!m_open)
+        return notOpen();
+    if (f < 0 || f >= m_fields.size())
+        return unknownField(QString::number(f));
     const QVariant stored = coerceValue(m_fields[f].type, value);
     if (m_adding) {
         m_newValues[f] = stored;
@@ -162,6 +171,15 @@ QString RecordSet::text(QStringView field) const
 {
     const Expected<QVariant> v = value(field);
     return v ? valueText(*v) : QString();
+}
+
+QString RecordSet::textAt(int field) const
+{
+    if (!m_open || field < 0 || field >= m_fields.size())
+        return {};
+    if (m_adding)
+        return valueText(m_newValues[field]);
+    return hasCurrent() ? valueText(m_rows[m_view[m_pos]].values[field]) : QString();
 }
 
 bool RecordSet::hasCurrent() const

@@ -37,9 +37,12 @@ public:
     Result Update();
     // Sets a field of the record being added, or of the current record.
     Result setValue(QStringView field, const QVariant& value);
+    // The same by the field's index, for loops over many records.
+    Result setValueAt(int field, const QVariant& value);
     Expected<QVariant> value(QStringView field) const;
     // The field's text form; empty when it is NULL or cannot be read.
     QString text(QStringView field) const;
+    QString textAt(int field) const;
 
     Result MoveFirst();
     Result MoveNext();

@@ -173,11 +173,15 @@ TEST_F(platform_BrowserWindow, SelectionComesInViewOrderWithTheShellFieldsAndIsB
 
     // Polls take the same shared selection until it changes.
     const int builds = browser->selectionBuilds();
-    EXPECT_EQ(&browser->SelectedItems()->paths(), &items->paths());
+    EXPECT_TRUE(browser->SelectedItems()->sameAs(*items));
     EXPECT_EQ(browser->selectionBuilds(), builds);
     mark({0});
     EXPECT_EQ(browser->SelectedItems()->Count(), 4);
     EXPECT_EQ(browser->selectionBuilds(), builds + 1);
+    // A file gone since the selection has no time of last change, by which the take-over names it.
+    ASSERT_TRUE(QFile::remove(dir.filePath(u8("b.txt"))));
+    EXPECT_EQ(std::tuple(items->Item(2).Name, items->Item(2).ModifyDate.isValid()),
+              std::tuple(u8("b.txt"), false));
 }
 
 TEST_F(platform_BrowserWindow, ChangesOnDiskKeepTheMarksOfTheFilesStillThereAndWaitWhileHidden)

@@ -68,7 +68,6 @@ TEST_F(Katalog, TakeOverSkipsFoldersUnknownTypesAndNamesWithoutAnExtension)
     EXPECT_EQ(uebernimm(items), QString()) << "these rules leave files out without a word";
     for (const auto& [pfad, typ, endung] : faelle)
         EXPECT_EQ(feld(pfad, u"Endung"), endung ? u8(endung) : QString()) << pfad;
-    EXPECT_EQ(ansicht.nachrichten, items.size()) << "window messages run once per item";
     EXPECT_EQ(feld("/b/archiv.tar.gz", u"ID"), u8("1000"));
 }
 
@@ -115,9 +114,11 @@ TEST_F(Katalog, ClicksWhileATakeOverRunsNeitherRepeatNorRemoveNorChangeItsSelect
     QList<ShellItem> items;
     for (int i = 0; i < 50; ++i)
         items.append(datei(u8("/n/%1.jpg").arg(i)));
+    uebernimm(items.mid(0, 10));
     logik.Explorerauswahl = tw::platform::ShellItems::fromItems(items);
+    // Window messages run as the take-over begins.
     ansicht.beiNachricht = [&](int n) {
-        if (n != 10)
+        if (n != 2)
             return;
         logik.uebernehmen(); // a second click on the take-over
         ansicht.markiereAlle();

@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QLocale>
+#include <QMimeDatabase>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace tw::platform;
@@ -54,6 +56,54 @@ TEST(FolderKinds, DescribeItemsByNameNotByContent)
     EXPECT_EQ(shellType(dir.path()), u8("Dateiordner"));
 }
 
+// Names a glob pattern stands for: each wildcard filled in, as written, in capitals and after a dot.
+QStringList namesFor(QString glob)
+{
+    const QString name = glob.replace(QRegularExpression(u8(R"(\[[!^][^\]]*\])")), u8("#"))
+                             .replace(QRegularExpression(u8(R"(\[(.)[^\]]*\])")), u8("\\1"))
+                             .replace(u'*', u'x')
+                             .replace(u'?', u'a');
+    return {name, name.toUpper(), u8("ab.") + name};
+}
+
+TEST(FolderKinds, KindsKeptByExtensionAreTheDatabasesOwnForEveryPatternItKnows)
+{
+    QStringList names = u8s({"CMakeLists.txt",
+                             "cmakelists.TXT",
+                             "Makefile",
+                             "MAKEFILE",
+                             "Makefile.am",
+                             "foo.tar.gz",
+                             "FOO.TAR.GZ",
+                             "foo.bar.gz",
+                             "README",
+                             "README.md",
+                             "readme.txt",
+                             "foo.C",
+                             "foo.c",
+                             "libfoo.so.1",
+                             "notiz~",
+                             "x.1",
+                             "x.10",
+                             "\u0130ndex.txt",
+                             "\u00dcbersicht.PDF",
+                             "core",
+                             "punkt.",
+                             ".bashrc",
+                             "003.vdr",
+                             "a.anim1",
+                             ""});
+    for (const QMimeType& mime : QMimeDatabase().allMimeTypes()) {
+        for (const QString& glob : mime.globPatterns())
+            names += namesFor(glob);
+    }
+    for (const QString& name : std::as_const(names)) {
+        // A plain name of the same extension first, so that the cache answers wherever it would.
+        static_cast<void>(shellTypeFor(u8("plain.") + extensionOf(name), false));
+        EXPECT_EQ(shellTypeFor(name, false), shellTypeLookedUp(name, false)) << qPrintable(name);
+    }
+}
+
 TEST(FolderListingOrder, HiddenFilesStayOutFoldersComeFirstNumbersCountByValue)
 {
     TempDir dir;
@@ -78,6 +128,8 @@ TEST(FolderListingOrder, HiddenFilesStayOutFoldersComeFirstNumbersCountByValue)
               u8s({"zOrdner", "aOrdner", "Foto.jpg", "Datei10.txt", "Datei9.txt"})},
              {SizeColumn, Qt::AscendingOrder,
               u8s({"aOrdner", "zOrdner", "Foto.jpg", "Datei10.txt", "Datei9.txt"})},
+             {TypeColumn, Qt::DescendingOrder,
+              u8s({"zOrdner", "aOrdner", "Foto.jpg", "Datei10.txt", "Datei9.txt"})},
              {DateColumn, Qt::AscendingOrder,
               u8s({"aOrdner", "zOrdner", "Datei9.txt", "Foto.jpg", "Datei10.txt"})}}) {
         const auto listing = listFolder(dir.path(), column, order, never);
