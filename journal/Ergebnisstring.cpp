@@ -15,27 +15,35 @@ bool istAktionstext(const QString& text)
     return false;
 }
 
+bool Aktionsleser::naechste(Aktionseintrag& a)
+{
+    if (m_kaputt || m_von >= m_text.size())
+        return false;
+    for (QString* teil : {&a.AlterPfad, &a.NeuerPfad, &a.Zeit, &a.Aktion}) {
+        const qsizetype bis = m_text.indexOf(Trennzeichen, m_von);
+        if (bis < 0) {
+            m_kaputt = true;
+            return false;
+        }
+        *teil = m_text.mid(m_von, bis - m_von);
+        m_von = bis + 1;
+    }
+    m_kaputt = !istAktionstext(a.Aktion);
+    return !m_kaputt;
+}
+
 std::optional<QVector<Aktionseintrag>> aktionenLesen(const QString& ergebnisstring, platform::Breather* atem)
 {
-    // Record by record, not through a list of all pieces, which for a large session would be a second
-    // copy of its text held at once with the first.
     QVector<Aktionseintrag> aktionen;
     aktionen.reserve(ergebnisstring.count(Trennzeichen) / 4);
-    for (qsizetype von = 0; von < ergebnisstring.size();) {
-        QString teile[4];
-        for (QString& teil : teile) {
-            const qsizetype bis = ergebnisstring.indexOf(Trennzeichen, von);
-            if (bis < 0)
-                return std::nullopt;
-            teil = ergebnisstring.mid(von, bis - von);
-            von = bis + 1;
-        }
-        if (!istAktionstext(teile[3]))
-            return std::nullopt;
-        aktionen.append({std::move(teile[0]), std::move(teile[1]), std::move(teile[2]), std::move(teile[3])});
+    Aktionsleser leser(ergebnisstring);
+    for (Aktionseintrag a; leser.naechste(a);) {
+        aktionen.append(std::move(a));
         if (atem && aktionen.size() % 1024 == 0)
             atem->tick();
     }
+    if (leser.kaputt())
+        return std::nullopt;
     return aktionen;
 }
 

@@ -166,12 +166,13 @@ Result DateiUmkehrer::zurueckholen(const platform::TrashedFile& ersetzt, const Q
                             .arg(zurueck.message()));
 }
 
-QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer,
+QVector<Fehlschlag> aktionenUmkehren(const QString& ergebnisstring, Umkehrer& umkehrer,
                                      const Zwischendurch& zwischendurch)
 {
     QVector<Fehlschlag> fehlgeschlagen;
     platform::Breather atem(zwischendurch);
-    for (const Aktionseintrag& a : aktionen) {
+    Aktionsleser leser(ergebnisstring);
+    for (Aktionseintrag a; leser.naechste(a);) {
         atem.tick();
         Result r;
         if (a.Aktion == QLatin1String(AktionUmbenannt))
@@ -201,7 +202,7 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
     }
     platform::Breather atem(zwischendurch);
     // Checked before any file is touched: a session undone meanwhile elsewhere is not reversed twice. The
-    // journal is read before the actions are split, so that the two are never held at once.
+    // journal is read before the actions are walked, so that the two are never held at once.
     {
         platform::RecordSet journal;
         if (!platform::fileExists(journalPfad)) {
@@ -222,23 +223,25 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
     }
     atem.tick();
 
-    auto aktionen = aktionenLesen(platform::valueText(satz.Ergebnisstring), &atem);
-    if (!aktionen) {
+    // Walked twice rather than split into a list: once to see that every record is whole before a file is
+    // touched, once to reverse them. A list of 100,000 actions would be held beside the journal's text.
+    const QString text = platform::valueText(satz.Ergebnisstring);
+    Aktionsleser pruefung(text);
+    for (Aktionseintrag a; pruefung.naechste(a);) {
+        if (a.Aktion != QLatin1String(AktionFehler))
+            ++e.umzukehren;
+        atem.tick();
+    }
+    if (pruefung.kaputt()) {
         e.stand = Stand::Beschaedigt;
         e.grund = QStringLiteral("Die Liste der Aktionen dieser Sitzung lässt sich nicht in ganze Einträge "
                                  "zerlegen; vermutlich enthält ein Pfad das Trennzeichen „%1“.")
                       .arg(Trennzeichen);
+        e.umzukehren = 0;
         return e;
     }
     atem.tick();
-
-    for (const Aktionseintrag& a : *aktionen) {
-        if (a.Aktion != QLatin1String(AktionFehler))
-            ++e.umzukehren;
-    }
-    e.fehlgeschlagen = aktionenUmkehren(*aktionen, umkehrer, zwischendurch);
-    // The journal is read once more below; the list of actions is not needed beside it.
-    aktionen.reset();
+    e.fehlgeschlagen = aktionenUmkehren(text, umkehrer, zwischendurch);
     atem.tick();
     e.journal = sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht, atem);
     return e;

@@ -57,9 +57,10 @@ struct Fehlschlag
 // Called every 10 ms of a long undo, so that a window can let its event loop run.
 using Zwischendurch = std::function<void()>;
 
-// Reverses the actions in list order, the oldest first; texts other than those of a file operation are
-// skipped. Returns the actions that could not be reversed.
-QVector<Fehlschlag> aktionenUmkehren(const QVector<Aktionseintrag>& aktionen, Umkehrer& umkehrer,
+// Reverses the actions of an Ergebnisstring that splits into whole records, in list order, the oldest
+// first; texts other than those of a file operation are skipped. Returns the actions that could not be
+// reversed.
+QVector<Fehlschlag> aktionenUmkehren(const QString& ergebnisstring, Umkehrer& umkehrer,
                                      const Zwischendurch& zwischendurch = {});
 
 struct RueckgaengigErgebnis
