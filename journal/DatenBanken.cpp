@@ -289,6 +289,10 @@ Result DatenBanken::Sitzung_speichern(qint16 programmstart, qint32 sitzung, cons
     if (m_vorab)
         static_cast<void>(m_vorab->entfernen());
     m_vorab.reset();
+    // The saved list is not wanted again (the next run begins its own), and a large one would stay beside the
+    // undo that may follow; a second call now writes nothing instead of the session twice.
+    std::unique_ptr<platform::RecordSet> gespeichert = std::move(m_aktionsliste);
+    gespeichert->Close(atem);
     if (ablage->unlesbar)
         m_hinweis =
             QStringLiteral("Die Sicherungsdatei %1 kann nicht gelesen werden; sie bleibt unverändert.\n%2\n\n"

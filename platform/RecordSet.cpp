@@ -74,9 +74,17 @@ Result RecordSet::Open(const QString& path, Breather* breather)
     return Result::success();
 }
 
-void RecordSet::Close()
+void RecordSet::Close(Breather* breather)
 {
+    // Taken out first, so that the set is already closed while events run.
+    std::vector<Row> rows = std::move(m_rows);
     *this = RecordSet();
+    if (!breather)
+        return;
+    while (!rows.empty()) {
+        rows.pop_back();
+        breather->tick();
+    }
 }
 
 Result RecordSet::AddNew()

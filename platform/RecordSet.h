@@ -27,7 +27,8 @@ public:
     // The set saved in an XML file; the fields come from the file. The breather ticks while it is read.
     Result Open(const QString& path, Breather* breather = nullptr);
     bool isOpen() const { return m_open; }
-    void Close();
+    // The breather ticks while the records are let go of: a large set takes a while to free.
+    void Close(Breather* breather = nullptr);
 
     const QVector<FieldDef>& fields() const { return m_fields; }
     int fieldIndex(QStringView name) const { return findField(m_fields, name); }

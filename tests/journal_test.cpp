@@ -101,6 +101,8 @@ TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounterAndAnEm
     EXPECT_EQ(pieces.mid(8), u8s({"/a/3.jpg", "", "05.12.2026 14:04:12", "Fehler", ""}));
 
     const QByteArray before = dir.read(u8("Sich_05.12.2026.xml"));
+    EXPECT_TRUE(db.Sitzung_speichern(3, 8, u8("x©0©")).ok());
+    EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), before) << "a saved session is not written twice";
     db.Sitzung_beginnen();
     EXPECT_TRUE(db.Sitzung_speichern(1, 2, u8("x")).ok());
     EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), before) << "the file is left untouched";
