@@ -2,6 +2,7 @@
 #include "platform/BrowserWindow.h"
 #include "platform/DocumentOpener.h"
 #include "platform/FileOps.h"
+#include "platform/Heap.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramIcon.h"
 #include "platform/ProgramPlaces.h"
@@ -24,6 +25,7 @@
 
 int main(int argc, char* argv[])
 {
+    tw::platform::shareOneHeap();
     // The window stack places top-level windows itself, which only X11 allows.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");

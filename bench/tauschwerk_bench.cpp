@@ -8,6 +8,7 @@
 #include "platform/AdoXml.h"
 #include "platform/BrowserWindow.h"
 #include "platform/FieldDef.h"
+#include "platform/Heap.h"
 #include "platform/RecordSet.h"
 #include "stack/ForgroundWindow.h"
 #include "stack/QtFensterumgebung.h"
@@ -564,6 +565,8 @@ int renameFlow(const char* art, const char* n);
 
 int main(int argc, char* argv[])
 {
+    // As the program does, so that its memory is measured as it would be.
+    tw::platform::shareOneHeap();
     if (argc == 4 && std::strcmp(argv[1], "--ablauf") == 0) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
