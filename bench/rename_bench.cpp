@@ -412,6 +412,9 @@ bool renameFigures()
         for (const char* stufe : {"takeover", "run", "save_at_close", "reopen", "undo"})
             ziel(a + "_" + stufe + "_100000_to_10000",
                  wert(a + "_" + stufe + "_100000") / wert(a + "_" + stufe + "_10000"), 11, "x", false);
+        // Not a target: how the bare loop itself grows, the floor of the run's and undo's growth.
+        std::printf("beside %s_run_bare_loop_100000_to_10000 %.4g x\n", art,
+                    wert(a + "_run_bare_loop_100000") / wert(a + "_run_bare_loop_10000"));
     }
     ziel("rename_takeover_to_bare_stat_100000", wert("rename_takeover_to_bare_stat_100000"), 2, "x", false);
     ziel("rename_save_at_close_100000", wert("rename_save_at_close_100000"), 0.3, "s", true);
