@@ -141,12 +141,21 @@ brightness() {
 }
 not_blank() { awk -v b="$(brightness "$@")" 'BEGIN { exit !(b < 0.995) }'; }
 
-# Closes a window with Alt+F4 through the window manager and expects the program to end by itself.
+# Closes a window with Alt+F4 through the window manager and expects the program to end by itself. On a
+# loaded machine the key can reach the window before it has the focus, so it is sent again while the window
+# is still there.
 e2e_quit_via() {
-    xdotool windowactivate --sync "$(window_named "$1")" >/dev/null 2>&1
-    xdotool key alt+F4
     ended() { ! kill -0 "$app_pid" 2>/dev/null; }
-    wait_for 30 ended || fail "the program still runs after its last window closed"
+    local attempt id
+    for attempt in 1 2 3; do
+        id=$(window_named "$1")
+        if [ -n "$id" ]; then
+            xdotool windowactivate --sync "$id" >/dev/null 2>&1
+            xdotool key alt+F4
+        fi
+        wait_for 10 ended && break
+    done
+    ended || fail "the program still runs after its last window closed"
     wait "$app_pid"
     local status=$?
     app_pid=''
