@@ -93,8 +93,8 @@ public:
     // list. The file is replaced atomically under the journal lock; a failure leaves the old journal
     // as it was and the list in memory, so a later call retries. A journal that cannot be read is
     // never touched: the session goes to the day's first side file that is free or readable, and
-    // hinweis() says so. Once saved, the recovery file goes; a failed save keeps it. The breather ticks
-    // while the journal is read, written and sent to disk.
+    // hinweis() says so. Once saved, the recovery file and the list go; a failed save keeps both. The
+    // breather ticks while the journal is read, written and sent to disk.
     platform::Result Sitzung_speichern(qint16 programmstart, qint32 sitzung, const QString& aktionsstring,
                                        platform::Breather* atem = nullptr);
 
