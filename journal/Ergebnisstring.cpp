@@ -6,7 +6,7 @@
 
 namespace tw::journal {
 
-bool istAktionstext(const QString& text)
+bool istAktionstext(QStringView text)
 {
     for (const char* aktion : {AktionUmbenannt, AktionKopiert, AktionVerschoben, AktionFehler}) {
         if (text == QLatin1String(aktion))
@@ -15,21 +15,30 @@ bool istAktionstext(const QString& text)
     return false;
 }
 
-bool Aktionsleser::naechste(Aktionseintrag& a)
+bool Aktionsleser::naechste(QStringView (&teile)[4])
 {
     if (m_kaputt || m_von >= m_text.size())
         return false;
-    for (QString* teil : {&a.AlterPfad, &a.NeuerPfad, &a.Zeit, &a.Aktion}) {
+    for (QStringView& teil : teile) {
         const qsizetype bis = m_text.indexOf(Trennzeichen, m_von);
         if (bis < 0) {
             m_kaputt = true;
             return false;
         }
-        *teil = m_text.mid(m_von, bis - m_von);
+        teil = QStringView(m_text).mid(m_von, bis - m_von);
         m_von = bis + 1;
     }
-    m_kaputt = !istAktionstext(a.Aktion);
+    m_kaputt = !istAktionstext(teile[3]);
     return !m_kaputt;
+}
+
+bool Aktionsleser::naechste(Aktionseintrag& a)
+{
+    QStringView teile[4];
+    if (!naechste(teile))
+        return false;
+    a = {teile[0].toString(), teile[1].toString(), teile[2].toString(), teile[3].toString()};
+    return true;
 }
 
 std::optional<QVector<Aktionseintrag>> aktionenLesen(const QString& ergebnisstring, platform::Breather* atem)

@@ -18,7 +18,7 @@ struct Aktionseintrag
 };
 
 // Whether the text is one of the journal's four action texts.
-bool istAktionstext(const QString& text);
+bool istAktionstext(QStringView text);
 
 // Walks the actions of an Ergebnisstring one record at a time, so that a large session need not be held a
 // second time as a list. The text must outlive the reader.
@@ -28,6 +28,8 @@ public:
     explicit Aktionsleser(const QString& ergebnisstring) : m_text(ergebnisstring) {}
     // The next record into a; false at the end, or at a record that is not whole (then kaputt()).
     bool naechste(Aktionseintrag& a);
+    // The same, as views into the text: for a pass that only looks.
+    bool naechste(QStringView (&teile)[4]);
     bool kaputt() const { return m_kaputt; }
 
 private:

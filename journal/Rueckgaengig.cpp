@@ -227,8 +227,8 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
     // touched, once to reverse them. A list of 100,000 actions would be held beside the journal's text.
     const QString text = platform::valueText(satz.Ergebnisstring);
     Aktionsleser pruefung(text);
-    for (Aktionseintrag a; pruefung.naechste(a);) {
-        if (a.Aktion != QLatin1String(AktionFehler))
+    for (QStringView teile[4]; pruefung.naechste(teile);) {
+        if (teile[3] != QLatin1String(AktionFehler))
             ++e.umzukehren;
         atem.tick();
     }
