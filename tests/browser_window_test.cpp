@@ -45,7 +45,6 @@ protected:
         return dir.filePath(relative);
     }
 
-    // Navigates and waits until the folder is listed.
     void show(const QString& address)
     {
         ASSERT_TRUE(browser->navigate(address));

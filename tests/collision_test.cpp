@@ -55,10 +55,7 @@ char* argv[] = {name, nullptr};
 QCoreApplication app(argc, argv);
 constexpr auto R = FileAction::Rename, C = FileAction::Copy, M = FileAction::Move;
 
-QString aktionText(FileAction a)
-{
-    return tw::rename::aktionstext(static_cast<int>(a));
-}
+const auto aktionText = [](FileAction a) { return tw::rename::aktionstext(static_cast<int>(a)); };
 
 struct Schritt
 {
@@ -108,10 +105,9 @@ struct Sitzung
     QString ergebnis;
 };
 
-bool verweis(const TempDir& d, const char* ziel, const char* name)
-{
+const auto verweis = [](const TempDir& d, const char* ziel, const char* name) {
     return ::symlink(ziel, QFile::encodeName(d.filePath(u8(name))).constData()) == 0;
-}
+};
 
 } // namespace
 
@@ -130,9 +126,8 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
     {
         const char* name;
         QVector<Schritt> schritte;
-        // What stands there, or has gone, when the session touches the files: the run looks at each
-        // file at the moment of its operation, so a folder or a source removed since the take-over or
-        // during the run is the same case as one missing. False: the case cannot be made here.
+        // What stands there, or has gone, when the session touches the files (the run looks at each
+        // file at its operation, so a source gone since the take-over is one missing). False: cannot be made.
         std::function<bool(TempDir&)> vorher = [](TempDir&) { return true; };
         QStringList dortNachher = {}; // the other file system after the session
     };
@@ -177,7 +172,6 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
              return ::close(::creat(QFile::encodeName(d.path()).append("/caf\xe9.jpg").constData(), 0644)) ==
                     0;
          }},
-        // Root ignores the folder's mode, but not the immutable flag.
         {"folder read-only",
          {{R, u8("r/c.jpg"), u8("r/d.jpg"), nein}, {C, a, u8("r/a.jpg"), nein}, {M, a, u8("r/a.jpg"), nein}},
          [](TempDir& d) {
@@ -202,29 +196,25 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
             continue;
         }
         const QStringList vorher = tree(s.baum.path());
-        QStringList erwartet;
-        for (const Schritt& schritt : fall.schritte)
+        QStringList erwartet, soll, texte;
+        for (const Schritt& schritt : fall.schritte) {
             erwartet << schritt.grund;
+            soll << (schritt.grund.isEmpty() ? aktionText(schritt.aktion) : u8(AktionFehler));
+        }
         EXPECT_EQ(s.ausfuehren(fall.schritte), erwartet);
         EXPECT_TRUE(!dort || tree(dort->path()) == fall.dortNachher);
 
         const RueckgaengigErgebnis e = s.rueckgaengig();
         const auto aktionen = aktionenLesen(s.ergebnis);
         ASSERT_TRUE(aktionen);
-        QStringList texte, soll;
-        for (int i = 0; i < fall.schritte.size(); ++i) {
-            texte << (*aktionen)[i].Aktion;
-            soll << (fall.schritte[i].grund.isEmpty() ? aktionText(fall.schritte[i].aktion)
-                                                      : u8(AktionFehler));
-        }
+        for (const Aktionseintrag& a : *aktionen)
+            texte << a.Aktion;
         EXPECT_EQ(texte, soll) << "the journal tells the truth";
-        EXPECT_TRUE(e.fehlgeschlagen.isEmpty()) << ergebnisMeldung(e).toStdString();
-        EXPECT_TRUE(e.journalGeloescht);
+        EXPECT_TRUE(e.fehlgeschlagen.isEmpty() && e.journalGeloescht) << ergebnisMeldung(e).toStdString();
         EXPECT_EQ(tree(s.baum.path()), vorher);
         EXPECT_TRUE(!dort || tree(dort->path()).isEmpty());
         ::unlink(QFile::encodeName(s.baum.path()).append("/caf\xe9.jpg").constData());
     }
-    std::cout << faelle.size() << " cases\n";
 }
 
 namespace {

@@ -13,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QLockFile>
 #include <QProcess>
-#include <QSet>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -25,15 +24,8 @@ using namespace tw::test;
 
 namespace {
 
-// The values of a record, as journalRecords lists them.
-enum Feld
-{
-    Programmstart,
-    Sitzung,
-    Aktionsstring,
-    Ergebnisstring,
-    Zeit
-};
+// Where journalRecords lists a record's session, results and time.
+constexpr int Sitzung = 1, Ergebnisstring = 3, Zeit = 4;
 
 class Journal : public ::testing::Test
 {
@@ -54,22 +46,14 @@ protected:
 
 } // namespace
 
-// The journal's time texts keep their leading zeros, and a year the fixed form cannot hold is written as Qt
-// writes it rather than cut off.
+// Leading zeros, the milliseconds dropped, and a year below 1000 padded rather than cut.
 TEST(Zeittext, TheFixedGermanFormWithLeadingZeros)
 {
-    const struct
-    {
-        QDateTime zeit;
-        const char* text;
-    } faelle[] = {
-        {QDateTime(QDate(2026, 12, 5), QTime(14, 3, 11)), "05.12.2026 14:03:11"},
-        {QDateTime(QDate(2027, 1, 9), QTime(0, 0, 0)), "09.01.2027 00:00:00"},
-        {QDateTime(QDate(1999, 10, 31), QTime(23, 59, 59, 999)), "31.10.1999 23:59:59"},
-        {QDateTime(QDate(999, 3, 4), QTime(5, 6, 7)), "04.03.0999 05:06:07"},
-    };
-    for (const auto& f : faelle)
-        EXPECT_EQ(tw::platform::dateTimeText(f.zeit), QString::fromLatin1(f.text));
+    for (const auto& [zeit, text] :
+         {std::pair{QDateTime(QDate(2027, 1, 9), QTime(0, 0, 0)), "09.01.2027 00:00:00"},
+          {QDateTime(QDate(1999, 10, 31), QTime(23, 59, 59, 999)), "31.10.1999 23:59:59"},
+          {QDateTime(QDate(999, 3, 4), QTime(5, 6, 7)), "04.03.0999 05:06:07"}})
+        EXPECT_EQ(tw::platform::dateTimeText(zeit), QString::fromLatin1(text));
 }
 
 TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounterAndAnEmptyOneWritesNothing)
@@ -93,12 +77,11 @@ TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounterAndAnEm
     EXPECT_EQ(records[0], u8s({"3", "1", "Bild_©00 - 25©",
                                "/a/0.jpg¢/a/neu0.jpg¢05.12.2026 14:03:11¢Umbenannt¢", "05.12.2026 14:03:11"}))
         << "the record that creates the file is session 1";
-    EXPECT_EQ(records[1][Sitzung], u8("8"));
-    EXPECT_EQ(records[1][Zeit], u8("05.12.2026 14:04:12"));
-    const QStringList pieces = records[1][Ergebnisstring].split(Trennzeichen);
-    ASSERT_EQ(pieces.size(), 13);
-    EXPECT_EQ(pieces.mid(4, 4), u8s({"/a/2.jpg", "/z/x2.jpg", "05.12.2026 14:04:12", "Kopiert"}));
-    EXPECT_EQ(pieces.mid(8), u8s({"/a/3.jpg", "", "05.12.2026 14:04:12", "Fehler", ""}));
+    EXPECT_EQ(std::pair(records[1][Sitzung], records[1][Zeit]),
+              std::pair(u8("8"), u8("05.12.2026 14:04:12")));
+    EXPECT_EQ(records[1][Ergebnisstring].split(Trennzeichen).mid(4),
+              u8s({"/a/2.jpg", "/z/x2.jpg", "05.12.2026 14:04:12", "Kopiert", "/a/3.jpg", "",
+                   "05.12.2026 14:04:12", "Fehler", ""}));
 
     const QByteArray before = dir.read(u8("Sich_05.12.2026.xml"));
     EXPECT_TRUE(db.Sitzung_speichern(3, 8, u8("x©0©")).ok());
@@ -179,9 +162,8 @@ TEST(JournalUnlesbar, EachKindIsNamedLeftAsItIsAndTheSessionsGoBeside)
         ASSERT_TRUE(unlesbar);
         const QString meldung = tw::journal::startMeldung({}, unlesbar);
         EXPECT_TRUE(meldung.contains(pfad) && meldung.contains(u8("kann nicht gelesen werden")) &&
-                    meldung.contains(seite))
+                    meldung.contains(seite) && !unlesbar->grund.isEmpty())
             << meldung.toStdString();
-        EXPECT_FALSE(unlesbar->grund.isEmpty());
 
         for (const qint16 start : {1, 2}) {
             db.Sitzung_beginnen();
@@ -226,9 +208,8 @@ TEST_F(Journal, AFailedSaveLeavesTheOldJournalSaysWhyAndKeepsTheSessionForARetry
     db.Sitzung_beginnen();
     EXPECT_TRUE(db.Aktion_eintragen(u8("/x"), gross, u8("Verschoben")));
     const Result r = db.Sitzung_speichern(1, 2, u8("x"));
-    EXPECT_FALSE(r.ok());
-    EXPECT_TRUE(writer->tempWritten);
-    EXPECT_TRUE(r.message().contains(u8("Ein-/Ausgabefehler")));
+    EXPECT_TRUE(!r.ok() && writer->tempWritten && r.message().contains(u8("Ein-/Ausgabefehler")))
+        << r.message().toStdString();
     EXPECT_EQ(dir.read(u8("Sich_05.12.2026.xml")), before);
     const QString vorab = QFileInfo(db.vorabPfad()).fileName();
     EXPECT_EQ(dir.entries(), (QStringList{u8("Sich_05.12.2026.xml"), vorab}))
@@ -292,10 +273,9 @@ TEST_F(Journal, WaitingForTheLockLetsEventsRunRefusesASecondSaveAndEndsInTime)
     EXPECT_TRUE(zweitesSpeichern.message().contains(u8("gerade"))) << "not run inside the first";
     EXPECT_EQ(zweite.aktionenAnzahl(), 1) << "and kept for the next try";
     EXPECT_EQ(journalRecords(heute()).size(), 1);
-    EXPECT_EQ(hook.waits, 1);
-    EXPECT_EQ(hook.ends, 1);
+    EXPECT_EQ(std::pair(hook.waits, hook.ends), std::pair(1, 1));
 
-    ASSERT_TRUE(fremd.tryLock(0));
+    ASSERT_TRUE(fremd.tryLock(0)); // the second wait runs out
     QElapsedTimer zeit;
     zeit.start();
     const Result r = tw::platform::FileLock(heute()).acquire(200);

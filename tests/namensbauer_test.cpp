@@ -31,7 +31,6 @@ TEST(Namensbauer, PatternsAndTheNamesAndPathsTheyGiveAnEntryWhichStaysInItsFolde
     EXPECT_EQ(namen("/d/a.txt", "neu", "/")[5], u8("//neu.txt"))
         << "the root as target gives a doubled separator";
 
-    // A new name that would leave the chosen folder is caught.
     for (const auto& [pfad, muster, ordner, bleibt] : {
              std::tuple{"/f/a.jpg", "x", "Ursprungsfad", true}, std::tuple{"/f/a.jpg", "x", "/", true},
              std::tuple{"/f/a.jpg", "../x", "Ursprungsfad", false},

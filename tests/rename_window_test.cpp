@@ -19,7 +19,6 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,9 +117,9 @@ TEST_F(Umbenennfenster, LoadTakesTheMarkedEntriesTheButtonsDriveTheRunAndClosing
                          monitor->Label5->text()),
               std::tuple(u8("Umbenennen"), 1, false, u8("Urlaub_1.jpg")));
     aenderungen->Command5_Click();
-    EXPECT_EQ(dir.read(u8("fotos/Urlaub_1.jpg")), QByteArray("0"));
-    EXPECT_TRUE(dateiauswahl->Katalog().setFilter(QString()));
-    EXPECT_EQ(dateiauswahl->Katalog().RecordCount(), 2) << "the processed file left the catalogue";
+    EXPECT_TRUE(dir.read(u8("fotos/Urlaub_1.jpg")) == QByteArray("0") &&
+                dateiauswahl->Katalog().setFilter(QString()) && dateiauswahl->Katalog().RecordCount() == 2)
+        << "renamed, and the processed file left the catalogue";
     aenderungen->close();
     EXPECT_TRUE(aenderungen->isVisible()) << "a running window does not close";
     aenderungen->Command5_Click();
@@ -161,11 +160,11 @@ TEST_F(Umbenennfenster, KeysFocusGuardsAndTheFolderOptionWorkAsTheUserExpects)
     EXPECT_EQ(aenderungen->arbeitsliste().markierteEintraege(),
               QStringList{dateiauswahl->markierteTexte()[1]});
     // Tab into the folder options lands on the chosen one.
-    aenderungen->Command6->setFocus();
-    EXPECT_EQ(taste(aenderungen->Command6, Qt::Key_Tab), aenderungen->Option3[0]);
-    aenderungen->Option3[1]->setChecked(true);
-    aenderungen->Command6->setFocus();
-    EXPECT_EQ(taste(aenderungen->Command6, Qt::Key_Tab), aenderungen->Option3[1]);
+    for (int gewaehlt : {0, 1}) {
+        aenderungen->Option3[gewaehlt]->setChecked(true);
+        aenderungen->Command6->setFocus();
+        EXPECT_EQ(taste(aenderungen->Command6, Qt::Key_Tab), aenderungen->Option3[gewaehlt]);
+    }
     // Another window taking the focus checks nothing.
     aenderungen->text2[1]->setFocus();
     aenderungen->text2[1]->setText(u8("x"));
@@ -293,11 +292,7 @@ TEST(Ueberwachungsmonitor, ABurstShowsItsLastFileALaterTextIsNotOverwrittenAndTh
     FakeScreen screen;
     rename::Ueberwachungsmonitor monitor(screen);
     const auto datei = [](const char* name) {
-        rename::NeuerName n;
-        n.alterOrdner = QStringLiteral("/fotos/");
-        n.alterName = QString::fromLatin1(name);
-        n.neuerName = QStringLiteral("neu_") + n.alterName;
-        return n;
+        return rename::NeuerName{u8("/fotos/"), u8(name), {}, {}, u8("neu_") + u8(name), {}, {}};
     };
     monitor.dateiZeigen(datei("a.jpg"), 3);
     EXPECT_EQ(monitor.Label5->text(), u8("neu_a.jpg"));
@@ -310,20 +305,15 @@ TEST(Ueberwachungsmonitor, ABurstShowsItsLastFileALaterTextIsNotOverwrittenAndTh
     EXPECT_EQ(monitor.label(rename::MonitorLabel::Label4), u8("d.jpg"));
     monitor.dateiZeigen(datei("e.jpg"), 0);
     monitor.setLabel(rename::MonitorLabel::Label4, u8("fertig"));
-    // The frame that was pending when the text came passes.
-    QElapsedTimer warten;
-    warten.start();
-    while (warten.elapsed() < 40)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    waitUntil([] { return false; }, 40); // the frame that was pending when the text came passes
     EXPECT_EQ(monitor.Label4->text(), u8("fertig"));
 
     monitor.setHeight(186 * 15);
     const auto platz = [&](QLabel* l) { return QRect(l->mapTo(&monitor, QPoint()), l->size()); };
     const QRect zeile = platz(monitor.Label6[0]);
     EXPECT_TRUE(monitor.rect().contains(zeile)) << zeile.bottom();
-    for (QLabel* l : monitor.findChildren<QLabel*>()) {
+    for (QLabel* l : monitor.findChildren<QLabel*>())
         EXPECT_TRUE(l == monitor.Label6[0] || !platz(l).intersects(zeile)) << l->objectName().toStdString();
-    }
 }
 
 // The save of a large session lets events run; a second close or a run started meanwhile does nothing.
