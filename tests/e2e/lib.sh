@@ -13,27 +13,19 @@ for e2e_name in $e2e_names; do
 done
 
 for tool in Xvfb xdotool openbox xprop xwininfo; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed"
-        exit 77
-    fi
+    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
 e2e_xvfb_pid='' e2e_wm_pid='' app_pid=''
 start='Tauschwerk © TW-Team' undo='Änderungen rückganig machen'
-mkdir -p "$SCRATCH"
-work=$(mktemp -d "$SCRATCH/run.XXXXXX")
 shots="$SCRATCH/screenshots"
 mkdir -p "$shots"
+work=$(mktemp -d "$SCRATCH/run.XXXXXX")
 
 e2e_cleanup() {
-    local pid
-    for pid in "$app_pid" "$e2e_wm_pid" "$e2e_xvfb_pid"; do
-        [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    done
-    for pid in "$app_pid" "$e2e_wm_pid" "$e2e_xvfb_pid"; do
-        [ -n "$pid" ] && wait "$pid" 2>/dev/null
-    done
+    local pid pids="$app_pid $e2e_wm_pid $e2e_xvfb_pid"
+    [ -n "${pids// /}" ] && kill $pids 2>/dev/null
+    for pid in $pids; do wait "$pid" 2>/dev/null; done
     rm -rf "$work"
 }
 trap e2e_cleanup EXIT
@@ -51,9 +43,8 @@ fail() {
 
 # Polls a command every 0.2 s until it succeeds or the seconds run out.
 wait_for() {
-    local seconds=$1
+    local tries=$(($1 * 5))
     shift
-    local tries=$((seconds * 5))
     while [ "$tries" -gt 0 ]; do
         "$@" >/dev/null 2>&1 && return 0
         sleep 0.2
@@ -81,13 +72,10 @@ e2e_start_x() {
 # given (the browser starts in the home folder).
 e2e_start_program() {
     local home=$1
-    mkdir -p "$home"
     folder="$work/program"
-    mkdir -p "$folder"
+    mkdir -p "$home" "$folder"
     cp "$PROGRAM" "$folder/tauschwerk" || fail "cannot copy $PROGRAM"
-    local page
-    page="$(dirname "$PROGRAM")/Tauschwerk.html"
-    [ -f "$page" ] && cp "$page" "$folder/"
+    [ -f "$(dirname "$PROGRAM")/Tauschwerk.html" ] && cp "$(dirname "$PROGRAM")/Tauschwerk.html" "$folder/"
     export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/lsan.supp:print_suppressions=0}"
     HOME="$home" QT_QPA_PLATFORM=xcb "$folder/tauschwerk" >"$work/program.log" 2>&1 &
     app_pid=$!
@@ -110,12 +98,8 @@ geometry_of() {
     id=$(window_named "$1")
     [ -n "$id" ] || fail "no window '$1'"
     # xwininfo gives the client area's true screen place also under a reparenting window manager.
-    local info
-    info=$(xwininfo -id "$id")
-    WX=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
-    WY=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
-    WW=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
-    WH=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
+    read -r WX WY WW WH < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF }
+        /Absolute upper-left Y/ { y = $NF } /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print x, y, w, h }')
 }
 
 # Clicks at a point given in pixels inside a window.

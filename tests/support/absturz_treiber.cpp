@@ -77,9 +77,8 @@ void zeigen(const QString& text)
 int anlegen(const QString& daten, int n, const QString& manifest)
 {
     QDir d(daten);
-    d.mkpath(QStringLiteral("a"));
-    d.mkpath(QStringLiteral("b"));
-    d.mkpath(QStringLiteral("c"));
+    for (const char* ordner : {"a", "b", "c"})
+        d.mkpath(QString::fromLatin1(ordner));
     auto* zufall = QRandomGenerator::global();
     for (int i = 0; i < n; ++i) {
         const QString name = QStringLiteral("Bild %1\t°.jpg").arg(i, 5, 10, QLatin1Char('0'));
@@ -211,8 +210,7 @@ QVector<Satz> saetze(const QString& programm)
 
 int pruefen(const QString& programm, const QString& daten, const QString& manifest, const QString& log)
 {
-    QFile m(manifest);
-    QFile l(log);
+    QFile m(manifest), l(log);
     if (!m.open(QIODevice::ReadOnly) || !l.open(QIODevice::ReadOnly))
         return 2;
     Baum anfang;
@@ -267,14 +265,12 @@ int pruefen(const QString& programm, const QString& daten, const QString& manife
     }
     int reste = 0;
     const Baum jetzt = baumLesen(daten, &reste);
-    for (auto it = jetzt.begin(); it != jetzt.end(); ++it) {
+    for (auto it = jetzt.begin(); it != jetzt.end(); ++it)
         if (erwartet.value(it.key()) != it.value())
             fehler(QStringLiteral("auf der Platte, aber nicht so im Journal: ") + it.key());
-    }
-    for (auto it = erwartet.begin(); it != erwartet.end(); ++it) {
+    for (auto it = erwartet.begin(); it != erwartet.end(); ++it)
         if (!jetzt.contains(it.key()))
             fehler(QStringLiteral("laut Journal da, aber fehlt: ") + it.key());
-    }
 
     for (qsizetype i = alle.size() - 1; i >= 0; --i) {
         journal::DateiUmkehrer umkehrer;
