@@ -59,7 +59,9 @@ for i in $(seq 1 "$KILLS"); do
     offen=$(find "$folder" -maxdepth 1 -name 'Sitzung_*.offen' | wc -l)
 
     e2e_start "$home"
-    if [ "$offen" -gt 0 ]; then
+    # A kill between the journal's write and the removal of the recovery file leaves a file whose session is
+    # saved already; the start removes it without a message, and the check below finds the session once.
+    if [ "$offen" -gt 0 ] && wait_for 10 window_shown Tauschwerk; then
         answer_message 10 "no message about the recovered session" "kill-$i-recovered"
         wait_for 5 window_gone Tauschwerk || fail "the message did not close"
         recovered=$((recovered + 1))
