@@ -7,6 +7,8 @@
 #include <QMimeDatabase>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tw::platform;
 using tw::test::TempDir;
@@ -122,6 +124,16 @@ TEST(FolderListingOrder, HiddenFilesStayOutFoldersComeFirstNumbersCountByValue)
         EXPECT_EQ(listing->rows.value(names.last()), 4);
     }
     EXPECT_FALSE(listFolder(dir.path(), NameColumn, Qt::AscendingOrder, [] { return true; }));
+
+    // A link counts as what it points to; a link to nothing and a pipe stay out.
+    ASSERT_EQ(::symlink("aOrdner", QFile::encodeName(dir.filePath(u8("bVerweis"))).constData()), 0);
+    ASSERT_EQ(::symlink("fehlt", QFile::encodeName(dir.filePath(u8("kaputt"))).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u8("rohr"))).constData(), 0600), 0);
+    const auto listing = listFolder(dir.path(), NameColumn, Qt::AscendingOrder, never);
+    QStringList got;
+    for (const FolderEntry& e : listing->entries)
+        got.append(e.name);
+    EXPECT_EQ(got, u8s({"aOrdner", "bVerweis", "zOrdner", "Datei9.txt", "Datei10.txt", "Foto.jpg"}));
 }
 
 } // namespace
