@@ -45,6 +45,11 @@ QString shellTypeLookedUp(const QString& fileName, bool dir)
 
 namespace {
 
+qint64 msecsSinceEpoch(const timespec& t)
+{
+    return static_cast<qint64>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
 bool inClass(QChar c, QStringView set)
 {
     for (qsizetype i = 0; i < set.size(); ++i) {
@@ -335,7 +340,7 @@ ShellItem shellItemFor(const QString& path, const QString& name, const QString& 
         item.Type = FolderType;
     item.Size = dir ? 0 : static_cast<qint64>(st.st_size);
     const time_t seconds = st.st_mtim.tv_sec;
-    const qint64 ms = static_cast<qint64>(seconds) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    const qint64 ms = msecsSinceEpoch(st.st_mtim);
     // Zones change their offset only on a whole second, and files of one folder often share theirs.
     thread_local time_t offsetSecond = -1;
     thread_local int offset = 0;
@@ -408,7 +413,7 @@ std::shared_ptr<const FolderListing> listFolder(const QString& folder, int colum
         entry.name = QFile::decodeName(d->d_name);
         entry.dir = S_ISDIR(info.st_mode);
         entry.size = entry.dir ? 0 : static_cast<qint64>(info.st_size);
-        entry.modified = static_cast<qint64>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+        entry.modified = msecsSinceEpoch(info.st_mtim);
         const QString kind = shellTypeFor(entry.name, entry.dir);
         const auto known = kindIndex.constFind(kind);
         if (known != kindIndex.cend()) {
