@@ -560,18 +560,18 @@ void watcherFigures()
 
 } // namespace
 
-bool renameFigures();
-int renameFlow(const char* art, const char* n);
+bool renameFigures(const QString& basis);
+int renameFlow(const char* art, const char* n, const char* basis);
 
 int main(int argc, char* argv[])
 {
     // As the program does, so that its memory is measured as it would be.
     tw::platform::shareOneHeap();
-    if (argc == 4 && std::strcmp(argv[1], "--ablauf") == 0) {
+    if (argc == 5 && std::strcmp(argv[1], "--ablauf") == 0) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
-        return renameFlow(argv[2], argv[3]);
+        return renameFlow(argv[2], argv[3], argv[4]);
     }
     if (argc == 3 &&
         (std::strcmp(argv[1], "--journal-lesen") == 0 || std::strcmp(argv[1], "--journal-speichern") == 0))
@@ -585,8 +585,11 @@ int main(int argc, char* argv[])
     // The flows first: their processes start from this one while it is small, and getrusage counts the
     // peak of the process a child was forked from.
     bool ok = true;
+    // The flows' files, removed only when every figure has been taken. A short name, so that the paths are
+    // as long as a photo folder's (memory per file grows with them).
+    QTemporaryDir flows(QDir::tempPath() + QStringLiteral("/tw-XXXXXX"));
     if (g_only.isEmpty() || QStringLiteral("rename").contains(g_only))
-        ok = renameFigures();
+        ok = renameFigures(flows.path());
     const std::vector<std::pair<const char*, void (*)()>> groups = {
         {"journal", journalFigures},     {"journal_read", journalReadFigures}, {"lookup", lookupFigures},
         {"catalogue", catalogueFigures}, {"browser", browserFigures},          {"watcher", watcherFigures},
@@ -596,6 +599,9 @@ int main(int argc, char* argv[])
         if (g_only.isEmpty() || QString::fromLatin1(name).contains(g_only))
             run();
     }
+    // Synced, so that the freed inodes hold up the next run's file creation for a minute rather than six.
+    flows.remove();
+    ::sync();
     if (!ok)
         std::printf("some targets were missed\n");
     return ok ? 0 : 1;
