@@ -28,12 +28,7 @@ BrowserModel::BrowserModel(QObject* parent)
     m_folderIcon = icons.icon(QAbstractFileIconProvider::Folder);
     m_fileIcon = icons.icon(QAbstractFileIconProvider::File);
     m_refresh.setSingleShot(true);
-    // Gathers a burst of changes, as a rename run makes them, into one listing.
-    m_refresh.setInterval(250);
-    connect(&m_refresh, &QTimer::timeout, this, [this] {
-        m_afterChange = true;
-        startListing();
-    });
+    connect(&m_refresh, &QTimer::timeout, this, [this] { startListing(); });
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { changedOnDisk(); });
 }
 
@@ -57,7 +52,6 @@ void BrowserModel::setFolder(const QString& folder)
     m_refreshPending = false;
     m_changedUnwatched = false;
     m_listed = false;
-    m_afterChange = false;
     startListing();
 }
 
@@ -119,7 +113,6 @@ void BrowserModel::sort(int column, Qt::SortOrder order)
     m_sortOrder = order;
     if (!m_folder.isEmpty()) {
         m_listed = false;
-        m_afterChange = false;
         startListing();
     }
 }
@@ -140,22 +133,26 @@ void BrowserModel::setWatching(bool on)
 
 void BrowserModel::changedOnDisk()
 {
-    if (!m_watching)
+    if (!m_watching) {
         m_changedUnwatched = true;
-    else if (m_busy)
+    } else if (m_busy) {
         m_refreshPending = true;
-    else if (!m_refresh.isActive())
+    } else {
+        if (!m_refresh.isActive())
+            m_unshownSince.start();
         m_refresh.start(refreshDelay());
+    }
 }
 
-// While files keep changing (an undo of 100,000 in the folder shown), a long listing made for a change
-// starts again only four times its length after it ended, so that the browser takes no more than a fifth
-// of a core from the work itself; the first change after a quiet spell shows after 250 ms.
+// A listing waits until the folder has been quiet for 250 ms: one made while an undo of 100,000 files
+// renames in the folder shown would hold the folder's lock against each rename and show a state that
+// is gone at once. While changes keep coming, the list is at most three seconds behind, or four times
+// the last listing's length when that is longer, so that the browser takes no more than a fifth of a
+// core from the work itself.
 int BrowserModel::refreshDelay() const
 {
-    const qint64 rest =
-        m_afterChange && m_sinceListed.isValid() ? 4 * m_lastListingMs - m_sinceListed.elapsed() : 0;
-    return static_cast<int>(std::clamp<qint64>(rest, 250, 5000));
+    const qint64 longest = std::max<qint64>(3000, 4 * m_lastListingMs);
+    return static_cast<int>(std::clamp<qint64>(longest - m_unshownSince.elapsed(), 0, 250));
 }
 
 void BrowserModel::startListing()
@@ -198,9 +195,8 @@ void BrowserModel::apply(const std::shared_ptr<const FolderListing>& listing, qu
         endResetModel();
     }
     m_listed = true;
-    m_sinceListed.start();
-    if (m_refreshPending) {
-        m_refreshPending = false;
+    if (std::exchange(m_refreshPending, false)) {
+        m_unshownSince.start();
         m_refresh.start(refreshDelay());
     }
     if (onListed)

@@ -63,9 +63,8 @@ private:
     bool m_changedUnwatched = false;
     QFileSystemWatcher m_watcher;
     QTimer m_refresh;
-    QElapsedTimer m_sinceListed;
+    QElapsedTimer m_unshownSince; // since the first change not yet listed
     qint64 m_lastListingMs = 0;
-    bool m_afterChange = false; // the last listing was made for a change on disk
     QIcon m_folderIcon;
     QIcon m_fileIcon;
 };
