@@ -9,7 +9,6 @@ namespace adType = tw::platform::adType;
 
 namespace {
 
-// Adds a catalogue-shaped record: the path and the extension after its last dot.
 void add(RecordSet& rs, const QString& pfad)
 {
     EXPECT_TRUE(rs.AddNew());
