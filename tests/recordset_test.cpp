@@ -49,12 +49,8 @@ QStringList visible(RecordSet& rs)
 // journal's orders rely on that.
 TEST(RecordSetFilter, TextsShowExactlyTheMatchingRecordsFromTheFirstOn)
 {
-    RecordSet alle = katalog();
-    const QStringList alles = visible(alle);
-    ASSERT_EQ(alles.size(), 11);
     for (const auto& [filter, expected, sort] :
          std::initializer_list<std::tuple<const char*, QStringList, const char*>>{
-             {"", alles, ""},
              {"Endung= 'txt'", u8s({"/tmp/t/Bob's/x.txt", "/tmp/t/a.txt"}), "Pfad Desc"},
              {"Endung= 'pdf'", u8s({"/tmp/t/50% rabatt.pdf", "/tmp/t/50 x.pdf"}), "Endung Desc"},
              {"",
