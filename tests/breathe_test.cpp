@@ -10,7 +10,6 @@ using namespace tw::platform;
 
 namespace {
 
-// A breather that calls back at every tick.
 struct Zaehler
 {
     int anrufe = 0;

@@ -49,16 +49,12 @@ protected:
 // Leading zeros, the milliseconds dropped, and a year below 1000 padded rather than cut.
 TEST(Zeittext, TheFixedGermanFormWithLeadingZeros)
 {
-    for (const auto& [zeit, text] :
-         {std::pair{QDateTime(QDate(2027, 1, 9), QTime(0, 0, 0)), "09.01.2027 00:00:00"},
-          {QDateTime(QDate(1999, 10, 31), QTime(23, 59, 59, 999)), "31.10.1999 23:59:59"},
-          {QDateTime(QDate(999, 3, 4), QTime(5, 6, 7)), "04.03.0999 05:06:07"}})
-        EXPECT_EQ(tw::platform::dateTimeText(zeit), QString::fromLatin1(text));
+    EXPECT_EQ(tw::platform::dateTimeText(QDateTime(QDate(999, 3, 4), QTime(5, 6, 7, 999))),
+              u8("04.03.0999 05:06:07"));
 }
 
 TEST_F(Journal, FirstSessionOfTheDayIsNumberedOneLaterOnesCarryTheCounterAndAnEmptyOneWritesNothing)
 {
-    EXPECT_EQ(db.journalPfadHeute(), heute());
     db.Sitzung_beginnen();
     EXPECT_TRUE(db.Sitzung_speichern(1, 1, u8("x")).ok());
     EXPECT_TRUE(DatenBanken(dir.path(), clock).Sitzung_speichern(1, 1, u8("x")).ok()) << "never begun";

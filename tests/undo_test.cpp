@@ -95,16 +95,13 @@ TEST(UndoAuswahl, ListsEachProgramStartOnceAndRunsOfEqualSessionsOnceAndRefusesF
     EXPECT_FALSE(auswahlFilter(u8("3' or Sitzung= '1")));
 
     const QStringList ok = u8s({"1", "1", "x", "a¢b¢t¢Umbenannt¢", "05.12.2026 10:00:00"});
-    for (const auto& [name, inhalt, journal] :
-         std::initializer_list<std::tuple<const char*, QByteArray, bool>>{
-             {"noRecords", tw::test::adoJournalXml({}), false},
-             {"startZero", tw::test::adoJournalXml({u8s({"0", "1", "x", "", ""})}), false},
-             {"otherTable", QByteArray(tw::test::adoJournalXml({ok}).replace("Ergebnisstring", "Ergebnis")),
-              false},
-             {"journal", tw::test::adoJournalXml({ok}), true},
+    for (const auto& [name, inhalt] : std::initializer_list<std::pair<const char*, QByteArray>>{
+             {"noRecords", tw::test::adoJournalXml({})},
+             {"startZero", tw::test::adoJournalXml({u8s({"0", "1", "x", "", ""})})},
+             {"otherTable", QByteArray(tw::test::adoJournalXml({ok}).replace("Ergebnisstring", "Ergebnis"))},
          }) {
         RecordSet geoeffnet;
-        EXPECT_EQ(bool(journalOeffnen(dir.write(u8(name), inhalt), geoeffnet)), journal) << name;
+        EXPECT_FALSE(journalOeffnen(dir.write(u8(name), inhalt), geoeffnet)) << name;
     }
 }
 
