@@ -130,33 +130,20 @@ TEST(FileTransferRefusal, NoOperationReplacesAFileItMustNot)
         });
 }
 
-namespace {
-
-struct FileTransferAcross : Files
+TEST_F(Files, AMoveAcrossFileSystemsCopiesContentPermissionsTimeAndLinksThenRemovesTheSourceOrChangesNothing)
 {
-    void SetUp() override
-    {
-        m_other = tw::test::otherFileSystem(dir.path());
-        if (!m_other)
-            GTEST_SKIP()
-                << "no writable folder in /dev/shm, /run/user/<uid> or /var/tmp on another file system";
-    }
-    QString there(const char* name) const { return m_other->path() + QLatin1Char('/') + u8(name); }
-    std::unique_ptr<QTemporaryDir> m_other;
-};
-
-} // namespace
-
-TEST_F(FileTransferAcross, AMoveCopiesContentPermissionsTimeAndLinksThenRemovesTheSourceOrChangesNothing)
-{
+    const auto andere = tw::test::otherFileSystem(dir.path());
+    if (!andere)
+        GTEST_SKIP() << "no writable folder in /dev/shm, /run/user/<uid> or /var/tmp on another file system";
+    const auto there = [&](const char* name) { return QString(andere->path() + u'/' + u8(name)); };
     const QString source = write("a.bin", QByteArray(3 << 20, 'x'));
     makeOld(source);
     ASSERT_EQ(::symlink("ziel.jpg", native(at("verweis.jpg")).constData()), 0);
     dir.write(there("a.bin"), "bestehend");
-    const QStringList here = tree(dir.path()), other = tree(m_other->path());
+    const QStringList here = tree(dir.path()), other = tree(andere->path());
     EXPECT_EQ(tw::platform::moveFile(source, there("a.bin")).code(), EEXIST);
     EXPECT_EQ(Failing(ENOSPC).move(source, there("b.bin")).code(), ENOSPC);
-    EXPECT_EQ(std::pair(tree(dir.path()), tree(m_other->path())), std::pair(here, other));
+    EXPECT_EQ(std::pair(tree(dir.path()), tree(andere->path())), std::pair(here, other));
 
     ASSERT_TRUE(tw::platform::moveFile(source, there("b.bin")) &&
                 tw::platform::moveFile(at("verweis.jpg"), there("verweis.jpg")));
