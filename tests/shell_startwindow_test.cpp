@@ -195,8 +195,8 @@ TEST_F(Start, ThePollMirrorsTheSelectionOnlyWhenItsEndsOrCountChange)
     list->selectionModel()->setCurrentIndex(list->model()->index(1, 0), QItemSelectionModel::NoUpdate);
     QKeyEvent leertaste(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u8(" "));
     QCoreApplication::sendEvent(list, &leertaste);
-    EXPECT_EQ(auswahl().markierteTexte(), u8s({"/b/9.jpg"}));
-    EXPECT_EQ(list->toolTip(), u8("03:04:05"));
+    EXPECT_EQ(std::pair(auswahl().markierteTexte(), list->toolTip()),
+              std::pair(u8s({"/b/9.jpg"}), u8("03:04:05")));
 
     browser->setSelection(QList<platform::ShellItem>{});
     auswahl().Timer1_Timer();
@@ -265,8 +265,7 @@ TEST_F(Start, Step1OpensTheStackWithAFlatBrowserAtHomeClosingStoresTheSettingsAn
 
     schritt1();
     EXPECT_EQ(browserErstellt, 2);
-    EXPECT_FLOAT_EQ(start->auswahlbutton()->Top(), 1500);
-    EXPECT_FLOAT_EQ(auswahl().Top(), 6600);
+    EXPECT_EQ(std::pair(start->auswahlbutton()->Top(), auswahl().Top()), std::pair(1500.0f, 6600.0f));
     EXPECT_EQ(std::tuple(*browser->Top(), *browser->Height(), browser->navigations().last()),
               std::tuple(120, 300, u8("file:///home/nutzer/Bilder")));
 
