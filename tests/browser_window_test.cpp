@@ -24,10 +24,7 @@ using tw::platform::BrowserWindow;
 using tw::platform::ShellItems;
 using namespace tw::test;
 
-QString url(const QString& path)
-{
-    return QUrl::fromLocalFile(path).toString();
-}
+const auto url = [](const QString& path) { return QUrl::fromLocalFile(path).toString(); };
 
 class platform_BrowserWindow : public ::testing::Test
 {
@@ -100,8 +97,7 @@ TEST_F(platform_BrowserWindow, NavigatesToFoldersAndRefusesTheRestKeepingTheView
     EXPECT_EQ(browser->navigate(dir.filePath(u8("fehlt"))).code(), ENOENT);
     EXPECT_EQ(browser->navigate(url(dir.write(u8("a.txt")))).code(), ENOTDIR);
     EXPECT_FALSE(browser->navigate(u8("d:\\")));
-    EXPECT_EQ(browser->locationurl().value(), url(bilder));
-    EXPECT_EQ(rowNames(), before);
+    EXPECT_EQ(std::pair(browser->locationurl().value(), rowNames()), std::pair(url(bilder), before));
     ASSERT_TRUE(browser->GoBack());
     EXPECT_EQ(browser->locationurl().value(), url(u8("/"))) << "a refused address is no step in the history";
 }
@@ -110,8 +106,7 @@ TEST_F(platform_BrowserWindow, StepsThroughTheHistoryAndFailsAtBothEnds)
 {
     const QString a = mkdir(u8("a")), b = mkdir(u8("b")), c = mkdir(u8("c"));
     show(a);
-    EXPECT_FALSE(browser->GoBack());
-    EXPECT_FALSE(browser->GoForward());
+    EXPECT_FALSE(browser->GoBack() || browser->GoForward());
     show(b);
     show(c);
     // back or forward, whether the step succeeds, the folder shown after it
@@ -133,12 +128,16 @@ TEST_F(platform_BrowserWindow, StepsThroughTheHistoryAndFailsAtBothEnds)
 }
 
 // The real double click is the end-to-end workflow's.
-TEST_F(platform_BrowserWindow, ReturnEntersAFolderButNotAFileAndBackspaceGoesBack)
+TEST_F(platform_BrowserWindow, ReturnEntersAFolderButNotAFileBackspaceGoesBackAndTheGeometryIsInPixels)
 {
     mkdir(u8("Ordner"));
     dir.write(u8("x.txt"));
+    ASSERT_TRUE(browser->setFullscreen(true));
+    EXPECT_TRUE(browser->window()->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(browser->setTop(256) && browser->setHeight(0)) << "a height of zero is taken";
     EXPECT_TRUE(browser->setVisible(true));
     show(dir.path());
+    EXPECT_EQ(std::pair(browser->Top().value(), browser->Height().value()), std::pair(256, 0));
     ASSERT_EQ(rowNames(), u8s({"home", "Ordner", "x.txt"}));
     browser->view()->setCurrentIndex(model()->index(2, 0));
     key(Qt::Key_Return);
@@ -174,8 +173,7 @@ TEST_F(platform_BrowserWindow, SelectionComesInViewOrderWithTheShellFieldsAndIsB
 
     // Polls take the same shared selection until it changes.
     const int builds = browser->selectionBuilds();
-    EXPECT_TRUE(browser->SelectedItems()->sameAs(*items));
-    EXPECT_EQ(browser->selectionBuilds(), builds);
+    EXPECT_TRUE(browser->SelectedItems()->sameAs(*items) && browser->selectionBuilds() == builds);
     mark({0});
     EXPECT_EQ(browser->SelectedItems()->Count(), 4);
     EXPECT_EQ(browser->selectionBuilds(), builds + 1);
@@ -228,17 +226,6 @@ TEST_F(platform_BrowserWindow, ChangesOnDiskKeepTheMarksOfTheFilesStillThereAndW
     EXPECT_EQ(browser->SelectedItems()->Count(), 0);
 }
 
-TEST_F(platform_BrowserWindow, KeepsGeometryInPixelsAndTakesAHeightOfZero)
-{
-    ASSERT_TRUE(browser->setFullscreen(true));
-    EXPECT_TRUE(browser->window()->windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_TRUE(browser->setTop(256));
-    EXPECT_TRUE(browser->setHeight(0));
-    ASSERT_TRUE(browser->setVisible(true));
-    show(dir.path());
-    EXPECT_EQ(std::pair(browser->Top().value(), browser->Height().value()), std::pair(256, 0));
-}
-
 // Whether each member succeeds, in the order of the interface.
 std::vector<bool> answers(Browser& b)
 {
@@ -268,8 +255,7 @@ TEST_F(platform_BrowserWindow, EveryMemberFailsAfterQuitOrCloseAndTheLastSelecti
         EXPECT_EQ(answers(geschlossen), std::vector<bool>(19, false));
         QCoreApplication::processEvents(); // the windows themselves go now
     }
-    EXPECT_EQ(kept.Item(1).Size, 3);
-    EXPECT_FALSE(browser->selectAll());
+    EXPECT_TRUE(kept.Item(1).Size == 3 && !browser->selectAll());
 }
 
 } // namespace

@@ -116,7 +116,7 @@ const auto verweis = [](const TempDir& d, const char* ziel, const char* name) {
 // "Fehler" for exactly the failures, and the undo restores the tree, apart from what it reports failed.
 TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
 {
-    const QString da = errorText(EEXIST), fehlt = errorText(ENOENT);
+    const QString da = errorText(EEXIST), fehlt = errorText(ENOENT), ordner = errorText(EISDIR);
     const QString kaputt = u8("Der Dateiname enthält Zeichen, die nicht dargestellt werden können.");
     const QString lang = QString(251, u'l') + u8(".jpg"); // 255 bytes
     // Another file system: a rename cannot reach it, a move and a copy can.
@@ -133,26 +133,23 @@ TEST(Kollisionen, NoFileIsLostOrChangedBeyondItsActionAndTheUndoRestoresTheTree)
     };
     const QString a = u8("a.jpg"), b = u8("b.jpg"), o = u8("o"), v = u8("v.jpg"), x = u8("x.jpg");
     const QString z = u8("z/a.jpg"), kein = u8("caf\xef\xbf\xbd.jpg"), nein = u8("Zugriff verweigert.");
+    // A rename, a move and a copy of a.jpg to one name: the rename's and the move's reason, the copy's.
+    const auto rmc = [a](const QString& neu, const QString& rm, const QString& c = {}) {
+        return QVector<Schritt>{{R, a, neu, rm}, {M, a, neu, rm}, {C, a, neu, c}};
+    };
     const std::vector<Fall> faelle = {
-        {"target is a file", {{R, a, b, da}, {M, a, b, da}, {C, a, b}}},
-        {"target is a folder",
-         {{R, a, o, da}, {M, a, o, da}, {C, a, o, errorText(EISDIR)}},
+        {"target is a file", rmc(b, da)},
+        {"target is a folder", rmc(o, da, ordner),
          [](TempDir& d) { return !d.write(u8("o/x"), "x").isEmpty(); }},
-        {"target is a link",
-         {{R, a, v, da}, {M, a, v, da}, {C, a, v}},
-         [](TempDir& d) { return verweis(d, "b.jpg", "v.jpg"); }},
-        {"target is a dangling link",
-         {{R, a, v, da}, {M, a, v, da}, {C, a, v}},
-         [](TempDir& d) { return verweis(d, "nirgends", "v.jpg"); }},
+        {"target is a link", rmc(v, da), [](TempDir& d) { return verweis(d, "b.jpg", "v.jpg"); }},
+        {"target is a dangling link", rmc(v, da), [](TempDir& d) { return verweis(d, "nirgends", "v.jpg"); }},
         {"two files of one run to one name", {{R, a, x}, {R, b, x, da}}},
         {"target is the source",
          {{R, a, a}, {M, b, b}, {C, a, u8("./a.jpg"), u8("Quelle und Ziel sind dieselbe Datei.")}}},
-        {"target folder missing", {{R, a, z, fehlt}, {M, a, z, fehlt}, {C, a, z, fehlt}}},
-        {"source removed since the take-over",
-         {{R, a, x, fehlt}, {M, a, x, fehlt}, {C, a, x, fehlt}},
+        {"target folder missing", rmc(z, fehlt, fehlt)},
+        {"source removed since the take-over", rmc(x, fehlt, fehlt),
          [](TempDir& d) { return QFile::remove(d.filePath(u8("a.jpg"))); }},
-        {"source replaced by a folder",
-         {{R, a, x, errorText(EISDIR)}, {M, a, x, errorText(EISDIR)}, {C, a, x, errorText(EISDIR)}},
+        {"source replaced by a folder", rmc(x, ordner, ordner),
          [](TempDir& d) {
              return QFile::remove(d.filePath(u8("a.jpg"))) && !d.write(u8("a.jpg/x"), "x").isEmpty();
          }},
@@ -292,7 +289,6 @@ TEST(Eigenschaft, EverySessionUndoneRestoresTheTreeApartFromTheActionsMadeImposs
             continue;
         ASSERT_TRUE(s.db.Sitzung_speichern(1, 1, b.e.muster));
 
-        // One done action made impossible to reverse, now and then.
         QMap<QString, QByteArray> erwartet = vorher;
         std::optional<Aktionseintrag> verhindert;
         QVector<Aktionseintrag> getan;

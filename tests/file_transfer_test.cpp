@@ -74,9 +74,7 @@ public:
 
 struct Refusal
 {
-    const char* name;
-    const char* source;
-    const char* target;
+    const char *name, *source, *target;
     int code;
     QString message = {}; // errorText(code) when empty
 };
@@ -132,39 +130,24 @@ TEST(FileTransferRefusal, NoOperationReplacesAFileItMustNot)
         });
 }
 
-namespace {
-
-struct FileTransferAcross : Files
+TEST_F(Files, AMoveAcrossFileSystemsCopiesContentPermissionsTimeAndLinksThenRemovesTheSourceOrChangesNothing)
 {
-    void SetUp() override
-    {
-        m_other = tw::test::otherFileSystem(dir.path());
-        if (!m_other)
-            GTEST_SKIP()
-                << "no writable folder in /dev/shm, /run/user/<uid> or /var/tmp on another file system";
-    }
-    QString there(const char* name) const { return m_other->path() + QLatin1Char('/') + u8(name); }
-    std::unique_ptr<QTemporaryDir> m_other;
-};
-
-} // namespace
-
-TEST_F(FileTransferAcross, AMoveCopiesContentPermissionsTimeAndLinksThenRemovesTheSourceOrChangesNothing)
-{
+    const auto andere = tw::test::otherFileSystem(dir.path());
+    if (!andere)
+        GTEST_SKIP() << "no writable folder in /dev/shm, /run/user/<uid> or /var/tmp on another file system";
+    const auto there = [&](const char* name) { return QString(andere->path() + u'/' + u8(name)); };
     const QString source = write("a.bin", QByteArray(3 << 20, 'x'));
     makeOld(source);
     ASSERT_EQ(::symlink("ziel.jpg", native(at("verweis.jpg")).constData()), 0);
     dir.write(there("a.bin"), "bestehend");
-    const QStringList here = tree(dir.path()), other = tree(m_other->path());
+    const QStringList here = tree(dir.path()), other = tree(andere->path());
     EXPECT_EQ(tw::platform::moveFile(source, there("a.bin")).code(), EEXIST);
     EXPECT_EQ(Failing(ENOSPC).move(source, there("b.bin")).code(), ENOSPC);
-    EXPECT_EQ(tree(dir.path()), here);
-    EXPECT_EQ(tree(m_other->path()), other);
+    EXPECT_EQ(std::pair(tree(dir.path()), tree(andere->path())), std::pair(here, other));
 
-    ASSERT_TRUE(tw::platform::moveFile(source, there("b.bin")));
-    ASSERT_TRUE(tw::platform::moveFile(at("verweis.jpg"), there("verweis.jpg")));
-    EXPECT_TRUE(tree(dir.path()).isEmpty());
-    EXPECT_TRUE(dir.read(there("b.bin")) == QByteArray(3 << 20, 'x'));
+    ASSERT_TRUE(tw::platform::moveFile(source, there("b.bin")) &&
+                tw::platform::moveFile(at("verweis.jpg"), there("verweis.jpg")));
+    EXPECT_TRUE(tree(dir.path()).isEmpty() && dir.read(there("b.bin")) == QByteArray(3 << 20, 'x'));
     EXPECT_EQ(QFileInfo(there("verweis.jpg")).symLinkTarget(), there("ziel.jpg"));
     expectAttributesKept(there("b.bin"));
 }
@@ -197,8 +180,8 @@ TEST_F(Files, ACopyReplacesItsTargetOnlyWhenCompleteAndSendsTheOldOneToTheTrash)
     EXPECT_EQ(dir.entries(), u8s({"a.bin", "b.bin"})) << "no temporary file is left";
     expectAttributesKept(source);
     expectAttributesKept(at("b.bin"));
-    EXPECT_EQ(trash.files(), u8s({"b.bin"}));
-    EXPECT_EQ(trash.read(u8("b.bin")), "ein alter Inhalt");
+    EXPECT_EQ(std::pair(trash.files(), trash.read(u8("b.bin"))),
+              std::pair(u8s({"b.bin"}), QByteArray("ein alter Inhalt")));
 
     // Within one file system a move keeps the file itself. (Names and its own path are the matrix's.)
     const ino_t inode = statOf(at("b.bin")).st_ino;
@@ -242,8 +225,7 @@ TEST_F(Files, TheUndoFindsTheNewestFileACopyOfItsSourceReplacedAndPutsItBack)
     EXPECT_EQ(content(neu), "neu") << "an entry made since the last look-up counts";
 
     ASSERT_TRUE(search.restore(*neu, ziel));
-    EXPECT_EQ(dir.read(u8("Bob's b.jpg")), "neu");
-    EXPECT_FALSE(QFile::exists(neu->info));
+    EXPECT_TRUE(dir.read(u8("Bob's b.jpg")) == "neu" && !QFile::exists(neu->info));
     const auto aelter = search.replacedBy(ziel, quelle, kopiert);
     EXPECT_EQ(search.restore(*aelter, ziel).code(), EEXIST) << "never over a file";
     EXPECT_EQ(content(aelter), "älter");

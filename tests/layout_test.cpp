@@ -12,25 +12,20 @@ using tw::test::FakeScreen;
 TEST(Stapellayout, TheStackFillsAFrameOf1024By768OrANarrowerScreen)
 {
     // screen, twips per pixel, the selection window's top before it is placed; browser width and top
-    // in pixels; bar top, bar width, selection top and height in twips
-    struct Fall
-    {
-        int w, h;
-        float tpp, vorher;
-        double browserWidth, browserTop;
-        float barTop, barWidth, auswahlTop, auswahlHeight;
-    };
-    for (const Fall& f : {
-             Fall{1920, 1080, 15, 999, 1024, 256, 3540, 15360, 3840, 5760},
-             Fall{800, 600, 15, 1500, 800, 100, 2700, 12000, 3000, 4500}, // browser top from the window
-             Fall{1024, 768, 12, 0, 1024, 256, 2772, 12288, 3072, 4608},  // the 300 twips stay 300
+    // in pixels; bar top, bar width, selection top and height in twips. At 800 x 600 the browser's top
+    // comes from the window; at 12 twips per pixel the 300 twips stay 300.
+    for (const auto& [w, h, tpp, vorher, browserWidth, browserTop, barTop, barWidth, auswahlTop,
+                      auswahlHeight] : {
+             std::tuple{1920, 1080, 15.0f, 999.0f, 1024.0, 256.0, 3540.0f, 15360.0f, 3840.0f, 5760.0f},
+             std::tuple{800, 600, 15.0f, 1500.0f, 800.0, 100.0, 2700.0f, 12000.0f, 3000.0f, 4500.0f},
+             std::tuple{1024, 768, 12.0f, 0.0f, 1024.0, 256.0, 2772.0f, 12288.0f, 3072.0f, 4608.0f},
          }) {
-        SCOPED_TRACE(::testing::Message() << f.w << "x" << f.h << " at " << f.tpp);
-        const auto l = tw::shell::stapelBerechnen(FakeScreen(f.w, f.h, f.tpp), f.vorher);
+        SCOPED_TRACE(::testing::Message() << w << "x" << h << " at " << tpp);
+        const auto l = tw::shell::stapelBerechnen(FakeScreen(w, h, tpp), vorher);
         EXPECT_EQ(std::tuple(l.browserWidth, l.browserTop, l.browserHeight, l.browserLeft),
-                  std::tuple(f.browserWidth, f.browserTop, 0.0, 0.0));
+                  std::tuple(browserWidth, browserTop, 0.0, 0.0));
         EXPECT_EQ(std::tuple(l.barTop, l.barWidth, l.auswahlTop, l.auswahlHeight, l.auswahlWidth),
-                  std::tuple(f.barTop, f.barWidth, f.auswahlTop, f.auswahlHeight, f.barWidth));
+                  std::tuple(barTop, barWidth, auswahlTop, auswahlHeight, barWidth));
     }
 }
 

@@ -1,8 +1,10 @@
 #include "platform/ProgramPlaces.h"
+#include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace tw::platform {
 namespace {
@@ -12,29 +14,22 @@ namespace {
 TEST(ProgramPlacesTest, InstalledKeepsFilesInTheDataFolderAndABuildFolderBesideTheProgram)
 {
     test::TempDir t;
-    t.write(QStringLiteral("usr/bin/tauschwerk"));
-    t.write(QStringLiteral("build/bin/tauschwerk"));
-    ASSERT_TRUE(QFile::link(t.filePath(QStringLiteral("usr/bin")), t.filePath(QStringLiteral("bin"))));
-    const QString bin = t.filePath(QStringLiteral("usr/bin")),
-                  guides = t.filePath(QStringLiteral("usr/share/tw"));
-    const QString data = t.filePath(QStringLiteral("home/.local/share/Tauschwerk"));
-    const QString build = t.filePath(QStringLiteral("build/bin")), gone = t.filePath(QStringLiteral("gone"));
-
-    const struct
-    {
-        const char* name;
-        QString exeDir, folder, documentation;
-    } cases[] = {
-        {"installed", bin, data, guides + QStringLiteral("/Tauschwerk.html")},
-        {"installed, started through a link", t.filePath(QStringLiteral("bin")), data,
-         guides + QStringLiteral("/Tauschwerk.html")},
-        {"build folder", build, build, build + QStringLiteral("/Tauschwerk.html")},
-        {"folder not writable", gone, data, gone + QStringLiteral("/Tauschwerk.html")},
-    };
-    for (const auto& c : cases) {
-        const ProgramPlaces places = programPlaces(c.exeDir, bin, guides, data);
-        EXPECT_EQ(places.folder, c.folder) << c.name;
-        EXPECT_EQ(places.documentation, c.documentation) << c.name;
+    t.write(u8("usr/bin/tauschwerk"));
+    t.write(u8("build/bin/tauschwerk"));
+    const auto at = [&t](const char* relative) { return t.filePath(u8(relative)); };
+    ASSERT_TRUE(QFile::link(at("usr/bin"), at("bin")));
+    const QString bin = at("usr/bin"), guides = at("usr/share/tw"), data = at("home/.local/share/Tauschwerk");
+    // name, the program's folder, then the folder it keeps its files in and its guide's folder
+    for (const auto& [name, exeDir, folder, documentation] : {
+             std::tuple{"installed", bin, data, guides},
+             std::tuple{"installed, started through a link", at("bin"), data, guides},
+             std::tuple{"build folder", at("build/bin"), at("build/bin"), at("build/bin")},
+             std::tuple{"folder not writable", at("gone"), data, at("gone")},
+         }) {
+        const ProgramPlaces places = programPlaces(exeDir, bin, guides, data);
+        EXPECT_EQ(std::pair(places.folder, places.documentation),
+                  std::pair(folder, QString(documentation + u8("/Tauschwerk.html"))))
+            << name;
     }
 }
 

@@ -53,21 +53,15 @@ class Start : public ::testing::Test
 protected:
     std::unique_ptr<shell::ProgrammStart> open()
     {
-        shell::StartDependencies deps;
-        deps.programFolder = folder.path();
-        deps.clock = &clock;
-        deps.screen = &screen;
-        deps.messages = &messages;
-        deps.opener = &opener;
-        deps.laufwerke = &laufwerke;
-        deps.documentation = folder.filePath(u8("Tauschwerk.html"));
-        deps.browserErstellen = [this] {
+        const auto browserErstellen = [this] {
             auto b = std::make_unique<FakeBrowser>();
             browser = b.get();
             ++browserErstellt;
             return b;
         };
-        return std::make_unique<shell::ProgrammStart>(deps);
+        return std::make_unique<shell::ProgrammStart>(shell::StartDependencies{
+            folder.path(), &clock, &screen, &messages, &opener, folder.filePath(u8("Tauschwerk.html")),
+            browserErstellen, &laufwerke, nullptr});
     }
 
     void TearDown() override
@@ -166,16 +160,14 @@ TEST_F(Start, VerwaltungShowsOneUndoWindowAFreshOneAfterItsAbbrechenAndClosesItW
     EXPECT_EQ(zurueck->File1->count(), 1) << "it lists the journals of the program folder";
     zurueck->hide();
     button(*w, 1)->click();
-    EXPECT_EQ(w->zurueck(), zurueck.data()) << "shown again, not loaded twice";
-    EXPECT_TRUE(zurueck->isVisible());
+    EXPECT_TRUE(w->zurueck() == zurueck.data() && zurueck->isVisible()) << "shown again, not loaded twice";
 
     zurueck->Command3->click();
     EXPECT_TRUE(waitUntil([&zurueck] { return zurueck.isNull(); }));
     EXPECT_EQ(w->zurueck(), nullptr);
     button(*w, 1)->click();
     zurueck = w->zurueck();
-    ASSERT_NE(zurueck, nullptr);
-    EXPECT_TRUE(zurueck->isVisible());
+    ASSERT_TRUE(zurueck && zurueck->isVisible());
     w->close();
     EXPECT_TRUE(waitUntil([&zurueck] { return zurueck.isNull(); }));
     EXPECT_TRUE(messages.shown().isEmpty());
@@ -203,8 +195,8 @@ TEST_F(Start, ThePollMirrorsTheSelectionOnlyWhenItsEndsOrCountChange)
     list->selectionModel()->setCurrentIndex(list->model()->index(1, 0), QItemSelectionModel::NoUpdate);
     QKeyEvent leertaste(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u8(" "));
     QCoreApplication::sendEvent(list, &leertaste);
-    EXPECT_EQ(auswahl().markierteTexte(), u8s({"/b/9.jpg"}));
-    EXPECT_EQ(list->toolTip(), u8("03:04:05"));
+    EXPECT_EQ(std::pair(auswahl().markierteTexte(), list->toolTip()),
+              std::pair(u8s({"/b/9.jpg"}), u8("03:04:05")));
 
     browser->setSelection(QList<platform::ShellItem>{});
     auswahl().Timer1_Timer();
@@ -243,9 +235,7 @@ TEST_F(Start, BeendenDuringATakeOverStopsItAndTheWindowGoesOnceItHasEnded)
     QTimer::singleShot(50, &loop, &QEventLoop::quit);
     loop.exec();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(gesperrt);
-    EXPECT_TRUE(fenster.isNull());
-    EXPECT_TRUE(start->isVisible());
+    EXPECT_TRUE(gesperrt && fenster.isNull() && start->isVisible());
     EXPECT_EQ(browser->quitCalls(), 1);
 }
 
@@ -253,23 +243,20 @@ TEST_F(Start, BeendenDuringATakeOverStopsItAndTheWindowGoesOnceItHasEnded)
 TEST_F(Start, Step1OpensTheStackWithAFlatBrowserAtHomeClosingStoresTheSettingsAndTheNextStep1AppliesThem)
 {
     schritt1();
-    EXPECT_FALSE(start->isVisible());
-    EXPECT_EQ(browser->navigations().value(0), u8("file://C:\\"));
-    EXPECT_TRUE(browser->fullscreen() && *browser->Visible());
-    EXPECT_EQ(std::pair(*browser->Top(), *browser->Height()), std::pair(256, 0));
+    EXPECT_EQ(std::tuple(browser->navigations().value(0), *browser->Top(), *browser->Height()),
+              std::tuple(u8("file://C:\\"), 256, 0));
     ASSERT_NE(start->auswahlbutton(), nullptr);
-    EXPECT_TRUE(start->auswahlbutton()->isVisible() && auswahl().isVisible());
+    EXPECT_TRUE(!start->isVisible() && browser->fullscreen() && *browser->Visible() &&
+                start->auswahlbutton()->isVisible() && auswahl().isVisible());
 
     start->auswahlbutton()->setTop(1500);
-    EXPECT_TRUE(browser->setTop(120));
-    EXPECT_TRUE(browser->setHeight(300));
+    EXPECT_TRUE(browser->setTop(120) && browser->setHeight(300));
     auswahl().setTop(6600);
     browser->browseTo(u8("/home/nutzer/Bilder"));
     auswahl().close();
     QCoreApplication::processEvents();
 
-    EXPECT_TRUE(start->isVisible());
-    EXPECT_EQ(browser->quitCalls(), 1);
+    EXPECT_TRUE(start->isVisible() && browser->quitCalls() == 1);
     const shell::Einstellungen& e = start->einstellungen;
     QStringList gespeichert;
     for (const char* name : {"Button_top", "Datei_top", "IE_Top", "IE_Height", "ie_Pfad"})
@@ -278,16 +265,15 @@ TEST_F(Start, Step1OpensTheStackWithAFlatBrowserAtHomeClosingStoresTheSettingsAn
 
     schritt1();
     EXPECT_EQ(browserErstellt, 2);
-    EXPECT_FLOAT_EQ(start->auswahlbutton()->Top(), 1500);
-    EXPECT_FLOAT_EQ(auswahl().Top(), 6600);
+    EXPECT_EQ(std::pair(start->auswahlbutton()->Top(), auswahl().Top()), std::pair(1500.0f, 6600.0f));
     EXPECT_EQ(std::tuple(*browser->Top(), *browser->Height(), browser->navigations().last()),
               std::tuple(120, 300, u8("file:///home/nutzer/Bilder")));
 
     browser->close(); // the user closed it: every member fails
     auswahl().close();
     QCoreApplication::processEvents();
-    EXPECT_EQ(e.Item(u8("ie_Pfad")), u8("c:\\")) << "a browser without a location is stored as the stand-in";
-    EXPECT_FALSE(e.contains(u8("IE_Top")));
+    EXPECT_TRUE(e.Item(u8("ie_Pfad")) == u8("c:\\") && !e.contains(u8("IE_Top")))
+        << "a browser without a location is stored as the stand-in";
     schritt1();
     EXPECT_EQ(browser->navigations().last(), u8("c:\\"));
 }
@@ -301,8 +287,9 @@ TEST_F(Start, TheHandOverNeedsFullPathsAndPlacesMonitorAndRenameWindow)
     auswahl().Command6_Click();
     auswahl().Option1[1]->click();
     auswahl().Command2_Click();
-    EXPECT_EQ(messages.texts().last(), u8("Bitte Anzeigeoption auf Pfadname stellen"));
-    EXPECT_EQ(start->aenderungen(), nullptr);
+    EXPECT_EQ(std::pair(messages.texts().last(), start->aenderungen()),
+              std::pair(u8("Bitte Anzeigeoption auf Pfadname stellen"),
+                        static_cast<rename::Aenderungen*>(nullptr)));
 
     auswahl().Option1[0]->click();
     auswahl().Command6_Click();
@@ -312,13 +299,10 @@ TEST_F(Start, TheHandOverNeedsFullPathsAndPlacesMonitorAndRenameWindow)
     EXPECT_EQ(start->aenderungen()->arbeitsliste().anzahl(), 2);
     EXPECT_EQ(start->ueberwachungsmonitor()->geometry(), QRect(0, 256, 1024, 200))
         << "on the browser's place";
-    EXPECT_EQ(start->aenderungen()->geometry(), auswahl().geometry());
-    EXPECT_FALSE(auswahl().isVisible());
+    EXPECT_TRUE(start->aenderungen()->geometry() == auswahl().geometry() && !auswahl().isVisible());
 
     // Closing the start window closes the rename window first, which saves its session.
     start->close();
     QCoreApplication::processEvents();
-    EXPECT_EQ(start->aenderungen(), nullptr);
-    EXPECT_EQ(start->dateiauswahl(), nullptr);
-    EXPECT_EQ(browser->quitCalls(), 1);
+    EXPECT_TRUE(!start->aenderungen() && !start->dateiauswahl() && browser->quitCalls() == 1);
 }

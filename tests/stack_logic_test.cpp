@@ -12,7 +12,7 @@ using namespace tw::stack;
 // The stack of step 1 on a 1024 x 768 screen: pick bar 345 twips high at 3540, selection and rename
 // windows at 3840 (256 pixels). The drags the end-to-end workflow and the window tests make are not
 // repeated here.
-TEST(StackDrag, PickBarHandleMovesBarAndBrowserDownToThreeHundredTwipsAboveTheSelectionWindow)
+TEST(StackDrag, TheHandlesMoveBarBrowserAndMonitorDownToThreeHundredTwipsAboveTheWindowInWholePixels)
 {
     // y, twips per pixel, selection window's top, moves, bar top, browser top, browser height
     for (const auto& [y, tpp, top, bewegt, barTop, browserTop, browserHeight] : {
@@ -31,10 +31,6 @@ TEST(StackDrag, PickBarHandleMovesBarAndBrowserDownToThreeHundredTwipsAboveTheSe
                       std::tuple(barTop, browserTop, browserHeight));
         }
     }
-}
-
-TEST(StackDrag, RenameHandleMovesBarAndMonitorDownToThreeHundredTwipsAboveTheRenameWindow)
-{
     // y, rename window's top, bar height, moves, bar top, monitor top, monitor height
     for (const auto& [y, top, barHeight, bewegt, barTop, monitorTop, monitorHeight] : {
              std::tuple{245, 3840.0f, 345.0f, true, 3525, 3825.0f, 0.0f}, // bar's bottom past the window
@@ -51,10 +47,7 @@ TEST(StackDrag, RenameHandleMovesBarAndMonitorDownToThreeHundredTwipsAboveTheRen
                       std::tuple(barTop, monitorTop, monitorHeight));
         }
     }
-}
-
-TEST(StackDrag, TheBrowserTakesTheMonitorsPlaceInWholePixels)
-{
+    // The browser on the monitor's place.
     for (const auto& [top, height, browserTop, browserHeight] : {
              std::tuple{-450.0f, 4245.0f, -30, 283},
              std::tuple{1657.5f, 2137.5f, 110, 142}, // halves go to the even neighbour
@@ -99,7 +92,7 @@ TEST(StackDrag, TheSelectionAndRenameWindowBars)
 }
 
 // The root is always listed; a later mount on the same folder hides the earlier one.
-TEST(PickBarDrives, OnlyVolumesWithRealFileSystemsAreListedEachOnceAsItShowsNow)
+TEST(PickBarDrives, OnlyVolumesWithRealFileSystemsAreListedEachOnceAndAddressesAndFoldersConvertBothWays)
 {
     const QList<Einhaengung> mounts = {
         {u8("/"), "overlay", {}, true},
@@ -126,10 +119,7 @@ TEST(PickBarDrives, OnlyVolumesWithRealFileSystemsAreListedEachOnceAsItShowsNow)
               u8s({"/|/", "/home|/home", "/media/bob/USB STICK|/media/bob/USB STICK [USB STICK]",
                    "/mnt/a|/mnt/a [neu]", "/mnt/data|/mnt/data [Datenplatte]", "/net/archiv|/net/archiv",
                    "/run/media/bob/Kamera|/run/media/bob/Kamera [Kamera]"}));
-}
 
-TEST(PickBarDrives, AddressesAndFoldersConvertBothWays)
-{
     QStringList ordner;
     for (const char* adresse : {"file:///", "file:///mnt/data/", "/tmp/x/../y/", "", "https://example.org/"})
         ordner << ordnerAusAdresse(u8(adresse));

@@ -39,10 +39,9 @@ class PickBarWindow : public ::testing::Test
 protected:
     void SetUp() override
     {
-        auto b = std::make_unique<FakeBrowser>();
-        browser = b.get();
+        gemeinsam.IE = std::make_unique<FakeBrowser>();
+        browser = static_cast<FakeBrowser*>(gemeinsam.IE.get());
         browser->setLocation(u8("/home/bob"));
-        gemeinsam.IE = std::move(b);
         auswahl = std::make_unique<TwipsForm>(screen, nullptr, Qt::FramelessWindowHint);
         auswahl->setWidth(15360);
         auswahl->setHeight(5760);

@@ -97,10 +97,8 @@ TEST(Watcher, EachWindowInFrontGetsItsOwnAnswer)
         EXPECT_TRUE(pruefen(fenster, waechter, fenster.vorn).isEmpty())
             << "its own changes are none for the next";
     }
-}
 
-TEST(Watcher, TheWaitForTheBrowserEndsWhenItIsInFrontOrGoneWithoutAMessage)
-{
+    // The wait for the browser ends when it is in front or gone, without a message.
     FakeFenster fenster;
     ForgroundWindow waechter{fenster};
     fenster.obenHolt = true;

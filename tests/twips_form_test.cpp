@@ -10,7 +10,8 @@ using tw::platform::Formular;
 using tw::platform::TwipsForm;
 using tw::test::FakeScreen;
 
-TEST(TwipsForm, WindowAndControlsAreShownInPixelsAndAFormularAppliesPlacesAndFonts)
+TEST(TwipsForm,
+     WindowAndControlsAreShownInPixelsAFormularAppliesPlacesAndFontsAndTheTwipsPlaceSurvivesShowing)
 {
     // 345 / 12 = 28.75 and 2685 / 12 = 223.75 round up, 30 / 12 = 2.5 rounds away from zero.
     for (const auto& [tpp, fenster, steuerelement] :
@@ -47,21 +48,18 @@ TEST(TwipsForm, WindowAndControlsAreShownInPixelsAndAFormularAppliesPlacesAndFon
     EXPECT_DOUBLE_EQ(label->font().pointSizeF(), 12.0);
     EXPECT_EQ(bild->geometry(), QRect(0, 3, 1024, 21));
     EXPECT_EQ(bild->font(), bildFont) << "a control without a font size keeps its font";
-}
 
-TEST(TwipsForm, TheTwipsPlaceSurvivesShowingAndAForeignMoveIsTakenOver)
-{
-    FakeScreen screen;
-    TwipsForm form(screen, nullptr, Qt::FramelessWindowHint);
-    form.setWidth(3000);
-    form.setHeight(1500);
-    form.setTop(3007); // 200.47 pixels
-    form.setLeft(-150);
-    form.show();
+    TwipsForm fenster(screen, nullptr, Qt::FramelessWindowHint);
+    fenster.setWidth(3000);
+    fenster.setHeight(1500);
+    fenster.setTop(3007); // 200.47 pixels
+    fenster.setLeft(-150);
+    fenster.show();
     QCoreApplication::processEvents();
-    EXPECT_EQ(std::pair(form.Left(), form.Top()), std::pair(-150.0f, 3007.0f))
+    EXPECT_EQ(std::pair(fenster.Left(), fenster.Top()), std::pair(-150.0f, 3007.0f))
         << "the pixel place is only the rounding of the twips place";
-    form.move(50, 60);
+    fenster.move(50, 60);
     QCoreApplication::processEvents();
-    EXPECT_EQ(std::pair(form.Left(), form.Top()), std::pair(750.0f, 900.0f));
+    EXPECT_EQ(std::pair(fenster.Left(), fenster.Top()), std::pair(750.0f, 900.0f))
+        << "a foreign move is taken over";
 }
