@@ -308,7 +308,8 @@ Result FileTransfer::placeCopy(const QByteArray& temp, const QByteArray& to)
 
 Result FileTransfer::copyData(int from, int to)
 {
-    const auto buffer = std::make_unique<char[]>(kBufferSize);
+    // Not zeroed: make_unique would clear the whole megabyte for every file, a photo or an 8-byte file.
+    const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     for (;;) {
         const ssize_t got = ::read(from, buffer.get(), kBufferSize);
         if (got < 0 && errno == EINTR)
