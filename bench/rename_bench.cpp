@@ -32,6 +32,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <map>
 #include <memory>
 #include <stdio.h> // renameat2
@@ -150,6 +151,15 @@ void aufwaermen(const QStringList& pfade)
     }
 }
 
+// Runs the event loop, untimed, until the condition holds or two minutes have passed.
+void warten(const std::function<bool()>& bedingung)
+{
+    QElapsedTimer uhr;
+    uhr.start();
+    while (!bedingung() && uhr.elapsed() < 120000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+}
+
 // Before a timed stage: the file system has written what the last stage left dirty, so that its
 // write-back does not run inside the next stage, in one flow bigger than in the other.
 void beruhigen()
@@ -259,11 +269,7 @@ int ablauf(Art art, int n, const QString& basis)
         browser = static_cast<platform::BrowserWindow*>(gemeinsam.IE.get());
         static_cast<void>(browser->setVisible(true));
         static_cast<void>(browser->navigate(quelle));
-        QElapsedTimer warten;
-        warten.start();
-        while (!(browser->isListed() && browser->view()->model()->rowCount() == n + 1) &&
-               warten.elapsed() < 120000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        warten([&] { return browser->isListed() && browser->view()->model()->rowCount() == n + 1; });
         static_cast<void>(browser->selectAll());
     }
     QList<platform::ShellItem> items;
@@ -356,11 +362,7 @@ int ablauf(Art art, int n, const QString& basis)
     // names on its worker thread.
     if (browser) {
         const QAbstractItemModel* liste = browser->view()->model();
-        QElapsedTimer warten;
-        warten.start();
-        while (!liste->index(n - 1, 0).data().toString().startsWith(QStringLiteral("neu_")) &&
-               warten.elapsed() < 120000)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        warten([&] { return liste->index(n - 1, 0).data().toString().startsWith(QStringLiteral("neu_")); });
     }
     beruhigen();
     stillstand.start();
