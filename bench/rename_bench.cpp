@@ -449,7 +449,7 @@ bool renameFigures(const QString& basis)
         int n;
         int mal;
     };
-    // The copy flows once: a copy of 100,000 takes minutes, as each file is flushed to disk on its own.
+    // The copy flows once: with its undo, a copy of 100,000 takes half a minute.
     const std::vector<Fluss> fluesse = {{"copy", 10000, 1},    {"rename", 10000, 3}, {"move", 10000, 3},
                                         {"rename", 100000, 3}, {"move", 100000, 3},  {"abort", 20000, 1},
                                         {"copy", 100000, 1}};

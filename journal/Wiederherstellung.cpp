@@ -2,11 +2,13 @@
 
 #include "platform/AppendFile.h"
 #include "platform/FileOps.h"
+#include "platform/FileTransfer.h"
 #include "platform/RecordSet.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -71,6 +73,34 @@ void liegengebliebeneEntfernen(const QDir& ordner, const QDateTime& jetzt)
             continue;
         if (auto datei = platform::AppendFile::openLocked(f.absoluteFilePath()))
             static_cast<void>(datei->remove());
+    }
+}
+
+// The temporary files of copies that the ended process pid was writing into the folders of its copies
+// in flight. Each holds a copy of a file still at its place; one younger than the recovery file's last
+// change by a minute would be another process's that got the same number.
+void kopienresteEntfernen(const QString& vorabdatei, const QVector<VorabAktion>& aktionen)
+{
+    const QString name = QFileInfo(vorabdatei).fileName();
+    bool ok = false;
+    const qint64 pid = name.section(u'_', 1, 1).toLongLong(&ok);
+    struct stat vorab = {};
+    if (!ok || ::stat(QFile::encodeName(vorabdatei).constData(), &vorab) != 0)
+        return;
+    const QString anfang = QString::fromLatin1(platform::copyTemporaryPrefix(pid));
+    QSet<QString> ordner;
+    for (const VorabAktion& a : aktionen)
+        if (a.offen && a.eintrag.Aktion == QLatin1String(AktionKopiert))
+            ordner.insert(QFileInfo(a.eintrag.NeuerPfad).path());
+    for (const QString& o : ordner) {
+        const QDir d(o);
+        for (const QString& rest : d.entryList({anfang + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
+            const QByteArray pfad = QFile::encodeName(d.filePath(rest));
+            struct stat st = {};
+            if (::lstat(pfad.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+                st.st_mtim.tv_sec <= vorab.st_mtim.tv_sec + 60)
+                ::unlink(pfad.constData());
+        }
     }
 }
 
@@ -163,6 +193,7 @@ Wiederherstellung offeneSitzungenWiederherstellen(DatenBanken& db)
             aktionen.append(a.offen ? offeneAktionKlaeren(a, papierkorb, jetzt) : a.eintrag);
             zeit = std::max(zeit, QDateTime::fromString(aktionen.last().Zeit, zeitFormat));
         }
+        kopienresteEntfernen(pfad, s->aktionen);
         const QString ergebnis = ergebnisstringBilden(aktionen);
         if (aktionen.isEmpty() || schonImJournal(db, s->kopf.tag, s->kopf.Programmstart, ergebnis)) {
             static_cast<void>(datei->remove());

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QtGlobal>
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -73,6 +75,12 @@ public:
 
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
     // Some file systems (NFS) report a failed write only here.
     bool close()
     {
@@ -97,12 +105,34 @@ Result finish(int fd, const struct stat& info)
     return Result::success();
 }
 
+void syncFolder(const QByteArray& folder)
+{
+    const Fd fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid())
+        ::fsync(fd.get());
+}
+
 // The new entry must be on disk before the only other one goes.
 void syncFolderOf(const QByteArray& path)
 {
-    const Fd folder(::open(folderOf(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.valid())
-        ::fsync(folder.get());
+    syncFolder(folderOf(path));
+}
+
+Result unrepresentable()
+{
+    // A name that came through mangled would address another file.
+    return Result::failure(EILSEQ, QStringLiteral("Der Dateiname enthält Zeichen, die nicht dargestellt "
+                                                  "werden können."));
+}
+
+FileOutcome outcomeOf(FileAction action, const QString& source, const QString& target, const Result& r)
+{
+    FileOutcome outcome{action, source, target, 0, {}};
+    if (!r) {
+        outcome.error = r.code() != 0 ? r.code() : -1;
+        outcome.reason = r.message();
+    }
+    return outcome;
 }
 
 // Once the target holds the file the source goes; if it cannot, the target goes again so that the file
@@ -240,6 +270,16 @@ Result FileTransfer::copy(const QString& source, const QString& target)
 {
     if (!representable(source) || !representable(target))
         return failure(EILSEQ);
+    CopyGroup one(*this);
+    if (Result r = one.add(source, target); !r)
+        return r;
+    return one.complete().constFirst().result();
+}
+
+Result FileTransfer::writeCopy(const QString& source, const QString& target, Written& written)
+{
+    if (!representable(source) || !representable(target))
+        return failure(EILSEQ);
     const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(target);
     // Without O_NONBLOCK a FIFO would wait here for a writer before it could be refused.
@@ -267,39 +307,241 @@ Result FileTransfer::copy(const QString& source, const QString& target)
             return failure(errno);
     }
 
-    QByteArray temp = folderOf(to) + "/.tauschwerk-XXXXXX";
-    Fd out(::mkostemp(temp.data(), O_CLOEXEC));
+    // A file without a name takes its target's name with one directory entry, and a crash leaves
+    // nothing of it; a hidden file is the way where the file system has none.
+    QByteArray temp;
+    int fd = -1;
+    if (unnamedTemporaries()) {
+        fd = ::open(folderOf(to).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, info.st_mode & 0777);
+        if (fd >= 0)
+            temp = "/proc/self/fd/" + QByteArray::number(fd);
+        else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return failure(errno);
+    }
+    const bool unnamed = fd >= 0;
+    if (!unnamed) {
+        temp = folderOf(to) + '/' + copyTemporaryPrefix(::getpid()) + "XXXXXX";
+        fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    }
+    Fd out(fd);
     if (!out.valid())
         return failure(errno);
     Result result = copyData(in.get(), out.get());
-    if (result)
-        result = finish(out.get(), info);
-    if (!out.close() && result)
-        result = failure(errno);
-    // The file that stood there goes to the trash only once its successor is complete, and comes back
+    struct stat placed = {};
+    if (result) {
+        const timespec times[2] = {info.st_atim, info.st_mtim};
+        ::futimens(out.get(), times);
+        if (::fstat(out.get(), &placed) != 0)
+            result = failure(errno);
+        else if ((placed.st_mode & 07777) != (info.st_mode & 07777))
+            ::fchmod(out.get(), info.st_mode & 07777);
+    }
+    if (!result) {
+        if (!unnamed)
+            ::unlink(temp.constData());
+        return result;
+    }
+    written = {source, target, temp, to, out.release(), unnamed, replacing, placed.st_dev, qint64(info.st_size)};
+    return Result::success();
+}
+
+Result FileTransfer::placeWritten(const Written& w)
+{
+    // The file that stood there goes to the trash only once its successor is on disk, and comes back
     // at once when the successor cannot take its place: it is always at its place or in the trash.
     std::optional<TrashedFile> trashed;
-    if (result && replacing) {
-        Expected<TrashedFile> t = trashReplaced(target, source);
-        if (t)
-            trashed = *t;
-        else
-            result = t.error();
+    if (w.replacing) {
+        Expected<TrashedFile> t = trashReplaced(w.target, w.source);
+        if (!t)
+            return t.error();
+        trashed = *t;
     }
-    if (result)
-        result = placeCopy(temp, to);
-    if (!result && trashed && !restoreFromTrash(*trashed, target))
-        qWarning("Tauschwerk: %s liegt im Papierkorb unter %s", to.constData(),
+    const Result result = placeCopy(w.temp, w.to);
+    if (!result && trashed && !restoreFromTrash(*trashed, w.target))
+        qWarning("Tauschwerk: %s liegt im Papierkorb unter %s", w.to.constData(),
                  QFile::encodeName(trashed->file).constData());
-    if (!result)
-        ::unlink(temp.constData());
-    else
-        syncFolderOf(to);
     return result;
+}
+
+CopyGroup::~CopyGroup()
+{
+    if (m_flushed.valid())
+        m_flushed.wait();
+    m_pending.insert(m_pending.end(), m_flushing.begin(), m_flushing.end());
+    for (const FileTransfer::Written& w : m_pending) {
+        if (w.fd >= 0) {
+            ::close(w.fd);
+            if (!w.unnamed)
+                ::unlink(w.temp.constData());
+        }
+    }
+}
+
+Result CopyGroup::add(const QString& source, const QString& target)
+{
+    FileTransfer::Written w;
+    Result r = representable(source) && representable(target) ? m_transfer.writeCopy(source, target, w)
+                                                               : unrepresentable();
+    if (!r) {
+        w = {};
+        w.source = source;
+        w.target = target;
+        w.refused = r;
+    }
+    if (m_pending.empty())
+        m_age.start();
+    m_bytes += w.bytes;
+    m_pending.push_back(std::move(w));
+    return r;
+}
+
+void CopyGroup::addRefused(const FileOutcome& refused)
+{
+    FileTransfer::Written w;
+    w.source = refused.source;
+    w.target = refused.target;
+    w.refused = refused.result();
+    if (m_pending.empty())
+        m_age.start();
+    m_pending.push_back(std::move(w));
+}
+
+bool CopyGroup::due() const
+{
+    return m_pending.size() >= size_t(MaxFiles) || m_bytes >= MaxBytes ||
+           (!m_pending.empty() && m_age.elapsed() >= MaxAgeMs);
+}
+
+QVector<FileOutcome> CopyGroup::advance()
+{
+    QVector<FileOutcome> outcomes = placeFlushing();
+    if (!m_pending.empty()) {
+        m_flushing.swap(m_pending);
+        m_bytes = 0;
+        m_flushed = std::async(std::launch::async, [files = &m_flushing] { return flush(*files); });
+    }
+    return outcomes;
+}
+
+QVector<FileOutcome> CopyGroup::complete()
+{
+    QVector<FileOutcome> outcomes = placeFlushing();
+    Files files;
+    files.swap(m_pending);
+    m_bytes = 0;
+    outcomes += place(files, flush(files));
+    return outcomes;
+}
+
+QVector<FileOutcome> CopyGroup::placeFlushing()
+{
+    if (!m_flushed.valid())
+        return {};
+    const std::vector<int> errors = m_flushed.get();
+    Files files;
+    files.swap(m_flushing);
+    return place(files, errors);
+}
+
+std::vector<int> CopyGroup::flush(const Files& group)
+{
+    std::vector<int> errors(group.size(), 0);
+    const auto flushFailed = [](int err) { return err != EINVAL && err != EROFS; };
+    const size_t written = size_t(std::count_if(group.begin(), group.end(),
+                                                [](const FileTransfer::Written& w) { return w.fd >= 0; }));
+    if (written == 1) {
+        // One file alone is flushed on its own, not with whatever else waits on its file system.
+        for (size_t i = 0; i < group.size(); ++i)
+            if (group[i].fd >= 0 && ::fsync(group[i].fd) != 0 && flushFailed(errno))
+                errors[i] = errno;
+    } else if (written > 1) {
+        // One flush per file system writes every file of the group; each file's own check then learns
+        // whether its data got there, without writing anything again.
+        for (size_t i = 0; i < group.size(); ++i) {
+            bool first = group[i].fd >= 0;
+            for (size_t j = 0; j < i && first; ++j)
+                first = group[j].fd < 0 || group[j].device != group[i].device;
+            if (first && ::syncfs(group[i].fd) != 0 && flushFailed(errno)) {
+                const int err = errno;
+                for (size_t j = i; j < group.size(); ++j)
+                    if (group[j].fd >= 0 && group[j].device == group[i].device)
+                        errors[j] = err;
+            }
+        }
+        for (size_t i = 0; i < group.size(); ++i) {
+            if (group[i].fd >= 0 && errors[i] == 0 &&
+                ::sync_file_range(group[i].fd, 0, 0,
+                                  SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                      SYNC_FILE_RANGE_WAIT_AFTER) != 0 &&
+                errno != ESPIPE && flushFailed(errno))
+                errors[i] = errno;
+        }
+    }
+    return errors;
+}
+
+QVector<FileOutcome> CopyGroup::place(Files& group, const std::vector<int>& errors)
+{
+    QVector<FileOutcome> outcomes;
+    outcomes.reserve(qsizetype(group.size()));
+    QByteArray lastFolder;
+    std::vector<QByteArray> folders;
+    for (size_t i = 0; i < group.size(); ++i) {
+        FileTransfer::Written& w = group[i];
+        if (w.fd < 0) {
+            outcomes.append(outcomeOf(FileAction::Copy, w.source, w.target, w.refused));
+            continue;
+        }
+        Result r;
+        int error = errors[i];
+        if (w.unnamed) {
+            // Linked through its descriptor, it is closed only afterwards; its data was checked in flush().
+            r = error != 0 ? failure(error) : m_transfer.placeWritten(w);
+            ::close(w.fd);
+        } else {
+            // Some file systems (NFS) report a failed write only at the close.
+            if (::close(w.fd) != 0 && errno != EINTR && error == 0)
+                error = errno;
+            r = error != 0 ? failure(error) : m_transfer.placeWritten(w);
+            if (!r)
+                ::unlink(w.temp.constData());
+        }
+        if (const QByteArray folder = folderOf(w.to); r && folder != lastFolder) {
+            lastFolder = folder;
+            if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+                folders.push_back(folder);
+        }
+        outcomes.append(outcomeOf(FileAction::Copy, w.source, w.target, r));
+    }
+    // The new names on disk, before anything counts on them.
+    for (const QByteArray& folder : folders)
+        syncFolder(folder);
+    return outcomes;
+}
+
+bool FileTransfer::unnamedTemporaries() const
+{
+    static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
+    return procMounted;
 }
 
 Result FileTransfer::placeCopy(const QByteArray& temp, const QByteArray& to)
 {
+    // A link never replaces what stands at its name. Through the descriptor itself where the kernel
+    // lets the file's opener do that (Linux 6.10), else through its name under /proc.
+    static const QByteArray descriptors = QByteArrayLiteral("/proc/self/fd/");
+    if (temp.startsWith(descriptors)) {
+        static std::atomic<bool> throughDescriptor{true};
+        const int fd = temp.mid(descriptors.size()).toInt();
+        if (throughDescriptor && ::linkat(fd, "", AT_FDCWD, to.constData(), AT_EMPTY_PATH) == 0)
+            return Result::success();
+        if (throughDescriptor && errno != EPERM && errno != ENOENT && errno != EINVAL)
+            return failure(errno);
+        throughDescriptor = false;
+        if (::linkat(AT_FDCWD, temp.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return Result::success();
+        return failure(errno);
+    }
     struct stat info = {};
     if (::lstat(temp.constData(), &info) != 0)
         return failure(errno);
@@ -353,13 +595,9 @@ Result copyFile(const QString& source, const QString& target)
 
 FileOutcome performFileAction(FileAction action, const QString& source, const QString& target)
 {
-    FileOutcome outcome{action, source, target, 0, {}};
     Result r;
     if (!representable(source) || !representable(target)) {
-        // A name that came through mangled would address another file.
-        r = Result::failure(EILSEQ,
-                            QStringLiteral("Der Dateiname enthält Zeichen, die nicht dargestellt werden "
-                                           "können."));
+        r = unrepresentable();
     } else {
         switch (action) {
         case FileAction::Rename:
@@ -376,11 +614,12 @@ FileOutcome performFileAction(FileAction action, const QString& source, const QS
             break;
         }
     }
-    if (!r) {
-        outcome.error = r.code() != 0 ? r.code() : -1;
-        outcome.reason = r.message();
-    }
-    return outcome;
+    return outcomeOf(action, source, target, r);
+}
+
+QByteArray copyTemporaryPrefix(qint64 pid)
+{
+    return ".tauschwerk-" + QByteArray::number(pid) + '-';
 }
 
 bool representable(const QString& path)

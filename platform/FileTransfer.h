@@ -1,9 +1,14 @@
 #pragma once
 
+#include "FileOutcome.h"
 #include "Result.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
+#include <QVector>
+#include <future>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -14,6 +19,8 @@ namespace tw::platform {
 // before its successor is complete, creates a folder, or leaves a temporary file behind.
 class FileTransfer
 {
+    friend class CopyGroup;
+
 public:
     virtual ~FileTransfer() = default;
 
@@ -24,8 +31,12 @@ public:
 protected:
     // Writes part of a copied file, as write(2) does; a test makes it fail part-way.
     virtual ssize_t writeSome(int fd, const char* data, size_t size);
-    // Gives the complete copy the target's name, never over a file.
+    // Gives the complete copy the target's name, never over a file. temp is the path of the temporary
+    // file, or /proc/self/fd/N of one without a name.
     virtual Result placeCopy(const QByteArray& temp, const QByteArray& to);
+    // Whether copies are written to files without a name until they take their target's (O_TMPFILE), so
+    // that a copy cut off leaves nothing; else, or where the file system has none, to hidden files.
+    virtual bool unnamedTemporaries() const;
 
 private:
     Result relocate(const QString& source, const QString& target, bool acrossFileSystems);
@@ -33,6 +44,67 @@ private:
     Result placeThroughTemporary(const QByteArray& from, const QByteArray& to, const struct stat& info);
     Result copyThenRemove(const QByteArray& from, const QByteArray& to, const struct stat& info);
     Result copyData(int from, int to);
+    // A copy complete in a temporary file beside its target, the file still open.
+    struct Written
+    {
+        QString source, target;
+        QByteArray temp, to;
+        int fd = -1;
+        bool unnamed = false; // temp is /proc/self/fd/<fd>
+        bool replacing = false; // a file stood at the target when the copy began
+        dev_t device = 0;
+        qint64 bytes = 0;
+        Result refused = Result::success(); // never written, for this reason
+    };
+    // Writes the copy to a temporary file beside the target, open and not yet flushed.
+    Result writeCopy(const QString& source, const QString& target, Written& written);
+    // Gives a flushed copy its name, the file it replaces going to the trash first.
+    Result placeWritten(const Written& written);
+};
+
+// Copies of a run, flushed together. Each copy is written to a temporary file beside its target. When
+// the group completes, the data of all of them reaches the disk with one flush, then each takes its
+// target's name as copyFile() would give it, then the names reach the disk with a second flush. No target
+// name ever stands on data that is not on disk, and a run pays two flushes a group instead of two a file.
+class CopyGroup
+{
+public:
+    // Limits of a group: its files stay open until it completes, and its results wait for it.
+    static constexpr int MaxFiles = 256;
+    static constexpr qint64 MaxBytes = qint64(32) << 20;
+    static constexpr int MaxAgeMs = 100;
+
+    explicit CopyGroup(FileTransfer& transfer) : m_transfer(transfer) {}
+    ~CopyGroup(); // what was never completed leaves no temporary file
+    CopyGroup(const CopyGroup&) = delete;
+    CopyGroup& operator=(const CopyGroup&) = delete;
+
+    // Writes a copy into the group; a failure leaves nothing of it behind and is reported, in its
+    // place among the others, when the group completes. So is a copy refused before it began.
+    Result add(const QString& source, const QString& target);
+    void addRefused(const FileOutcome& refused);
+    bool isEmpty() const { return m_pending.empty() && m_flushing.empty(); }
+    // One of the limits is reached: the copies written should go to disk now.
+    bool due() const;
+    // Places the copies whose flush has been waited for, and starts the flush of those written since,
+    // which goes on while the next are written.
+    QVector<FileOutcome> advance();
+    // Flushes and places every copy, in the order added; the group is empty afterwards.
+    QVector<FileOutcome> complete();
+
+private:
+    using Files = std::vector<FileTransfer::Written>;
+    // The errors of each file's flush, 0 for one now on disk.
+    static std::vector<int> flush(const Files& files);
+    QVector<FileOutcome> place(Files& files, const std::vector<int>& errors);
+    QVector<FileOutcome> placeFlushing();
+
+    FileTransfer& m_transfer;
+    Files m_pending;
+    Files m_flushing; // not touched while m_flushed is pending
+    std::future<std::vector<int>> m_flushed;
+    qint64 m_bytes = 0;
+    QElapsedTimer m_age;
 };
 
 // Gives a file a new name, in its folder or another one on the same file system. An existing target is
@@ -47,6 +119,10 @@ Result moveFile(const QString& source, const QString& target);
 // The source's own file, under whatever path, is refused (EINVAL), and so is a write-protected target
 // (EACCES).
 Result copyFile(const QString& source, const QString& target);
+
+// The start of the names of the temporary files that copies of the process pid write beside their
+// targets: what a copy cut off by the end of that process left holds nothing that is not elsewhere.
+QByteArray copyTemporaryPrefix(qint64 pid);
 
 // Whether a path names the file it was read for: false when a name that was not valid UTF-8 left
 // U+FFFD in it, or it holds a lone surrogate or NUL. The operations above refuse such paths (EILSEQ).

@@ -14,8 +14,9 @@ const QString Umbenennlauf::Bereit = QStringLiteral("Schrittweise beginnen");
 const QString Umbenennlauf::Laufend = QStringLiteral("Umbenennen");
 
 Umbenennlauf::Umbenennlauf(Arbeitsliste& liste, Ueberwachung& monitor, Sitzungsprotokoll& protokoll,
-                           Dateikatalog* katalog)
-    : m_liste(liste), m_monitor(monitor), m_protokoll(protokoll), m_katalog(katalog)
+                           Dateikatalog* katalog, platform::FileTransfer* transfer)
+    : m_liste(liste), m_monitor(monitor), m_protokoll(protokoll), m_katalog(katalog),
+      m_kopien(transfer ? *transfer : m_eigeneUebertragung)
 {}
 
 Schrittantwort Umbenennlauf::antwort() const
@@ -26,6 +27,11 @@ Schrittantwort Umbenennlauf::antwort() const
 }
 
 Schrittantwort Umbenennlauf::schritt(Laufbegleiter& begleiter)
+{
+    return schritt(begleiter, false);
+}
+
+Schrittantwort Umbenennlauf::schritt(Laufbegleiter& begleiter, bool gruppiert)
 {
     const Laufeingaben e = begleiter.eingaben();
     if (e.muster.isEmpty()) {
@@ -64,7 +70,7 @@ Schrittantwort Umbenennlauf::schritt(Laufbegleiter& begleiter)
             return a;
         }
     }
-    if (!Datei_Umschreiben(e, a))
+    if (!Datei_Umschreiben(e, a, gruppiert))
         return a;
     Umbenennen(e);
     Neuen_Pfad_erstellen(e);
@@ -73,6 +79,8 @@ Schrittantwort Umbenennlauf::schritt(Laufbegleiter& begleiter)
 
 Schrittantwort Umbenennlauf::beenden()
 {
+    if (const Ausfuehrung kopien = kopienAbschliessen(); !kopien.eingetragen)
+        return angehalten(kopien);
     m_laeuft = false;
     m_protokoll.Lauf_beendet();
     Schrittantwort a = antwort();
@@ -115,14 +123,24 @@ void Umbenennlauf::alle(Laufbegleiter& begleiter)
     const auto weiter = [&begleiter](const Schrittantwort& a) {
         return !a.ende && begleiter.anzeigen(a) && a.meldung != Meldung::NichtEingetragen;
     };
-    if (!weiter(schritt(begleiter)))
+    // After a.ende or a failed pause the window, and this run with it, may be gone.
+    Schrittantwort a = schritt(begleiter, true);
+    if (!weiter(a)) {
+        if (!a.ende)
+            static_cast<void>(kopienAbschliessen());
         return;
-    const int n = m_liste.markierteAnzahl();
-    for (int i = 0; i < n; ++i) {
-        if (!begleiter.zwischendurch() || !weiter(schritt(begleiter)))
-            return;
     }
-    static_cast<void>(weiter(schritt(begleiter)));
+    const int n = m_liste.markierteAnzahl();
+    for (int i = 0; i <= n; ++i) {
+        if (i < n && !begleiter.zwischendurch())
+            return;
+        a = schritt(begleiter, true);
+        if (!weiter(a))
+            break;
+    }
+    // Copies left waiting when the window stopped taking answers.
+    if (!a.ende)
+        static_cast<void>(kopienAbschliessen());
 }
 
 bool Umbenennlauf::anhalten()
@@ -133,48 +151,87 @@ bool Umbenennlauf::anhalten()
     return true;
 }
 
-bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a)
+bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a, bool gruppiert)
 {
-    const Ausfuehrung ausfuehrung = Aktion_ausfuehren(e);
+    Ausfuehrung ausfuehrung = Aktion_ausfuehren(e);
     if (ausfuehrung.vorgemerkt)
         m_liste.entfernen(m_listenindex);
+    // A single step shows its file done; a whole run lets copies wait for their group, whose flush
+    // goes on while the next group is written.
+    if (ausfuehrung.eingetragen && !gruppiert)
+        ausfuehrung = kopienAbschliessen();
+    else if (ausfuehrung.eingetragen && m_kopien.due())
+        ausfuehrung = kopienAbschliessen(false);
     if (ausfuehrung.eingetragen)
         return true;
+    a = angehalten(ausfuehrung);
+    return false;
+}
+
+Schrittantwort Umbenennlauf::angehalten(const Ausfuehrung& ausfuehrung)
+{
+    // The copies already written are placed and entered as far as entries can be made.
+    static_cast<void>(kopienAbschliessen());
     m_laeuft = false;
     m_protokoll.Lauf_beendet();
     m_abbruch = false;
     m_zaehlwerk.Collection_leeren();
-    a = antwort();
+    Schrittantwort a = antwort();
     a.zustandGewechselt = true;
     a.listeFuellen = true;
     a.meldung = Meldung::NichtEingetragen;
-    const QString datei = m_aktuell.alterOrdner + m_aktuell.alterName;
     a.text = ausfuehrung.vorgemerkt
                  ? QStringLiteral("Die Aktion für %1 konnte nicht in die Sitzung eingetragen werden:\n%2\n\n"
                                   "Der Lauf wurde angehalten, damit keine Datei ohne Eintrag geändert wird.")
-                       .arg(datei, ausfuehrung.eingetragen.message())
+                       .arg(ausfuehrung.datei, ausfuehrung.eingetragen.message())
                  : QStringLiteral("Die Aktion für %1 konnte nicht vorab festgehalten werden:\n%2\n\n"
                                   "Die Datei wurde nicht verändert; der Lauf wurde angehalten.")
-                       .arg(datei, ausfuehrung.eingetragen.message());
+                       .arg(ausfuehrung.datei, ausfuehrung.eingetragen.message());
     fehlerMelden(a);
-    return false;
+    return a;
 }
 
-platform::FileOutcome Umbenennlauf::dateiAendern(const Laufeingaben& e, const QString& alt,
-                                                 const QString& neu) const
+std::optional<platform::FileOutcome> Umbenennlauf::abgelehnt(const Laufeingaben& e, const QString& alt,
+                                                            const QString& neu) const
 {
-    const auto abgelehnt = [&](int fehler, const QString& grund) {
+    const auto ablehnung = [&](int fehler, const QString& grund) {
         return platform::FileOutcome{e.aktion, alt, neu, fehler, grund};
     };
     if (!bleibtImOrdner(m_aktuell, e.zielordner))
-        return abgelehnt(
+        return ablehnung(
             EINVAL, QStringLiteral("„%1“ ist kein Dateiname in diesem Ordner.").arg(m_aktuell.neuerName));
     // A copy may replace a file from before the run, which goes to the trash; not one the run made, nor one
     // it is still to process (it would copy the wrong content later).
-    if (e.aktion == platform::FileAction::Copy && neu != alt &&
-        (m_gemacht.contains(QDir::cleanPath(neu)) || m_liste.enthaelt(neu)))
-        return abgelehnt(EEXIST, platform::errorText(EEXIST));
-    return platform::performFileAction(e.aktion, alt, neu);
+    if (e.aktion == platform::FileAction::Copy && neu != alt) {
+        const QString sauber = QDir::cleanPath(neu);
+        if (m_gemacht.contains(sauber) || m_unterwegs.contains(sauber) || m_liste.enthaelt(neu))
+            return ablehnung(EEXIST, platform::errorText(EEXIST));
+    }
+    return std::nullopt;
+}
+
+platform::Result Umbenennlauf::eintragen(const platform::FileOutcome& ergebnis)
+{
+    m_monitor.ergebnisZeigen(ergebnis);
+    m_bericht.erfassen(ergebnis);
+    if (ergebnis.done())
+        m_gemacht.insert(QDir::cleanPath(ergebnis.target));
+    return m_protokoll.Aktion_eintragen(ergebnis.source, ergebnis.target,
+                                        ergebnis.done() ? aktionstext(static_cast<int>(ergebnis.action))
+                                                        : QString::fromLatin1(journal::AktionFehler));
+}
+
+Umbenennlauf::Ausfuehrung Umbenennlauf::kopienAbschliessen(bool alle)
+{
+    Ausfuehrung erste;
+    if (m_kopien.isEmpty())
+        return erste;
+    for (const platform::FileOutcome& ergebnis : alle ? m_kopien.complete() : m_kopien.advance()) {
+        m_unterwegs.remove(QDir::cleanPath(ergebnis.target));
+        if (platform::Result r = eintragen(ergebnis); !r && erste.eingetragen)
+            erste = {true, r, ergebnis.source};
+    }
+    return erste;
 }
 
 Umbenennlauf::Ausfuehrung Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
@@ -186,20 +243,20 @@ Umbenennlauf::Ausfuehrung Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
     if (platform::Result vorgemerkt =
             m_protokoll.Aktion_vorhaben(alt, neu, aktionstext(static_cast<int>(e.aktion)));
         !vorgemerkt)
-        return {false, vorgemerkt};
-    const platform::FileOutcome ergebnis = dateiAendern(e, alt, neu);
-    m_monitor.ergebnisZeigen(ergebnis);
-    m_bericht.erfassen(ergebnis);
-    if (ergebnis.done())
-        m_gemacht.insert(QDir::cleanPath(neu));
-    const platform::Result eingetragen =
-        m_protokoll.Aktion_eintragen(alt, neu,
-                                     ergebnis.done() ? aktionstext(static_cast<int>(e.aktion))
-                                                     : QString::fromLatin1(journal::AktionFehler));
+        return {false, vorgemerkt, alt};
     // The record leaves the catalogue whatever the outcome: the entry leaves the work list as well.
     if (m_katalog)
         m_katalog->entfernen(alt);
-    return {true, eingetragen};
+    const std::optional<platform::FileOutcome> ablehnung = abgelehnt(e, alt, neu);
+    if (e.aktion == platform::FileAction::Copy) {
+        // Entered with its group, in the order of the run, whether written or refused.
+        if (ablehnung)
+            m_kopien.addRefused(*ablehnung);
+        else if (m_kopien.add(alt, neu))
+            m_unterwegs.insert(QDir::cleanPath(neu));
+        return {true, platform::Result::success(), alt};
+    }
+    return {true, eintragen(ablehnung ? *ablehnung : platform::performFileAction(e.aktion, alt, neu)), alt};
 }
 
 void Umbenennlauf::Umbenennen(const Laufeingaben& e)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileOutcome.h"
+#include "platform/FileTransfer.h"
 #include "rename/Arbeitsliste.h"
 #include "rename/Datensicherung.h"
 #include "rename/Laufbericht.h"
@@ -9,6 +10,7 @@
 
 #include <QSet>
 #include <QString>
+#include <optional>
 
 namespace tw::rename {
 
@@ -65,15 +67,18 @@ public:
 // intent noted in the session, the file operation, its journal entry, the catalogue. An intent that cannot
 // be noted stops the run before the file is touched, an entry that cannot be recorded after it.
 // A new name that would leave the chosen folder fails, and so does a copy onto a file that this window's
-// runs made or that stands in the work list.
+// runs made or that stands in the work list. The copies of "Alle Dateien umbennen" reach the disk in
+// groups: each file's outcome is shown and entered once its group is placed, about 200 ms after its
+// intent at the latest, and always before the run ends.
 class Umbenennlauf
 {
 public:
     static const QString Bereit;  // "Schrittweise beginnen"
     static const QString Laufend; // "Umbenennen"
 
+    // transfer: what copies the files, when not the plain one (a test makes it fail).
     Umbenennlauf(Arbeitsliste& liste, Ueberwachung& monitor, Sitzungsprotokoll& protokoll,
-                 Dateikatalog* katalog);
+                 Dateikatalog* katalog, platform::FileTransfer* transfer = nullptr);
 
     // One click on the run button: starts a run, processes the shown file, or ends the run.
     Schrittantwort schritt(Laufbegleiter& begleiter);
@@ -96,15 +101,27 @@ private:
     {
         bool vorgemerkt = true;
         platform::Result eingetragen;
+        QString datei; // whose entry failed
     };
 
+    // gruppiert: a step of "Alle Dateien umbennen", whose copies may wait for their group.
+    Schrittantwort schritt(Laufbegleiter& begleiter, bool gruppiert);
     Schrittantwort antwort() const;
     Schrittantwort beenden();
+    // The run stops because an entry failed, or an intent.
+    Schrittantwort angehalten(const Ausfuehrung& ausfuehrung);
     // Adds the failures of the run that ends here to its message and starts a new report.
     void fehlerMelden(Schrittantwort& a);
-    bool Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a);
+    bool Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a, bool gruppiert);
     Ausfuehrung Aktion_ausfuehren(const Laufeingaben& e);
-    platform::FileOutcome dateiAendern(const Laufeingaben& e, const QString& alt, const QString& neu) const;
+    // Why the current file must not be changed, if it must not.
+    std::optional<platform::FileOutcome> abgelehnt(const Laufeingaben& e, const QString& alt,
+                                                   const QString& neu) const;
+    // Shows and enters what became of a file.
+    platform::Result eintragen(const platform::FileOutcome& ergebnis);
+    // Places the waiting copies and enters them, or (alle false) those whose flush has ended, starting
+    // the flush of the others; the first entry that failed, with its file.
+    Ausfuehrung kopienAbschliessen(bool alle = true);
     void Umbenennen(const Laufeingaben& e);
     void Neuen_Pfad_erstellen(const Laufeingaben& e);
 
@@ -112,6 +129,9 @@ private:
     Ueberwachung& m_monitor;
     Sitzungsprotokoll& m_protokoll;
     Dateikatalog* m_katalog;
+    platform::FileTransfer m_eigeneUebertragung;
+    platform::CopyGroup m_kopien;
+    QSet<QString> m_unterwegs; // targets of the waiting copies (clean paths)
     Zaehlwerk m_zaehlwerk;
     NeuerName m_aktuell;
     Laufbericht m_bericht;

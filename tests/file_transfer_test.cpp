@@ -190,6 +190,41 @@ TEST_F(Files, ACopyReplacesItsTargetOnlyWhenCompleteAndSendsTheOldOneToTheTrash)
     EXPECT_EQ(std::pair(dir.entries(), statOf(at("Fotos/c.bin")).st_ino), std::pair(u8s({"a.bin"}), inode));
 }
 
+// A run's copies take their names only when their group completes, in the order added, each as a single
+// copy would; one that failed or was refused leaves nothing, and so does a group never completed.
+TEST_F(Files, ACopyGroupPlacesItsCopiesOnlyWhenItCompletes)
+{
+    using tw::platform::CopyGroup;
+    trash.empty();
+    const QString a = write("a.jpg", "A"), b = write("b.jpg", "B");
+    const QString gross = write("gross.bin", QByteArray(3 << 20, 'g'));
+    write("ziel/b.jpg", "alt");
+    Failing voll(ENOSPC);
+    {
+        CopyGroup group(voll);
+        EXPECT_TRUE(group.add(a, at("ziel/a.jpg")));
+        group.addRefused({tw::platform::FileAction::Copy, b, at("ziel/x.jpg"), EEXIST, errorText(EEXIST)});
+        EXPECT_TRUE(group.add(b, at("ziel/b.jpg")));
+        // Their flush goes on while the next copy is written.
+        EXPECT_TRUE(group.advance().isEmpty());
+        EXPECT_EQ(group.add(gross, at("ziel/gross.bin")).code(), ENOSPC);
+        EXPECT_EQ(QDir(at("ziel")).entryList(QDir::Files), u8s({"b.jpg"})) << "no copy placed yet";
+        QStringList outcomes;
+        for (const auto& o : group.complete())
+            outcomes << QDir(dir.path()).relativeFilePath(o.target) + u8(" %1").arg(o.error);
+        EXPECT_EQ(outcomes, u8s({"ziel/a.jpg 0", "ziel/x.jpg 17", "ziel/b.jpg 0", "ziel/gross.bin 28"}));
+        EXPECT_TRUE(group.isEmpty());
+    }
+    EXPECT_EQ(tree(at("ziel")), u8s({"a.jpg: A", "b.jpg: B"}));
+    EXPECT_EQ(trash.files(), u8s({"b.jpg"}));
+    {
+        tw::platform::FileTransfer plain;
+        CopyGroup group(plain);
+        EXPECT_TRUE(group.add(a, at("ziel/c.jpg")));
+    }
+    EXPECT_EQ(tree(at("ziel")), u8s({"a.jpg: A", "b.jpg: B"}));
+}
+
 TEST_F(Files, TheUndoFindsTheNewestFileACopyOfItsSourceReplacedAndPutsItBack)
 {
     trash.empty();

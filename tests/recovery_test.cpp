@@ -233,3 +233,69 @@ TEST(Recovery, ARunTouchesNoFileWhoseIntentCouldNotBeNoted)
     EXPECT_TRUE(fenster.letzte.text.contains(u8("Die Datei wurde nicht verändert")))
         << fenster.letzte.text.toStdString();
 }
+
+// Copies reach the disk in groups. A program ending in the middle of placing a group leaves the copies
+// already placed and their intents: they are recovered as done, the rest as failed, and what the rest
+// had written goes.
+TEST(Recovery, ACopyRunEndedWhilePlacingItsGroupIsRecoveredFileByFile)
+{
+    TempDir dir;
+    FakeClock clock;
+    QStringList quellen;
+    for (int i = 0; i < 5; ++i)
+        quellen << dir.write(u8("d/a%1.jpg").arg(i), QByteArray(3000 + i, char('a' + i)));
+    QDir().mkpath(dir.filePath(u8("z")));
+    const pid_t kind = ::fork();
+    ASSERT_GE(kind, 0);
+    if (kind == 0) {
+        // The program ends as its third copy is about to take its name. Its copies are hidden files, as
+        // where the file system has no files without a name.
+        struct : platform::FileTransfer
+        {
+            bool unnamedTemporaries() const override { return false; }
+            platform::Result placeCopy(const QByteArray& temp, const QByteArray& to) override
+            {
+                if (++platziert == 3)
+                    ::_exit(0);
+                return FileTransfer::placeCopy(temp, to);
+            }
+            int platziert = 0;
+        } uebertragung;
+        struct : rename::Laufbegleiter
+        {
+            rename::Laufeingaben e;
+            rename::Laufeingaben eingaben() const override { return e; }
+            bool zwischendurch() override { return true; }
+            bool anzeigen(const rename::Schrittantwort&) override { return true; }
+        } fenster;
+        fenster.e = {rename::nameEinfuegen({}), dir.filePath(u8("z")), platform::FileAction::Copy, 1};
+        DatenBanken db(dir.path(), clock);
+        db.Sitzung_beginnen();
+        rename::Journalsitzung protokoll(db);
+        rename::Arbeitsliste liste;
+        liste.setEintraege(quellen);
+        liste.alleMarkieren(true);
+        rename::MonitorTexte monitor;
+        rename::Umbenennlauf lauf(liste, monitor, protokoll, nullptr, &uebertragung);
+        lauf.alle(fenster);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(kind, &status, 0), kind);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the run never reached its third copy";
+    ASSERT_EQ(QDir(dir.filePath(u8("z"))).entryList(QDir::Files | QDir::Hidden).size(), 5)
+        << "two copies placed, three written beside them";
+
+    DatenBanken neustart(dir.path(), clock);
+    ASSERT_EQ(journal::offeneSitzungenWiederherstellen(neustart).sitzungen.size(), 1);
+    const auto records = journalRecords(dir.filePath(heute));
+    ASSERT_EQ(records.size(), 1);
+    QStringList ergebnisse;
+    for (const QString& teil : records[0][3].split(journal::Trennzeichen).mid(3))
+        if (teil == u8("Kopiert") || teil == u8("Fehler"))
+            ergebnisse << teil;
+    EXPECT_EQ(ergebnisse, u8s({"Kopiert", "Kopiert", "Fehler", "Fehler", "Fehler"}));
+    EXPECT_EQ(tree(dir.filePath(u8("z"))),
+              (QStringList{u8("a0.jpg: ") + QString(3000, u'a'), u8("a1.jpg: ") + QString(3001, u'b')}));
+    EXPECT_EQ(QDir(dir.filePath(u8("z"))).entryList(QDir::Files | QDir::Hidden), u8s({"a0.jpg", "a1.jpg"}));
+}
