@@ -77,8 +77,8 @@ void liegengebliebeneEntfernen(const QDir& ordner, const QDateTime& jetzt)
 }
 
 // The temporary files of copies that the ended process pid was writing into the folders of its copies
-// in flight. Each holds a copy of a file still at its place; one younger than the recovery file's last
-// change by a minute would be another process's that got the same number.
+// in flight. Each holds a copy of a file still at its place; one changed a minute after the recovery
+// file's last record would be another process's that got the same number.
 void kopienresteEntfernen(const QString& vorabdatei, const QVector<VorabAktion>& aktionen)
 {
     const QString name = QFileInfo(vorabdatei).fileName();
@@ -97,8 +97,9 @@ void kopienresteEntfernen(const QString& vorabdatei, const QVector<VorabAktion>&
         for (const QString& rest : d.entryList({anfang + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
             const QByteArray pfad = QFile::encodeName(d.filePath(rest));
             struct stat st = {};
+            // The time of last change, as a copy stamps the source's time of last modification on it.
             if (::lstat(pfad.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
-                st.st_mtim.tv_sec <= vorab.st_mtim.tv_sec + 60)
+                st.st_ctim.tv_sec <= vorab.st_mtim.tv_sec + 60)
                 ::unlink(pfad.constData());
         }
     }

@@ -9,12 +9,15 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <system_error>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
@@ -103,6 +106,25 @@ Result finish(int fd, const struct stat& info)
     if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
         return failure(errno);
     return Result::success();
+}
+
+// Local file systems whose syncfs writes every file's data and commits it. FUSE does not pass it on
+// to its server, nor CIFS to the share: there each file is flushed with fsync.
+bool syncfsWritesFiles(int fd)
+{
+    struct statfs fs = {};
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53:     // ext2, ext3, ext4
+    case 0x58465342: // xfs
+    case 0x9123683E: // btrfs
+    case 0xF2F52010: // f2fs
+    case 0x01021994: // tmpfs
+        return true;
+    default:
+        return false;
+    }
 }
 
 void syncFolder(const QByteArray& folder)
@@ -365,16 +387,31 @@ Result FileTransfer::placeWritten(const Written& w)
 
 CopyGroup::~CopyGroup()
 {
+    static_cast<void>(abandon());
+}
+
+QVector<FileOutcome> CopyGroup::abandon()
+{
     if (m_flushed.valid())
-        m_flushed.wait();
-    m_pending.insert(m_pending.end(), m_flushing.begin(), m_flushing.end());
-    for (const FileTransfer::Written& w : m_pending) {
+        static_cast<void>(m_flushed.get());
+    Files files;
+    files.swap(m_flushing);
+    files.insert(files.end(), m_pending.begin(), m_pending.end());
+    m_pending.clear();
+    m_bytes = 0;
+    QVector<FileOutcome> outcomes;
+    for (const FileTransfer::Written& w : files) {
+        Result r = w.refused;
         if (w.fd >= 0) {
             ::close(w.fd);
             if (!w.unnamed)
                 ::unlink(w.temp.constData());
+            r = Result::failure(ECANCELED, QStringLiteral("Der Lauf wurde angehalten, bevor die Kopie an "
+                                                          "ihren Platz kam."));
         }
+        outcomes.append(outcomeOf(FileAction::Copy, w.source, w.target, r));
     }
+    return outcomes;
 }
 
 Result CopyGroup::add(const QString& source, const QString& target)
@@ -414,11 +451,21 @@ bool CopyGroup::due() const
 
 QVector<FileOutcome> CopyGroup::advance()
 {
+    // The run goes on writing while the flush before is still under way, up to a limit on open files.
+    if (m_flushed.valid() && m_flushed.wait_for(std::chrono::seconds(0)) != std::future_status::ready &&
+        m_pending.size() < size_t(3 * MaxFiles) && m_bytes < 3 * MaxBytes)
+        return {};
     QVector<FileOutcome> outcomes = placeFlushing();
     if (!m_pending.empty()) {
         m_flushing.swap(m_pending);
         m_bytes = 0;
-        m_flushed = std::async(std::launch::async, [files = &m_flushing] { return flush(*files); });
+        try {
+            m_flushed = std::async(std::launch::async, [files = &m_flushing] { return flush(*files); });
+        } catch (const std::system_error&) {
+            // No thread to be had: flushed here and now.
+            outcomes += place(m_flushing, flush(m_flushing));
+            m_flushing.clear();
+        }
     }
     return outcomes;
 }
@@ -449,31 +496,35 @@ std::vector<int> CopyGroup::flush(const Files& group)
     const auto flushFailed = [](int err) { return err != EINVAL && err != EROFS; };
     const size_t written = size_t(std::count_if(group.begin(), group.end(),
                                                 [](const FileTransfer::Written& w) { return w.fd >= 0; }));
-    if (written == 1) {
-        // One file alone is flushed on its own, not with whatever else waits on its file system.
-        for (size_t i = 0; i < group.size(); ++i)
-            if (group[i].fd >= 0 && ::fsync(group[i].fd) != 0 && flushFailed(errno))
-                errors[i] = errno;
-    } else if (written > 1) {
-        // One flush per file system writes every file of the group; each file's own check then learns
-        // whether its data got there, without writing anything again.
-        for (size_t i = 0; i < group.size(); ++i) {
-            bool first = group[i].fd >= 0;
-            for (size_t j = 0; j < i && first; ++j)
-                first = group[j].fd < 0 || group[j].device != group[i].device;
-            if (first && ::syncfs(group[i].fd) != 0 && flushFailed(errno)) {
+    // Per file system of the group: whether one syncfs has written all of its files. A single file is
+    // flushed on its own, not with whatever else waits on its file system.
+    std::vector<std::pair<dev_t, bool>> devices;
+    for (size_t i = 0; i < group.size(); ++i) {
+        const FileTransfer::Written& w = group[i];
+        if (w.fd < 0)
+            continue;
+        auto device = std::find_if(devices.begin(), devices.end(),
+                                   [&](const std::pair<dev_t, bool>& d) { return d.first == w.device; });
+        if (device == devices.end()) {
+            const bool whole = written > 1 && syncfsWritesFiles(w.fd);
+            if (whole && ::syncfs(w.fd) != 0 && flushFailed(errno)) {
                 const int err = errno;
                 for (size_t j = i; j < group.size(); ++j)
-                    if (group[j].fd >= 0 && group[j].device == group[i].device)
+                    if (group[j].fd >= 0 && group[j].device == w.device)
                         errors[j] = err;
             }
+            devices.emplace_back(w.device, whole);
+            device = devices.end() - 1;
         }
-        for (size_t i = 0; i < group.size(); ++i) {
-            if (group[i].fd >= 0 && errors[i] == 0 &&
-                ::sync_file_range(group[i].fd, 0, 0,
-                                  SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                      SYNC_FILE_RANGE_WAIT_AFTER) != 0 &&
-                errno != ESPIPE && flushFailed(errno))
+        if (errors[i] != 0)
+            continue;
+        // After the syncfs, each file's own check learns whether its data got there, writing nothing.
+        if (!device->second ? ::fsync(w.fd) != 0
+                            : ::sync_file_range(w.fd, 0, 0,
+                                                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                                    SYNC_FILE_RANGE_WAIT_AFTER) != 0 &&
+                                  errno != ESPIPE) {
+            if (flushFailed(errno))
                 errors[i] = errno;
         }
     }

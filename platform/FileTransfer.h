@@ -69,13 +69,14 @@ private:
 class CopyGroup
 {
 public:
-    // Limits of a group: its files stay open until it completes, and its results wait for it.
-    static constexpr int MaxFiles = 256;
+    // Limits of a group: its files stay open until it completes, and its results wait for it. While the
+    // flush of one group is under way, the next may grow to three times these before it waits.
+    static constexpr int MaxFiles = 128;
     static constexpr qint64 MaxBytes = qint64(32) << 20;
     static constexpr int MaxAgeMs = 100;
 
     explicit CopyGroup(FileTransfer& transfer) : m_transfer(transfer) {}
-    ~CopyGroup(); // what was never completed leaves no temporary file
+    ~CopyGroup(); // abandons what was never completed
     CopyGroup(const CopyGroup&) = delete;
     CopyGroup& operator=(const CopyGroup&) = delete;
 
@@ -86,11 +87,13 @@ public:
     bool isEmpty() const { return m_pending.empty() && m_flushing.empty(); }
     // One of the limits is reached: the copies written should go to disk now.
     bool due() const;
-    // Places the copies whose flush has been waited for, and starts the flush of those written since,
-    // which goes on while the next are written.
+    // Places the copies whose flush has ended, and starts the flush of those written since, which goes on
+    // while the next are written. Returns nothing while the flush before is still under way.
     QVector<FileOutcome> advance();
     // Flushes and places every copy, in the order added; the group is empty afterwards.
     QVector<FileOutcome> complete();
+    // Places none of the copies left: their files go, and each is reported as not made.
+    QVector<FileOutcome> abandon();
 
 private:
     using Files = std::vector<FileTransfer::Written>;

@@ -170,8 +170,12 @@ bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a, b
 
 Schrittantwort Umbenennlauf::angehalten(const Ausfuehrung& ausfuehrung)
 {
-    // The copies already written are placed and entered as far as entries can be made.
-    static_cast<void>(kopienAbschliessen());
+    // Once a record failed, nothing more changes on disk: the copies written but not yet placed go, and are
+    // entered as failed as far as entries can still be made.
+    for (const platform::FileOutcome& ergebnis : m_kopien.abandon()) {
+        m_unterwegs.remove(QDir::cleanPath(ergebnis.target));
+        static_cast<void>(eintragen(ergebnis));
+    }
     m_laeuft = false;
     m_protokoll.Lauf_beendet();
     m_abbruch = false;

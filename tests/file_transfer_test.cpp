@@ -54,7 +54,8 @@ void expectAttributesKept(const QString& path)
 class Failing : public FileTransfer
 {
 public:
-    explicit Failing(int error) : m_error(error) {}
+    explicit Failing(int error, bool named = false) : m_error(error), m_named(named) {}
+    bool unnamedTemporaries() const override { return !m_named && FileTransfer::unnamedTemporaries(); }
     ssize_t writeSome(int fd, const char* data, size_t size) override
     {
         if (m_error == ENOSPC && (m_written += size) > (size_t(1) << 20)) {
@@ -69,6 +70,7 @@ public:
                                  : FileTransfer::placeCopy(temp, to);
     }
     int m_error;
+    bool m_named;
     size_t m_written = 0;
 };
 
@@ -199,7 +201,8 @@ TEST_F(Files, ACopyGroupPlacesItsCopiesOnlyWhenItCompletes)
     const QString a = write("a.jpg", "A"), b = write("b.jpg", "B");
     const QString gross = write("gross.bin", QByteArray(3 << 20, 'g'));
     write("ziel/b.jpg", "alt");
-    Failing voll(ENOSPC);
+    // Hidden files in place of unnamed ones, so that one left over shows.
+    Failing voll(ENOSPC, true);
     {
         CopyGroup group(voll);
         EXPECT_TRUE(group.add(a, at("ziel/a.jpg")));
@@ -218,9 +221,10 @@ TEST_F(Files, ACopyGroupPlacesItsCopiesOnlyWhenItCompletes)
     EXPECT_EQ(tree(at("ziel")), u8s({"a.jpg: A", "b.jpg: B"}));
     EXPECT_EQ(trash.files(), u8s({"b.jpg"}));
     {
-        tw::platform::FileTransfer plain;
+        Failing plain(0, true);
         CopyGroup group(plain);
         EXPECT_TRUE(group.add(a, at("ziel/c.jpg")));
+        EXPECT_EQ(QDir(at("ziel")).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
     EXPECT_EQ(tree(at("ziel")), u8s({"a.jpg: A", "b.jpg: B"}));
 }
