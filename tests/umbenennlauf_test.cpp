@@ -188,6 +188,23 @@ TEST_F(Lauf, HowARunEnds)
     EXPECT_EQ(std::tuple(protokoll.eintraege, fenster.antworten.size(), liste.anzahl()), std::tuple(0, 1, 2));
 }
 
+// Copies reach their names in groups. Once an entry fails, the copies written since are not placed:
+// nothing changes on disk without its entry.
+TEST_F(Lauf, ACopyRunStoppedByAFailedEntryPlacesNoMoreCopies)
+{
+    dateien(600);
+    QDir().mkpath(dir.filePath(u8("k")));
+    fenster.e = {nameEinfuegen({}), dir.filePath(u8("k")), FileAction::Copy, 1};
+    protokoll.scheitertAb = 1;
+    lauf.alle(fenster);
+    const int platziert = int(QDir(dir.filePath(u8("k"))).entryList(QDir::Files | QDir::Hidden).size());
+    const int bearbeitet = 600 - liste.anzahl();
+    EXPECT_EQ(fenster.meldungen.last(), Meldung::NichtEingetragen);
+    EXPECT_GT(platziert, 0);
+    EXPECT_LT(platziert, bearbeitet) << "copies written after the failed entry were placed";
+    EXPECT_FALSE(lauf.laeuft());
+}
+
 // A failed file is recorded as "Fehler", leaves the list and the catalogue, and the run goes on.
 TEST_F(Lauf, NoFileIsReplacedThatTheRunMadeOrStillProcessesAndNoNameLeavesTheFolder)
 {
