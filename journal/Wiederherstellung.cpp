@@ -94,7 +94,8 @@ void kopienresteEntfernen(const QString& vorabdatei, const QVector<VorabAktion>&
             ordner.insert(QFileInfo(a.eintrag.NeuerPfad).path());
     for (const QString& o : ordner) {
         const QDir d(o);
-        for (const QString& rest : d.entryList({anfang + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
+        for (const QString& rest :
+             d.entryList({anfang + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
             const QByteArray pfad = QFile::encodeName(d.filePath(rest));
             struct stat st = {};
             // The time of last change, as a copy stamps the source's time of last modification on it.

@@ -9,9 +9,8 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <system_error>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <fcntl.h>
@@ -19,6 +18,7 @@
 #include <optional>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -363,7 +363,8 @@ Result FileTransfer::writeCopy(const QString& source, const QString& target, Wri
             ::unlink(temp.constData());
         return result;
     }
-    written = {source, target, temp, to, out.release(), unnamed, replacing, placed.st_dev, qint64(info.st_size)};
+    written = {
+        source, target, temp, to, out.release(), unnamed, replacing, placed.st_dev, qint64(info.st_size)};
     return Result::success();
 }
 
@@ -418,7 +419,7 @@ Result CopyGroup::add(const QString& source, const QString& target)
 {
     FileTransfer::Written w;
     Result r = representable(source) && representable(target) ? m_transfer.writeCopy(source, target, w)
-                                                               : unrepresentable();
+                                                              : unrepresentable();
     if (!r) {
         w = {};
         w.source = source;
@@ -494,8 +495,8 @@ std::vector<int> CopyGroup::flush(const Files& group)
 {
     std::vector<int> errors(group.size(), 0);
     const auto flushFailed = [](int err) { return err != EINVAL && err != EROFS; };
-    const size_t written = size_t(std::count_if(group.begin(), group.end(),
-                                                [](const FileTransfer::Written& w) { return w.fd >= 0; }));
+    const size_t written = size_t(
+        std::count_if(group.begin(), group.end(), [](const FileTransfer::Written& w) { return w.fd >= 0; }));
     // Per file system of the group: whether one syncfs has written all of its files. A single file is
     // flushed on its own, not with whatever else waits on its file system.
     std::vector<std::pair<dev_t, bool>> devices;

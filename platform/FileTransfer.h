@@ -8,9 +8,9 @@
 #include <QString>
 #include <QVector>
 #include <future>
-#include <vector>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <vector>
 
 namespace tw::platform {
 
@@ -50,7 +50,7 @@ private:
         QString source, target;
         QByteArray temp, to;
         int fd = -1;
-        bool unnamed = false; // temp is /proc/self/fd/<fd>
+        bool unnamed = false;   // temp is /proc/self/fd/<fd>
         bool replacing = false; // a file stood at the target when the copy began
         dev_t device = 0;
         qint64 bytes = 0;
