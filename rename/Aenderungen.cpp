@@ -521,6 +521,9 @@ bool Aenderungen::entladen()
     });
     const platform::Result gespeichert =
         m_umgebung.journal->Sitzung_speichern(g.Programmstart, g.Sitzung, Text1->text(), &atem);
+    // Saved, the window closes and no run follows; still locked, as events run meanwhile.
+    if (gespeichert.ok())
+        m_lauf.vergessen(atem);
     m_speichert = false;
     for (QWidget* w : gesperrt)
         w->setEnabled(true);

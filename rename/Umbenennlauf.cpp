@@ -143,6 +143,13 @@ void Umbenennlauf::alle(Laufbegleiter& begleiter)
         static_cast<void>(kopienAbschliessen());
 }
 
+void Umbenennlauf::vergessen(platform::Breather& atem)
+{
+    for (auto it = m_gemacht.begin(); it != m_gemacht.end(); atem.tick())
+        it = m_gemacht.erase(it);
+    m_gemacht.squeeze();
+}
+
 bool Umbenennlauf::anhalten()
 {
     if (!m_laeuft)
@@ -196,7 +203,7 @@ Schrittantwort Umbenennlauf::angehalten(const Ausfuehrung& ausfuehrung)
 }
 
 std::optional<platform::FileOutcome> Umbenennlauf::abgelehnt(const Laufeingaben& e, const QString& alt,
-                                                            const QString& neu) const
+                                                             const QString& neu) const
 {
     const auto ablehnung = [&](int fehler, const QString& grund) {
         return platform::FileOutcome{e.aktion, alt, neu, fehler, grund};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Breather.h"
 #include "platform/FileOutcome.h"
 #include "platform/FileTransfer.h"
 #include "rename/Arbeitsliste.h"
@@ -94,6 +95,9 @@ public:
     const Zaehlwerk& zaehlwerk() const { return m_zaehlwerk; }
     // The files this window's runs have made (clean paths), which no copy replaces.
     const QSet<QString>& gemacht() const { return m_gemacht; }
+    // Lets go of what the runs remembered, once no run can follow, a piece at a time between events:
+    // freeing the paths of 100,000 files at once would hold up the window.
+    void vergessen(platform::Breather& atem);
 
 private:
     // What became of the current file: touched only once its intent was noted.
