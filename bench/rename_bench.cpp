@@ -381,7 +381,8 @@ int ablauf(Art art, int n, const QString& basis)
     beruhigen();
     stillstand.start();
     t.restart();
-    const journal::RueckgaengigErgebnis e = journal::Rueckgaengig(
+    // As the undo window does it.
+    const journal::RueckgaengigErgebnis e = journal::RueckgaengigNebenher(
         db.journalPfadHeute(), satz, umkehrer, writer, [] { QCoreApplication::processEvents(); });
     const double undo = sekunden(t);
     ausgabe(vor + "undo" + nach, undo, "s");

@@ -7,6 +7,7 @@
 #include "platform/Result.h"
 
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -27,7 +28,7 @@ inline constexpr const char* AktionFehler = "Fehler";
 class JournalVorgang
 {
 public:
-    JournalVorgang() : m_frei(!s_laeuft) { s_laeuft = true; }
+    JournalVorgang() : m_frei(!s_laeuft.exchange(true)) {}
     ~JournalVorgang()
     {
         if (m_frei)
@@ -42,7 +43,8 @@ public:
 
 private:
     bool m_frei;
-    inline static bool s_laeuft = false;
+    // An undo works on a thread of its own.
+    inline static std::atomic<bool> s_laeuft{false};
 };
 
 // A journal that cannot be read, and the side file that takes the day's sessions instead.

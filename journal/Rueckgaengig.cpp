@@ -11,7 +11,10 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <chrono>
+#include <future>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace tw::journal {
@@ -245,6 +248,25 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
     atem.tick();
     e.journal = sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht, atem);
     return e;
+}
+
+RueckgaengigErgebnis RueckgaengigNebenher(const QString& journalPfad, const Sitzungssatz& satz,
+                                          Umkehrer& umkehrer, platform::AtomicFileWriter& writer,
+                                          const Zwischendurch& zwischendurch)
+{
+    std::future<RueckgaengigErgebnis> ergebnis;
+    try {
+        ergebnis =
+            std::async(std::launch::async, [&] { return Rueckgaengig(journalPfad, satz, umkehrer, writer); });
+    } catch (const std::system_error&) {
+        // No thread to be had: here, breathing as it goes.
+        return Rueckgaengig(journalPfad, satz, umkehrer, writer, zwischendurch);
+    }
+    while (ergebnis.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+        if (zwischendurch)
+            zwischendurch();
+    }
+    return ergebnis.get();
 }
 
 QString ergebnisMeldung(const RueckgaengigErgebnis& e)

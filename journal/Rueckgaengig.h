@@ -93,6 +93,13 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
                                   platform::AtomicFileWriter& writer,
                                   const Zwischendurch& zwischendurch = {});
 
+// As Rueckgaengig, on a thread of its own while zwischendurch lets the caller's events run every few
+// milliseconds: a file system that makes one operation wait for its journal holds up no window. The
+// umkehrer and writer are the worker's until it returns.
+RueckgaengigErgebnis RueckgaengigNebenher(const QString& journalPfad, const Sitzungssatz& satz,
+                                          Umkehrer& umkehrer, platform::AtomicFileWriter& writer,
+                                          const Zwischendurch& zwischendurch);
+
 // What the user is told afterwards: success only when every action was reversed and the session has
 // left the journal; otherwise how many and which actions failed, or why nothing was changed.
 QString ergebnisMeldung(const RueckgaengigErgebnis& ergebnis);

@@ -282,8 +282,8 @@ RueckgaengigErgebnis Zurueck::Rueckgaengig()
     const auto bedienbar = sperren();
     const QString datei = m_datei;
     const Sitzungssatz satz = *m_gewaehlt;
-    RueckgaengigErgebnis e = tw::journal::Rueckgaengig(datei, satz, m_umkehrer, *m_writer,
-                                                       [] { QCoreApplication::processEvents(); });
+    RueckgaengigErgebnis e = tw::journal::RueckgaengigNebenher(datei, satz, m_umkehrer, *m_writer,
+                                                               [] { QCoreApplication::processEvents(); });
     freigeben(bedienbar);
     if (e.stand == Stand::Ausgefuehrt || e.stand == Stand::NichtGefunden) {
         dateienAuflisten(QFileInfo(m_datei).fileName());

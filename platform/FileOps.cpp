@@ -204,9 +204,15 @@ namespace {
 
 LockWaitHook* g_lockWaitHook = nullptr;
 
+bool onMainThread()
+{
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+// Off the main thread (an undo working beside the window) there are no events to let run.
 void pauseLettingEventsRun(int ms)
 {
-    if (!QCoreApplication::instance()) {
+    if (!onMainThread()) {
         QThread::msleep(static_cast<unsigned long>(ms));
         return;
     }
@@ -235,7 +241,8 @@ Result FileLock::acquire(int timeoutMs)
         const qint64 left = timeoutMs - waited.elapsed();
         if (m_lock->error() != QLockFile::LockFailedError || left <= 0)
             return lockFailure();
-        if (!hook && g_lockWaitHook) {
+        // The wait cursor is the windows', shown from their thread only.
+        if (!hook && g_lockWaitHook && onMainThread()) {
             hook = g_lockWaitHook;
             hook->waitBegins();
         }

@@ -12,7 +12,10 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
 
@@ -161,6 +164,37 @@ TEST_F(Undo, NothingChangesForABrokenOrAGoneSessionAndWhatCouldNotBeReversedStay
     EXPECT_EQ(dateien(), u8s({"1.jpg", "2.jpg", "3.jpg", "4.jpg"}));
     EXPECT_TRUE(!wieder.journal.ok() && ergebnisMeldung(wieder).contains(u8("Ein-/Ausgabefehler")));
     EXPECT_EQ(tw::test::journalRecords(journal())[0][3], satz[0][3]);
+}
+
+// Beside the window: its events run while a file operation waits, and the outcome is the same.
+TEST_F(Undo, BesideTheWindowItsEventsRunWhileAFileOperationWaits)
+{
+    dir.write(u8("d/1.jpg"), "1");
+    tun("d/1.jpg", "d/2.jpg");
+    speichern(1, 1);
+    struct : DateiUmkehrer
+    {
+        Result zurueckbenennen(const QString& neu, const QString& alt) override
+        {
+            andererFaden = std::this_thread::get_id() != hauptfaden;
+            // As a file system waiting for its journal would hold the operation.
+            for (int i = 0; i < 500 && !pausen; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            gewartet = pausen.load();
+            return DateiUmkehrer::zurueckbenennen(neu, alt);
+        }
+        std::thread::id hauptfaden = std::this_thread::get_id();
+        std::atomic<int> pausen{0};
+        int gewartet = 0;
+        bool andererFaden = false;
+    } umkehrer;
+    tw::platform::AtomicFileWriter writer;
+    const RueckgaengigErgebnis e = RueckgaengigNebenher(journal(), waehle(journal(), u8("1"), u8("1")),
+                                                        umkehrer, writer, [&] { ++umkehrer.pausen; });
+    EXPECT_TRUE(umkehrer.andererFaden && umkehrer.gewartet > 0) << "the events waited for the file";
+    EXPECT_TRUE(e.fehlgeschlagen.isEmpty() && e.journal.ok());
+    EXPECT_EQ(dateien(), u8s({"1.jpg"}));
+    EXPECT_FALSE(QFile::exists(journal())) << "its only session undone, the journal goes";
 }
 
 // A copy edited since is the random sessions' of the collision test.
