@@ -369,8 +369,9 @@ int ablauf(Art art, int n, const QString& basis)
     t.restart();
     platform::RecordSet rs;
     // As the undo window opens it, letting its events run.
-    platform::Breather atem([] { QCoreApplication::processEvents(); });
-    if (!journal::journalOeffnen(db.journalPfadHeute(), rs, &atem) || !rs.MoveFirst())
+    if (!journal::journalOeffnenNebenher(db.journalPfadHeute(), rs,
+                                         [] { QCoreApplication::processEvents(); }) ||
+        !rs.MoveFirst())
         std::fprintf(stderr, "%s the journal did not open\n", vor.c_str());
     const journal::Sitzungssatz satz = journal::Sitzungssatz::lesen(rs);
     ausgabe(vor + "reopen" + nach, sekunden(t), "s");

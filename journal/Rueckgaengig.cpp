@@ -1,6 +1,7 @@
 #include "Rueckgaengig.h"
 
 #include "journal/DatenBanken.h"
+#include "platform/Beside.h"
 #include "platform/FieldDef.h"
 #include "platform/FileOps.h"
 #include "platform/FileOutcome.h"
@@ -254,19 +255,9 @@ RueckgaengigErgebnis RueckgaengigNebenher(const QString& journalPfad, const Sitz
                                           Umkehrer& umkehrer, platform::AtomicFileWriter& writer,
                                           const Zwischendurch& zwischendurch)
 {
-    std::future<RueckgaengigErgebnis> ergebnis;
-    try {
-        ergebnis =
-            std::async(std::launch::async, [&] { return Rueckgaengig(journalPfad, satz, umkehrer, writer); });
-    } catch (const std::system_error&) {
-        // No thread to be had: here, breathing as it goes.
-        return Rueckgaengig(journalPfad, satz, umkehrer, writer, zwischendurch);
-    }
-    while (ergebnis.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
-        if (zwischendurch)
-            zwischendurch();
-    }
-    return ergebnis.get();
+    return platform::runBeside(
+        [&] { return Rueckgaengig(journalPfad, satz, umkehrer, writer); },
+        [&] { return Rueckgaengig(journalPfad, satz, umkehrer, writer, zwischendurch); }, zwischendurch);
 }
 
 QString ergebnisMeldung(const RueckgaengigErgebnis& e)

@@ -1,5 +1,7 @@
 #include "Sitzungsauswahl.h"
 
+#include "platform/Beside.h"
+#include "platform/Breather.h"
 #include "platform/FieldDef.h"
 #include "platform/RecordSet.h"
 
@@ -70,6 +72,17 @@ platform::Result journalOeffnen(const QString& pfad, platform::RecordSet& rs, pl
     if (!zahl || start == 0)
         return platform::Result::failure(QStringLiteral("Der erste Datensatz hat keinen Programmstart."));
     return platform::Result::success();
+}
+
+platform::Result journalOeffnenNebenher(const QString& pfad, platform::RecordSet& rs,
+                                        const std::function<void()>& zwischendurch)
+{
+    return platform::runBeside([&] { return journalOeffnen(pfad, rs); },
+                               [&] {
+                                   platform::Breather atem(zwischendurch);
+                                   return journalOeffnen(pfad, rs, &atem);
+                               },
+                               zwischendurch);
 }
 
 QStringList Programmstarts(platform::RecordSet& rs)

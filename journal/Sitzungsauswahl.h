@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 namespace tw::platform {
@@ -33,6 +34,10 @@ struct Sitzungssatz
 // Programmstart is no number other than 0. The breather ticks while it is read.
 platform::Result journalOeffnen(const QString& pfad, platform::RecordSet& rs,
                                 platform::Breather* atem = nullptr);
+// As journalOeffnen, on a thread of its own while zwischendurch lets the caller's events run; rs is the
+// worker's until it returns.
+platform::Result journalOeffnenNebenher(const QString& pfad, platform::RecordSet& rs,
+                                        const std::function<void()>& zwischendurch);
 
 // Each Programmstart of the view once, in the order of first appearance.
 QStringList Programmstarts(platform::RecordSet& rs);

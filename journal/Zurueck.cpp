@@ -155,12 +155,11 @@ void Zurueck::Datenbankchecken(const QString& pfad)
     // Only a read long enough to let events run locks the window, so that choosing a small journal
     // with the arrow keys keeps the focus in the list.
     std::optional<std::array<bool, 6>> bedienbar;
-    platform::Breather atem([this, &bedienbar] {
+    const platform::Result geoeffnet = journalOeffnenNebenher(pfad, *Sicherungsdaten, [this, &bedienbar] {
         if (!bedienbar)
             bedienbar = sperren();
         QCoreApplication::processEvents();
     });
-    const platform::Result geoeffnet = journalOeffnen(pfad, *Sicherungsdaten, &atem);
     if (bedienbar)
         freigeben(*bedienbar);
     if (!geoeffnet) {
