@@ -8,10 +8,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 
 namespace tw::journal {
@@ -281,9 +283,23 @@ RueckgaengigErgebnis Zurueck::Rueckgaengig()
     const auto bedienbar = sperren();
     const QString datei = m_datei;
     const Sitzungssatz satz = *m_gewaehlt;
-    RueckgaengigErgebnis e = tw::journal::RueckgaengigNebenher(datei, satz, m_umkehrer, *m_writer,
-                                                               [] { QCoreApplication::processEvents(); });
-    freigeben(bedienbar);
+    // An undo that takes a moment shows the busy cursor, also while it waits for another program's lock.
+    bool beschaeftigt = false;
+    RueckgaengigErgebnis e;
+    {
+        const auto danach = qScopeGuard([&] {
+            if (beschaeftigt)
+                QGuiApplication::restoreOverrideCursor();
+            freigeben(bedienbar);
+        });
+        e = tw::journal::RueckgaengigNebenher(datei, satz, m_umkehrer, *m_writer, [&beschaeftigt] {
+            if (!beschaeftigt) {
+                beschaeftigt = true;
+                QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+            }
+            QCoreApplication::processEvents();
+        });
+    }
     if (e.stand == Stand::Ausgefuehrt || e.stand == Stand::NichtGefunden) {
         dateienAuflisten(QFileInfo(m_datei).fileName());
         File1_Click();

@@ -242,7 +242,7 @@ Result FileLock::acquire(int timeoutMs)
         if (m_lock->error() != QLockFile::LockFailedError || left <= 0)
             return lockFailure();
         // The wait cursor is the windows', shown from their thread only.
-        if (!hook && g_lockWaitHook && onMainThread()) {
+        if (!hook && onMainThread() && g_lockWaitHook) {
             hook = g_lockWaitHook;
             hook->waitBegins();
         }

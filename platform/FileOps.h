@@ -64,7 +64,7 @@ public:
     FileLock& operator=(const FileLock&) = delete;
 
     // Waits for a lock held elsewhere without blocking the event loop: windows repaint and timers run
-    // meanwhile, user input waits until the lock is had or the time is up.
+    // meanwhile, user input waits until the lock is had or the time is up. Off the main thread it sleeps.
     Result acquire(int timeoutMs = 10000);
     void release();
 
