@@ -1,6 +1,7 @@
 #include "FileOps.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -238,6 +239,8 @@ Result FileLock::acquire(int timeoutMs)
             hook->waitEnds();
     });
     while (!m_lock->tryLock(0)) {
+        if (m_lock->error() == QLockFile::LockFailedError && leftEmptyByACrash())
+            continue;
         const qint64 left = timeoutMs - waited.elapsed();
         if (m_lock->error() != QLockFile::LockFailedError || left <= 0)
             return lockFailure();
@@ -249,6 +252,19 @@ Result FileLock::acquire(int timeoutMs)
         pauseLettingEventsRun(static_cast<int>(std::min<qint64>(left, 50)));
     }
     return Result::success();
+}
+
+// A lock file is written whole right after it is made. One still empty seconds later was left by a
+// program that ended in between, and names no owner for QLockFile to find gone: it would hold every
+// save off for the whole stale time.
+bool FileLock::leftEmptyByACrash() const
+{
+    const QString lockFile = m_path + QStringLiteral(".lock");
+    const QFileInfo info(lockFile);
+    if (!info.exists() || info.size() != 0 ||
+        info.lastModified().msecsTo(QDateTime::currentDateTime()) < 2000)
+        return false;
+    return QFile::remove(lockFile);
 }
 
 Result FileLock::lockFailure() const

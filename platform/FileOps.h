@@ -70,6 +70,8 @@ public:
 
 private:
     Result lockFailure() const;
+    // Removes a lock file that a crash left before anything was written into it.
+    bool leftEmptyByACrash() const;
 
     std::unique_ptr<QLockFile> m_lock;
     QString m_path;

@@ -277,6 +277,21 @@ TEST_F(Journal, WaitingForTheLockLetsEventsRunRefusesASecondSaveAndEndsInTime)
     const Result r = tw::platform::FileLock(heute()).acquire(200);
     EXPECT_GE(zeit.elapsed(), 200);
     EXPECT_TRUE(r.message().endsWith(u8("Die Datei ist von einem anderen Vorgang gesperrt.")));
+    fremd.unlock();
+
+    // A program that ended between making the lock file and writing it left it empty: it holds nothing
+    // off once it is a few seconds old.
+    QFile leer(heute() + u8(".lock"));
+    ASSERT_TRUE(leer.open(QIODevice::WriteOnly));
+    leer.close();
+    EXPECT_FALSE(tw::platform::FileLock(heute()).acquire(100)) << "it may be another's, just made";
+    ASSERT_TRUE(leer.open(QIODevice::Append));
+    ASSERT_TRUE(
+        leer.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime));
+    leer.close();
+    zeit.restart();
+    EXPECT_TRUE(tw::platform::FileLock(heute()).acquire(5000));
+    EXPECT_LT(zeit.elapsed(), 1000);
     tw::platform::setLockWaitHook(nullptr);
 }
 
