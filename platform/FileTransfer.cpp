@@ -421,10 +421,8 @@ Result CopyGroup::add(const QString& source, const QString& target)
     Result r = representable(source) && representable(target) ? m_transfer.writeCopy(source, target, w)
                                                               : unrepresentable();
     if (!r) {
-        w = {};
-        w.source = source;
-        w.target = target;
-        w.refused = r;
+        addRefused(outcomeOf(FileAction::Copy, source, target, r));
+        return r;
     }
     if (m_pending.empty())
         m_age.start();
@@ -536,7 +534,6 @@ QVector<FileOutcome> CopyGroup::place(Files& group, const std::vector<int>& erro
 {
     QVector<FileOutcome> outcomes;
     outcomes.reserve(qsizetype(group.size()));
-    QByteArray lastFolder;
     std::vector<QByteArray> folders;
     for (size_t i = 0; i < group.size(); ++i) {
         FileTransfer::Written& w = group[i];
@@ -558,11 +555,9 @@ QVector<FileOutcome> CopyGroup::place(Files& group, const std::vector<int>& erro
             if (!r)
                 ::unlink(w.temp.constData());
         }
-        if (const QByteArray folder = folderOf(w.to); r && folder != lastFolder) {
-            lastFolder = folder;
-            if (std::find(folders.begin(), folders.end(), folder) == folders.end())
-                folders.push_back(folder);
-        }
+        if (const QByteArray folder = folderOf(w.to);
+            r && std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
         outcomes.append(outcomeOf(FileAction::Copy, w.source, w.target, r));
     }
     // The new names on disk, before anything counts on them.

@@ -125,18 +125,15 @@ void Umbenennlauf::alle(Laufbegleiter& begleiter)
     };
     // After a.ende or a failed pause the window, and this run with it, may be gone.
     Schrittantwort a = schritt(begleiter, true);
-    if (!weiter(a)) {
-        if (!a.ende)
-            static_cast<void>(kopienAbschliessen());
-        return;
-    }
-    const int n = m_liste.markierteAnzahl();
-    for (int i = 0; i <= n; ++i) {
-        if (i < n && !begleiter.zwischendurch())
-            return;
-        a = schritt(begleiter, true);
-        if (!weiter(a))
-            break;
+    if (weiter(a)) {
+        const int n = m_liste.markierteAnzahl();
+        for (int i = 0; i <= n; ++i) {
+            if (i < n && !begleiter.zwischendurch())
+                return;
+            a = schritt(begleiter, true);
+            if (!weiter(a))
+                break;
+        }
     }
     // Copies left waiting when the window stopped taking answers.
     if (!a.ende)
@@ -179,10 +176,8 @@ Schrittantwort Umbenennlauf::angehalten(const Ausfuehrung& ausfuehrung)
 {
     // Once a record failed, nothing more changes on disk: the copies written but not yet placed go, and are
     // entered as failed as far as entries can still be made.
-    for (const platform::FileOutcome& ergebnis : m_kopien.abandon()) {
-        m_unterwegs.remove(QDir::cleanPath(ergebnis.target));
+    for (const platform::FileOutcome& ergebnis : m_kopien.abandon())
         static_cast<void>(eintragen(ergebnis));
-    }
     m_laeuft = false;
     m_protokoll.Lauf_beendet();
     m_abbruch = false;
@@ -225,8 +220,13 @@ platform::Result Umbenennlauf::eintragen(const platform::FileOutcome& ergebnis)
 {
     m_monitor.ergebnisZeigen(ergebnis);
     m_bericht.erfassen(ergebnis);
-    if (ergebnis.done())
-        m_gemacht.insert(QDir::cleanPath(ergebnis.target));
+    // A copy that waited for its group is no longer on its way.
+    if (ergebnis.done() || !m_unterwegs.isEmpty()) {
+        const QString sauber = QDir::cleanPath(ergebnis.target);
+        m_unterwegs.remove(sauber);
+        if (ergebnis.done())
+            m_gemacht.insert(sauber);
+    }
     return m_protokoll.Aktion_eintragen(ergebnis.source, ergebnis.target,
                                         ergebnis.done() ? aktionstext(static_cast<int>(ergebnis.action))
                                                         : QString::fromLatin1(journal::AktionFehler));
@@ -238,7 +238,6 @@ Umbenennlauf::Ausfuehrung Umbenennlauf::kopienAbschliessen(bool alle)
     if (m_kopien.isEmpty())
         return erste;
     for (const platform::FileOutcome& ergebnis : alle ? m_kopien.complete() : m_kopien.advance()) {
-        m_unterwegs.remove(QDir::cleanPath(ergebnis.target));
         if (platform::Result r = eintragen(ergebnis); !r && erste.eingetragen)
             erste = {true, r, ergebnis.source};
     }
