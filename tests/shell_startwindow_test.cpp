@@ -101,7 +101,7 @@ protected:
 
 } // namespace
 
-// The count itself is the journal's; that a start writes nothing is the start window script's.
+// The count itself is the journal's; the window shows it and writes nothing.
 TEST_F(Start, TheWindowShowsItsTextsAndTheStartsNumberAndDokumentationOpensTheGuideOrWarnsWhyNot)
 {
     const auto w = open();
@@ -117,6 +117,7 @@ TEST_F(Start, TheWindowShowsItsTextsAndTheStartsNumberAndDokumentationOpensTheGu
     EXPECT_FALSE(w->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "the user cannot resize it";
     EXPECT_EQ(label1(*w)->text(), u8("1"));
+    EXPECT_TRUE(folder.entries().isEmpty()) << "the first start writes nothing";
     // An unreadable journal counts as none and stays as it is: the unreadable journals' table.
     for (const auto& [content, expected] : {std::pair{tagesjournal("2", "05.12.2026 08:40:00"), 3},
                                             std::pair{tagesjournal("32766", "05.12.2026 10:00:00"), 32767}}) {

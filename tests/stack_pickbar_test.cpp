@@ -65,7 +65,7 @@ protected:
     QPointer<frmAuswahlbutton> bar;
 };
 
-// The places themselves are the drag table's and the end-to-end tests'.
+// The places themselves, the browser's with the bar's, are the drag table's and the end-to-end tests'.
 TEST_F(PickBarWindow, TheHandleMovesBarAndBrowserOnlyWhileItIsDownAndItsReleaseFocusesTheSelectionWindow)
 {
     frmAuswahlbutton& w = laden();
@@ -80,9 +80,8 @@ TEST_F(PickBarWindow, TheHandleMovesBarAndBrowserOnlyWhileItIsDownAndItsReleaseF
 
     w.EplorerButton_MouseDown();
     w.EplorerButton_MouseMove(100);
-    EXPECT_EQ(std::tuple(w.geometry().y(), *browser->Top(), *browser->Height()), std::tuple(90, 110, 146));
     w.EplorerButton_MouseMove(246);
-    EXPECT_EQ(w.Top(), 1350) << "within 300 twips of the selection window nothing moves";
+    EXPECT_EQ(w.Top(), 1350) << "moved to 100; within 300 twips of the selection window nothing moves";
     w.EplorerButton_MouseUp();
     EXPECT_TRUE(waitUntil([&] { return auswahl->isActiveWindow(); }));
     EXPECT_EQ(QApplication::focusWidget(), auswahl.get());
