@@ -233,7 +233,6 @@ TEST_F(Umbenennfenster,
     monitor->setHeight(2145);
     aenderungen->setTop(dateiauswahl->Top());
     bar->setUmbenennfenster(aenderungen, monitor);
-    // The bar's control in front at a point of the bar.
     const auto vorn = [this](int x) {
         QWidget* c = bar->childAt(x, 10);
         while (c && c->parentWidget() != bar)
