@@ -47,7 +47,6 @@ TEST(StackDrag, TheHandlesMoveBarBrowserAndMonitorDownToThreeHundredTwipsAboveTh
                       std::tuple(barTop, monitorTop, monitorHeight));
         }
     }
-    // The browser on the monitor's place.
     for (const auto& [top, height, browserTop, browserHeight] : {
              std::tuple{-450.0f, 4245.0f, -30, 283},
              std::tuple{1657.5f, 2137.5f, 110, 142}, // halves go to the even neighbour

