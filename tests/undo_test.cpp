@@ -94,7 +94,6 @@ TEST(UndoAuswahl, ListsEachProgramStartOnceAndRunsOfEqualSessionsOnceAndRefusesF
     EXPECT_EQ(Programmstarts(rs), u8s({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
     ASSERT_TRUE(rs.setFilter(*auswahlFilter(u8("3"))));
     EXPECT_EQ(Sitzungen(rs), u8s({"1", "2", "1"}));
-    EXPECT_EQ(*auswahlFilter(u8("3"), u8("2")), u8("Programmstart= '3' and Sitzung= '2'"));
     EXPECT_FALSE(auswahlFilter(u8("3' or Sitzung= '1")));
 
     const QStringList ok = u8s({"1", "1", "x", "a¢b¢t¢Umbenannt¢", "05.12.2026 10:00:00"});
@@ -149,7 +148,6 @@ TEST_F(Undo, NothingChangesForABrokenOrAGoneSessionAndWhatCouldNotBeReversedStay
     EXPECT_EQ(e.fehlgeschlagen[0].grund, u8("Die Datei ist bereits vorhanden."));
     EXPECT_EQ(e.fehlgeschlagen[1].grund, u8("Die Datei oder der Ordner wurde nicht gefunden."));
     EXPECT_EQ(dateien(), u8s({"1.jpg", "3.jpg", "5.jpg"})) << "nothing at an old path is replaced";
-    EXPECT_EQ(dir.read(u8("d/5.jpg")), "2");
     auto satz = tw::test::journalRecords(journal());
     ASSERT_EQ(satz.size(), 2);
     EXPECT_EQ(satz[0][3], ergebnisstringBilden({aktionen[0], aktionen[4]}));
@@ -296,8 +294,7 @@ TEST_F(Undo, AJournalAsAdoSavesItIsUndoneAndTheRestStillReadsButOneThatCannotBeD
     dir.write(QFileInfo(journal()).fileName(), tw::test::adoJournalXml(rows));
 
     const RueckgaengigErgebnis e = undo("1", "2");
-    EXPECT_TRUE(e.fehlgeschlagen.isEmpty());
-    EXPECT_TRUE(e.journal.ok()) << e.journal.message().toStdString();
+    EXPECT_TRUE(e.fehlgeschlagen.isEmpty() && e.journal.ok()) << e.journal.message().toStdString();
     EXPECT_EQ(dir.read(u8("d/Tom's & <Jerry>.jpg")), "A");
     EXPECT_EQ(tw::test::journalRecords(journal()), (QList<QStringList>{rows[0], rows[2]}));
 

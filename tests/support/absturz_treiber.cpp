@@ -126,9 +126,10 @@ int arbeiten(const QString& programm, const QString& daten)
     const qint16 start = db.Programmstart_ermitteln();
     const QDir d(daten);
     qint32 nummer = 0;
-    // One session: a run over the given files, then its save.
-    const auto sitzung = [&](const QStringList& pfade, platform::FileAction aktion, const QString& muster,
-                             const QString& ziel) {
+    // One session of the phase: a run over the given files, then its save.
+    const auto sitzung = [&](const char* phase, const QStringList& pfade, platform::FileAction aktion,
+                             const QString& muster, const QString& ziel) {
+        zeigen(QStringLiteral("phase ") + QLatin1String(phase));
         db.Sitzung_beginnen();
         db.Sitzungsstand(start, ++nummer, muster);
         rename::Journalsitzung protokoll(db);
@@ -156,24 +157,18 @@ int arbeiten(const QString& programm, const QString& daten)
     };
     const QString alterName = rename::nameEinfuegen({});
 
-    zeigen(QStringLiteral("phase umbenennen"));
-    if (!sitzung(dateien(), platform::FileAction::Rename, rename::nameEinfuegen(QStringLiteral("K_")),
-                 rename::Ursprungsfad))
-        return 1;
-    zeigen(QStringLiteral("phase kopieren"));
-    if (!sitzung(dateien(), platform::FileAction::Copy, alterName, d.filePath(QStringLiteral("b"))))
+    using platform::FileAction;
+    if (!sitzung("umbenennen", dateien(), FileAction::Rename, rename::nameEinfuegen(QStringLiteral("K_")),
+                 rename::Ursprungsfad) ||
+        !sitzung("kopieren", dateien(), FileAction::Copy, alterName, d.filePath(QStringLiteral("b"))))
         return 1;
     // Many small sessions in a row, so that kills meet journal saves as often as runs.
     zeigen(QStringLiteral("phase speichern"));
-    const QStringList einzeln = dateien().mid(0, 30);
-    for (const QString& pfad : einzeln) {
-        zeigen(QStringLiteral("phase einzeln"));
-        if (!sitzung({pfad}, platform::FileAction::Rename, rename::nameEinfuegen(QStringLiteral("S_")),
+    for (const QString& pfad : dateien().mid(0, 30))
+        if (!sitzung("einzeln", {pfad}, FileAction::Rename, rename::nameEinfuegen(QStringLiteral("S_")),
                      rename::Ursprungsfad))
             return 1;
-    }
-    zeigen(QStringLiteral("phase verschieben"));
-    if (!sitzung(dateien(), platform::FileAction::Move, alterName, d.filePath(QStringLiteral("c"))))
+    if (!sitzung("verschieben", dateien(), FileAction::Move, alterName, d.filePath(QStringLiteral("c"))))
         return 1;
     zeigen(QStringLiteral("phase fertig"));
     return 0;
