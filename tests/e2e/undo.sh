@@ -73,10 +73,8 @@ sleep 1
 answer_message 10 "no message after the undo" undo-done
 wait_for 10 window_gone Tauschwerk || fail "the message did not close"
 
-for f in eins.txt 'zwei <&>.txt' drei.txt vier.txt; do
-    [ -f "$daten/a/$f" ] || fail "$f is not back: $(ls "$daten/a" | tr '\n' ' ')"
-done
-[ "$(ls -A "$daten/a" | wc -l)" = 4 ] || fail "files in a: $(ls -A "$daten/a" | tr '\n' ' ')"
+a=$(cd "$daten/a" && LC_ALL=C ls -A | tr '\n' '|')
+[ "$a" = 'drei.txt|eins.txt|vier.txt|zwei <&>.txt|' ] || fail "files in a: $a"
 [ -z "$(ls -A "$daten/b")" ] || fail "the copy or the moved file is still in b: $(ls -A "$daten/b" | tr '\n' ' ')"
 [ ! -e "$journal" ] || fail "the journal with its only session is still there"
 [ -z "$(ls -A "$folder" | grep -v -e '^tauschwerk$' -e '^Tauschwerk.html$' -e '^versionen.html$')" ] ||
