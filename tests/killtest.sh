@@ -55,10 +55,7 @@ while [ "$kills" -lt "$KILLS" ] && [ "$versuche" -lt $((KILLS * 3)) ]; do
     # A moment within the phase, as long as it took in the probe.
     verzug=$((RANDOM % ${dauer[$ziel]}))
     sleep "$(awk -v ms="$verzug" 'BEGIN { printf "%.3f", ms / 1000 }')"
-    if ! kill -9 "$pid" 2>/dev/null; then
-        wait "$pid"
-        continue
-    fi
+    kill -9 "$pid" 2>/dev/null || { wait "$pid"; continue; }
     wait "$pid" 2>/dev/null
     kills=$((kills + 1))
     ergebnis=$(HOME="$work/t/home" "$DRIVER" pruefen "$work/t/prog" "$work/t/daten" "$work/t/manifest" "$work/t/log")

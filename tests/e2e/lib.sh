@@ -30,10 +30,7 @@ trap 'exit 1' INT TERM
 fail() {
     echo "FAIL: $*"
     shot failure
-    if [ -s "$work/program.log" ]; then
-        echo "--- program output ---"
-        cat "$work/program.log"
-    fi
+    [ -s "$work/program.log" ] && echo "--- program output ---" && cat "$work/program.log"
     exit 1
 }
 
@@ -41,12 +38,10 @@ fail() {
 wait_for() {
     local tries=$(($1 * 5))
     shift
-    while [ "$tries" -gt 0 ]; do
-        "$@" >/dev/null 2>&1 && return 0
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1)) && [ "$tries" -gt 0 ] || return 1
         sleep 0.2
-        tries=$((tries - 1))
     done
-    return 1
 }
 
 e2e_start_x() {

@@ -60,9 +60,8 @@ click_at "$undo" 100 134
 wait_for 10 test -s "$work/opened" || fail "the page was not handed to the system's opener"
 grep -qx "file://$folder/versionen.html" "$work/opened" || grep -qx "$folder/versionen.html" "$work/opened" ||
     fail "the opener was asked for: $(cat "$work/opened")"
-[ "$(head -c 3 "$folder/versionen.html" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "the page has no byte order mark"
+# Its bytes (mark, CR LF, escapes) are the undo gtest's: here, that it is this session's page.
 grep -q 'zwei &lt;&amp;&gt;.txt' "$folder/versionen.html" || fail "the page does not show the escaped name"
-[ "$(grep -c $'\r$' "$folder/versionen.html")" = 6 ] || fail "the page has not six CR LF lines"
 cp "$folder/versionen.html" "$shots/undo-versionen.html"
 window_shown Tauschwerk && fail "'Betrachten' showed a message"
 
