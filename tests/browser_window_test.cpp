@@ -6,7 +6,6 @@
 #include <QAbstractItemModel>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -30,13 +29,6 @@ class platform_BrowserWindow : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
-
-    void SetUp() override
-    {
-        home = dir.filePath(u8("home"));
-        QDir().mkpath(home);
-        browser = std::make_unique<BrowserWindow>(home);
-    }
 
     QString mkdir(const QString& relative)
     {
@@ -74,8 +66,8 @@ protected:
     }
 
     TempDir dir;
-    QString home;
-    std::unique_ptr<BrowserWindow> browser;
+    QString home = mkdir(u8("home"));
+    std::unique_ptr<BrowserWindow> browser = std::make_unique<BrowserWindow>(home);
 };
 
 TEST_F(platform_BrowserWindow, NavigatesToFoldersAndRefusesTheRestKeepingTheView)
@@ -110,12 +102,10 @@ TEST_F(platform_BrowserWindow, StepsThroughTheHistoryAndFailsAtBothEnds)
     show(b);
     show(c);
     // back or forward, whether the step succeeds, the folder shown after it
-    for (const auto& [zurueck, geht, ordner] : {std::tuple{true, true, b},
-                                                {true, true, a},
-                                                {true, false, a},
-                                                {false, true, b},
-                                                {false, true, c},
-                                                {false, false, c}}) {
+    const std::tuple<bool, bool, QString> schritte[] = {{true, true, b},  {true, true, a},
+                                                        {true, false, a}, {false, true, b},
+                                                        {false, true, c}, {false, false, c}};
+    for (const auto& [zurueck, geht, ordner] : schritte) {
         EXPECT_EQ((zurueck ? browser->GoBack() : browser->GoForward()).ok(), geht);
         EXPECT_EQ(browser->locationurl().value(), url(ordner));
     }
@@ -207,14 +197,13 @@ TEST_F(platform_BrowserWindow, ChangesOnDiskKeepTheMarksOfTheFilesStillThereAndW
     // A stream of changes, as an undo in the folder shown makes them, is listed once it stops: a listing
     // amid it would show a state gone at once. One pause of a busy machine may let one through.
     QSet<int> rowCounts;
+    const auto noteRows = [&] {
+        rowCounts.insert(model()->rowCount());
+        return false;
+    };
     for (int i = 0; i < 12; ++i) {
         dir.write(QStringLiteral("f%1.txt").arg(i));
-        QElapsedTimer pace;
-        pace.start();
-        while (pace.elapsed() < 100) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            rowCounts.insert(model()->rowCount());
-        }
+        waitUntil(noteRows, 100);
     }
     EXPECT_LE(rowCounts.size(), 2);
     ASSERT_TRUE(waitUntil([&] { return rowNames().contains(u8("f11.txt")); }));

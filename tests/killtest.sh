@@ -16,13 +16,10 @@ work=$(mktemp -d "$SCRATCH/kill.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 # A fresh program folder, data tree and trash.
+fail() { echo "FAIL: $*" && exit 1; }
 frisch() {
-    rm -rf "$work/t"
-    mkdir -p "$work/t/prog" "$work/t/home"
-    HOME="$work/t/home" "$DRIVER" anlegen "$work/t/daten" "$FILES" "$work/t/manifest" || {
-        echo "FAIL: cannot make the data"
-        exit 1
-    }
+    rm -rf "$work/t" && mkdir -p "$work/t/prog" "$work/t/home"
+    HOME="$work/t/home" "$DRIVER" anlegen "$work/t/daten" "$FILES" "$work/t/manifest" || fail "cannot make the data"
 }
 
 # The milliseconds of a marker in the log, its n-th appearance.
@@ -30,10 +27,8 @@ zeit_von() { awk -v m="$1" -v n="$2" '$1 " " $2 == m { if (++k == n) { print $NF
 
 # One run without a kill tells how long each phase takes here.
 frisch
-HOME="$work/t/home" "$DRIVER" arbeiten "$work/t/prog" "$work/t/daten" >"$work/probe.log" || {
-    echo "FAIL: the driver failed without a kill"
-    exit 1
-}
+HOME="$work/t/home" "$DRIVER" arbeiten "$work/t/prog" "$work/t/daten" >"$work/probe.log" ||
+    fail "the driver failed without a kill"
 declare -A dauer
 phases=(umbenennen kopieren verschieben speichern)
 for p in "${phases[@]}"; do
@@ -60,10 +55,7 @@ while [ "$kills" -lt "$KILLS" ] && [ "$versuche" -lt $((KILLS * 3)) ]; do
     # A moment within the phase, as long as it took in the probe.
     verzug=$((RANDOM % ${dauer[$ziel]}))
     sleep "$(awk -v ms="$verzug" 'BEGIN { printf "%.3f", ms / 1000 }')"
-    if ! kill -9 "$pid" 2>/dev/null; then
-        wait "$pid"
-        continue
-    fi
+    kill -9 "$pid" 2>/dev/null || { wait "$pid"; continue; }
     wait "$pid" 2>/dev/null
     kills=$((kills + 1))
     ergebnis=$(HOME="$work/t/home" "$DRIVER" pruefen "$work/t/prog" "$work/t/daten" "$work/t/manifest" "$work/t/log")
@@ -86,9 +78,6 @@ echo "kills: $kills, landed in runs: umbenennen ${getroffen[umbenennen]:-0}, kop
     "verschieben ${getroffen[verschieben]:-0}, one-file runs ${getroffen[einzeln]:-0}; in journal saves" \
     "${getroffen[sichern]:-0}; after the work ${getroffen[fertig]:-0}; sessions recovered: $wieder;" \
     "copy temporaries left: $reste; failed checks: $fehler"
-[ "$kills" -eq "$KILLS" ] || {
-    echo "FAIL: only $kills of $KILLS kills hit a running driver"
-    exit 1
-}
+[ "$kills" -eq "$KILLS" ] || fail "only $kills of $KILLS kills hit a running driver"
 [ "$fehler" -eq 0 ] || exit 1
 echo PASS

@@ -19,16 +19,10 @@ for i in $(seq 1 "$KILLS"); do
     e2e_start "$home"
 
     # Step 1, the browser given room by the pick bar's handle, into daten/a, every file selected.
-    step1
-    pull_handle_up
-    wait_for 5 window_shown "home$i" || fail "the browser window did not appear"
-    sleep 1
-    xdotool mousemove 60 97 click --repeat 2 --delay 100 1
-    wait_for 5 window_shown daten || fail "the browser did not enter daten"
+    open_browser "home$i"
+    enter_folder daten
+    enter_folder a
     sleep 0.5
-    xdotool mousemove 60 97 click --repeat 2 --delay 100 1
-    wait_for 5 window_shown a || fail "the browser did not enter daten/a"
-    sleep 1
     xdotool mousemove 300 97 click 1 key ctrl+a
     sleep 2
     click_in Tausch2 85 288 # take over

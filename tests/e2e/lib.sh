@@ -1,10 +1,6 @@
 # Shared by the end-to-end tests: an X server of their own with a window manager, the real program run
 # from a copy in a temporary program folder, and helpers to find, click and look at its windows.
-#
-# A test sources this file with the names of its arguments and the arguments, as in
-#   source lib.sh "PROGRAM SCRATCH" "$@"
-# (or with none, PROGRAM and SCRATCH already set), then calls e2e_start_x and e2e_start_program. Exit 0 on
-# success, 77 when Xvfb, xdotool or openbox is missing, 1 on a failure, 2 on missing arguments.
+# Sourced as `source lib.sh "PROGRAM SCRATCH" "$@"`. Exit 77 when a tool is missing, 2 on missing arguments.
 
 e2e_names=${1:-} && shift $(($# > 0))
 for e2e_name in $e2e_names; do
@@ -34,10 +30,7 @@ trap 'exit 1' INT TERM
 fail() {
     echo "FAIL: $*"
     shot failure
-    if [ -s "$work/program.log" ]; then
-        echo "--- program output ---"
-        cat "$work/program.log"
-    fi
+    [ -s "$work/program.log" ] && echo "--- program output ---" && cat "$work/program.log"
     exit 1
 }
 
@@ -45,12 +38,10 @@ fail() {
 wait_for() {
     local tries=$(($1 * 5))
     shift
-    while [ "$tries" -gt 0 ]; do
-        "$@" >/dev/null 2>&1 && return 0
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1)) && [ "$tries" -gt 0 ] || return 1
         sleep 0.2
-        tries=$((tries - 1))
     done
-    return 1
 }
 
 e2e_start_x() {
@@ -175,6 +166,21 @@ pull_handle_up() {
     xdotool mousemove 512 247 mousedown 1
     for y in 230 180 120 80 60; do xdotool mousemove 512 "$y"; sleep 0.1; done
     xdotool mouseup 1
+}
+
+# Step 1 with the handle pulled up: the browser, titled by the folder it shows, appears.
+open_browser() {
+    step1
+    pull_handle_up
+    wait_for 5 window_shown "$1" || fail "the browser window did not appear"
+    sleep 1
+}
+
+# A real double click on the browser's first row enters that folder.
+enter_folder() {
+    xdotool mousemove 60 97 click --repeat 2 --delay 100 1
+    wait_for 5 window_shown "$1" || fail "the browser did not enter $1"
+    sleep 0.5
 }
 
 # The selection window's "Alle Dateien in Liste makieren" and "Dateien umschreiben".

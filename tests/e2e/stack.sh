@@ -25,15 +25,10 @@ trap 'stop_other; e2e_cleanup' EXIT
 active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$(window_named "$1")" ]; }
 # Whether window A lies above window B in the window manager's stacking order (bottom to top).
 above() {
-    local list a b id i=0 pa=-1 pb=-1
-    list=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g')
+    local a b id list=
     a=$(window_named "$1") b=$(window_named "$2")
-    for id in $list; do
-        [ "$((id))" = "$a" ] && pa=$i
-        [ "$((id))" = "$b" ] && pb=$i
-        i=$((i + 1))
-    done
-    [ "$pa" -ge 0 ] && [ "$pb" -ge 0 ] && [ "$pa" -gt "$pb" ]
+    for id in $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g'); do list+=" $((id)) "; done
+    [ -n "$a" ] && [ -n "$b" ] && [[ $list == *" $b "*" $a "* ]]
 }
 # Another application's window over the screen rows y .. y + h.
 cover() {
@@ -53,10 +48,7 @@ e2e_start_x
 e2e_start "$home"
 
 # --- Step 1, and the selection handle pulls the bar up so that the browser gets its height.
-step1
-wait_for 5 window_shown Tausch1 || fail "step 1 opened no pick bar"
-pull_handle_up
-wait_for 5 window_shown "$browser" || fail "the browser window did not appear"
+open_browser "$browser"
 
 # --- All files of the home folder selected in the browser, taken over, marked, handed to renaming.
 geometry_of "$browser"

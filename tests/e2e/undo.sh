@@ -60,9 +60,8 @@ click_at "$undo" 100 134
 wait_for 10 test -s "$work/opened" || fail "the page was not handed to the system's opener"
 grep -qx "file://$folder/versionen.html" "$work/opened" || grep -qx "$folder/versionen.html" "$work/opened" ||
     fail "the opener was asked for: $(cat "$work/opened")"
-[ "$(head -c 3 "$folder/versionen.html" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "the page has no byte order mark"
+# Its bytes (mark, CR LF, escapes) are the undo gtest's: here, that it is this session's page.
 grep -q 'zwei &lt;&amp;&gt;.txt' "$folder/versionen.html" || fail "the page does not show the escaped name"
-[ "$(grep -c $'\r$' "$folder/versionen.html")" = 6 ] || fail "the page has not six CR LF lines"
 cp "$folder/versionen.html" "$shots/undo-versionen.html"
 window_shown Tauschwerk && fail "'Betrachten' showed a message"
 
@@ -73,10 +72,8 @@ sleep 1
 answer_message 10 "no message after the undo" undo-done
 wait_for 10 window_gone Tauschwerk || fail "the message did not close"
 
-for f in eins.txt 'zwei <&>.txt' drei.txt vier.txt; do
-    [ -f "$daten/a/$f" ] || fail "$f is not back: $(ls "$daten/a" | tr '\n' ' ')"
-done
-[ "$(ls -A "$daten/a" | wc -l)" = 4 ] || fail "files in a: $(ls -A "$daten/a" | tr '\n' ' ')"
+a=$(cd "$daten/a" && LC_ALL=C ls -A | tr '\n' '|')
+[ "$a" = 'drei.txt|eins.txt|vier.txt|zwei <&>.txt|' ] || fail "files in a: $a"
 [ -z "$(ls -A "$daten/b")" ] || fail "the copy or the moved file is still in b: $(ls -A "$daten/b" | tr '\n' ' ')"
 [ ! -e "$journal" ] || fail "the journal with its only session is still there"
 [ -z "$(ls -A "$folder" | grep -v -e '^tauschwerk$' -e '^Tauschwerk.html$' -e '^versionen.html$')" ] ||

@@ -38,8 +38,8 @@ shot 2-browser
 
 # --- Real clicks in the browser: enter the folder, select the five files.
 sleep 1
-xdotool mousemove 60 97 click --repeat 2 --delay 100 1
-sleep 1.5
+enter_folder urlaub
+sleep 1
 xdotool mousemove 300 97 click 1
 xdotool keydown shift mousemove 300 169 click 1 keyup shift
 sleep 1.2
@@ -75,11 +75,9 @@ xdotool key Return
 wait_for 10 window_gone Tausch3 || fail "the rename window did not close"
 wait_for 10 window_shown Tausch2 || fail "the selection window did not come back"
 
-for i in 1 2 3 4 5; do
-    [ -f "$home/urlaub/Urlaub_IMG_000$i$(printf %02d $((i + 5))).jpg" ] ||
-        fail "IMG_000$i.jpg was not renamed: $(ls "$home/urlaub" | tr '\n' ' ')"
-done
-[ "$(ls "$home/urlaub" | wc -l)" = 5 ] || fail "files on disk: $(ls "$home/urlaub" | tr '\n' ' ')"
+files=$(LC_ALL=C ls -A "$home/urlaub" | tr '\n' ' ')
+[ "$files" = "$(for i in 1 2 3 4 5; do printf 'Urlaub_IMG_000%d%02d.jpg ' $i $((i + 5)); done)" ] ||
+    fail "the files were not renamed as the pattern says: $files"
 journal="$folder/Sich_$(date +%d.%m.%Y).xml"
 [ -f "$journal" ] || fail "no journal $journal"
 [ "$(grep -o '<z:row ' "$journal" | wc -l)" = 1 ] || fail "the journal holds not exactly one session"

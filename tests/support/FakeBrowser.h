@@ -64,7 +64,6 @@ public:
     }
     void close() { m_closed = true; }
 
-    // The addresses of navigate calls, as given.
     const QStringList& navigations() const { return m_navigations; }
     bool fullscreen() const { return m_fullscreen; }
     int quitCalls() const { return m_quitCalls; }
