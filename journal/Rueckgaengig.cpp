@@ -127,8 +127,12 @@ Result DateiUmkehrer::kopieLoeschen(const QString& kopie, const QString& origina
 {
     if (!platform::representable(kopie) || !platform::representable(original))
         return Result::failure(EILSEQ, platform::errorText(EILSEQ));
-    const std::optional<platform::TrashedFile> ersetzt = m_papierkorb.replacedBy(
-        kopie, original, QDateTime::fromString(zeit, QStringLiteral("dd.MM.yyyy HH:mm:ss")));
+    if (zeit != m_zeit) {
+        m_zeit = zeit;
+        m_zeitpunkt = QDateTime::fromString(zeit, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    }
+    const std::optional<platform::TrashedFile> ersetzt =
+        m_papierkorb.replacedBy(kopie, original, m_zeitpunkt);
     struct stat k = {};
     if (::lstat(QFile::encodeName(kopie).constData(), &k) != 0) {
         const int err = errno;

@@ -6,6 +6,7 @@
 #include "platform/Result.h"
 #include "platform/Trash.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QVector>
 #include <functional>
@@ -45,6 +46,9 @@ private:
     platform::Result zurueckholen(const platform::TrashedFile& ersetzt, const QString& pfad);
 
     platform::TrashSearch m_papierkorb;
+    // The copies of a run share their few times of day; parsing one asks the time zone each time.
+    QString m_zeit;
+    QDateTime m_zeitpunkt;
 };
 
 // An action that could not be reversed, and why.
