@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
-#include <optional>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <system_error>
@@ -316,19 +315,6 @@ Result FileTransfer::writeCopy(const QString& source, const QString& target, Wri
     if (!S_ISREG(info.st_mode))
         return notAFileFailure();
 
-    struct stat existing = {};
-    const bool replacing = ::lstat(to.constData(), &existing) == 0;
-    if (replacing && ::stat(to.constData(), &existing) == 0) {
-        // The target would be emptied and then deleted by the undo of the copy.
-        if (sameFile(existing, info))
-            return sameFileFailure();
-        if (S_ISDIR(existing.st_mode))
-            return failure(EISDIR);
-        // Write protection is the user's wish to keep that file; a rename would ignore it.
-        if (::faccessat(AT_FDCWD, to.constData(), W_OK, AT_EACCESS) != 0)
-            return failure(errno);
-    }
-
     // A file without a name takes its target's name with one directory entry, and a crash leaves
     // nothing of it; a hidden file is the way where the file system has none.
     QByteArray temp;
@@ -348,39 +334,53 @@ Result FileTransfer::writeCopy(const QString& source, const QString& target, Wri
     Fd out(fd);
     if (!out.valid())
         return failure(errno);
-    Result result = copyData(in.get(), out.get());
-    struct stat placed = {};
-    if (result) {
-        const timespec times[2] = {info.st_atim, info.st_mtim};
-        ::futimens(out.get(), times);
-        if (::fstat(out.get(), &placed) != 0)
-            result = failure(errno);
-        else if ((placed.st_mode & 07777) != (info.st_mode & 07777))
-            ::fchmod(out.get(), info.st_mode & 07777);
-    }
+    const Result result = copyData(in.get(), out.get(), qint64(info.st_size));
     if (!result) {
         if (!unnamed)
             ::unlink(temp.constData());
         return result;
     }
-    written = {
-        source, target, temp, to, out.release(), unnamed, replacing, placed.st_dev, qint64(info.st_size)};
+    // The permissions are set with the flush, off the run's thread.
+    const timespec times[2] = {info.st_atim, info.st_mtim};
+    ::futimens(out.get(), times);
+    written = {source,
+               target,
+               temp,
+               to,
+               out.release(),
+               unnamed,
+               mode_t(info.st_mode & 07777),
+               info.st_dev,
+               info.st_ino,
+               qint64(info.st_size)};
     return Result::success();
 }
 
 Result FileTransfer::placeWritten(const Written& w)
 {
+    // Nearly every target is free: what stands in the way is looked at only when the link finds it.
+    if (const Result placed = placeCopy(w.temp, w.to); placed.code() != EEXIST)
+        return placed;
+    struct stat existing = {};
+    if (::lstat(w.to.constData(), &existing) != 0)
+        return errno == ENOENT ? placeCopy(w.temp, w.to) : failure(errno);
+    if (::stat(w.to.constData(), &existing) == 0) {
+        // The undo of the copy would delete the source itself.
+        if (existing.st_dev == w.sourceDevice && existing.st_ino == w.sourceInode)
+            return sameFileFailure();
+        if (S_ISDIR(existing.st_mode))
+            return failure(EISDIR);
+        // Write protection is the user's wish to keep that file; a rename would ignore it.
+        if (::faccessat(AT_FDCWD, w.to.constData(), W_OK, AT_EACCESS) != 0)
+            return failure(errno);
+    }
     // The file that stood there goes to the trash only once its successor is on disk, and comes back
     // at once when the successor cannot take its place: it is always at its place or in the trash.
-    std::optional<TrashedFile> trashed;
-    if (w.replacing) {
-        Expected<TrashedFile> t = trashReplaced(w.target, w.source);
-        if (!t)
-            return t.error();
-        trashed = *t;
-    }
+    const Expected<TrashedFile> trashed = trashReplaced(w.target, w.source);
+    if (!trashed)
+        return trashed.error();
     const Result result = placeCopy(w.temp, w.to);
-    if (!result && trashed && !restoreFromTrash(*trashed, w.target))
+    if (!result && !restoreFromTrash(*trashed, w.target))
         qWarning("Tauschwerk: %s liegt im Papierkorb unter %s", w.to.constData(),
                  QFile::encodeName(trashed->file).constData());
     return result;
@@ -391,27 +391,26 @@ CopyGroup::~CopyGroup()
     static_cast<void>(abandon());
 }
 
+FileOutcome CopyGroup::dropped(const FileTransfer::Written& w)
+{
+    ::close(w.fd);
+    if (!w.unnamed)
+        ::unlink(w.temp.constData());
+    return outcomeOf(
+        FileAction::Copy, w.source, w.target,
+        Result::failure(ECANCELED, QStringLiteral("Der Lauf wurde angehalten, bevor die Kopie an "
+                                                  "ihren Platz kam.")));
+}
+
 QVector<FileOutcome> CopyGroup::abandon()
 {
-    if (m_flushed.valid())
-        static_cast<void>(m_flushed.get());
-    Files files;
-    files.swap(m_flushing);
-    files.insert(files.end(), m_pending.begin(), m_pending.end());
+    m_stop = true;
+    QVector<FileOutcome> outcomes = m_settled.valid() ? m_settled.get() : QVector<FileOutcome>();
+    m_stop = false;
+    for (const FileTransfer::Written& w : m_pending)
+        outcomes.append(w.fd >= 0 ? dropped(w) : outcomeOf(FileAction::Copy, w.source, w.target, w.refused));
     m_pending.clear();
     m_bytes = 0;
-    QVector<FileOutcome> outcomes;
-    for (const FileTransfer::Written& w : files) {
-        Result r = w.refused;
-        if (w.fd >= 0) {
-            ::close(w.fd);
-            if (!w.unnamed)
-                ::unlink(w.temp.constData());
-            r = Result::failure(ECANCELED, QStringLiteral("Der Lauf wurde angehalten, bevor die Kopie an "
-                                                          "ihren Platz kam."));
-        }
-        outcomes.append(outcomeOf(FileAction::Copy, w.source, w.target, r));
-    }
     return outcomes;
 }
 
@@ -450,69 +449,82 @@ bool CopyGroup::due() const
 
 QVector<FileOutcome> CopyGroup::advance()
 {
-    // The run goes on writing while the flush before is still under way, up to a limit on open files.
-    if (m_flushed.valid() && m_flushed.wait_for(std::chrono::seconds(0)) != std::future_status::ready &&
+    // The run goes on writing while the group before is still under way, up to a limit on open files.
+    if (m_settled.valid() && m_settled.wait_for(std::chrono::seconds(0)) != std::future_status::ready &&
         m_pending.size() < size_t(3 * MaxFiles) && m_bytes < 3 * MaxBytes)
         return {};
-    QVector<FileOutcome> outcomes = placeFlushing();
-    if (!m_pending.empty()) {
-        m_flushing.swap(m_pending);
-        m_bytes = 0;
-        try {
-            m_flushed = std::async(std::launch::async, [files = &m_flushing] { return flush(*files); });
-        } catch (const std::system_error&) {
-            // No thread to be had: flushed here and now.
-            outcomes += place(m_flushing, flush(m_flushing));
-            m_flushing.clear();
-        }
+    QVector<FileOutcome> outcomes = m_settled.valid() ? m_settled.get() : QVector<FileOutcome>();
+    if (m_pending.empty())
+        return outcomes;
+    Files files;
+    files.swap(m_pending);
+    m_bytes = 0;
+    try {
+        m_settled = std::async(std::launch::async,
+                               [this, files = std::move(files)]() mutable { return settle(files, &m_stop); });
+    } catch (const std::system_error&) {
+        // No thread to be had: done here and now.
+        outcomes += settle(files, nullptr);
     }
     return outcomes;
 }
 
+QVector<FileOutcome> CopyGroup::collect()
+{
+    if (m_settled.valid() && m_settled.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+        return m_settled.get();
+    return {};
+}
+
 QVector<FileOutcome> CopyGroup::complete()
 {
-    QVector<FileOutcome> outcomes = placeFlushing();
+    QVector<FileOutcome> outcomes = m_settled.valid() ? m_settled.get() : QVector<FileOutcome>();
     Files files;
     files.swap(m_pending);
     m_bytes = 0;
-    outcomes += place(files, flush(files));
+    outcomes += settle(files, nullptr);
     return outcomes;
-}
-
-QVector<FileOutcome> CopyGroup::placeFlushing()
-{
-    if (!m_flushed.valid())
-        return {};
-    const std::vector<int> errors = m_flushed.get();
-    Files files;
-    files.swap(m_flushing);
-    return place(files, errors);
 }
 
 std::vector<int> CopyGroup::flush(const Files& group)
 {
     std::vector<int> errors(group.size(), 0);
+    std::vector<dev_t> deviceOf(group.size(), 0);
+    size_t written = 0;
+    for (size_t i = 0; i < group.size(); ++i) {
+        const FileTransfer::Written& w = group[i];
+        struct stat info = {};
+        if (w.fd < 0)
+            continue;
+        if (::fstat(w.fd, &info) != 0) {
+            errors[i] = errno;
+            continue;
+        }
+        // The temporary file was made under the umask, or private; changed before the flush writes it.
+        if ((info.st_mode & 07777) != w.mode)
+            ::fchmod(w.fd, w.mode);
+        deviceOf[i] = info.st_dev;
+        ++written;
+    }
     const auto flushFailed = [](int err) { return err != EINVAL && err != EROFS; };
-    const size_t written = size_t(
-        std::count_if(group.begin(), group.end(), [](const FileTransfer::Written& w) { return w.fd >= 0; }));
     // Per file system of the group: whether one syncfs has written all of its files. A single file is
     // flushed on its own, not with whatever else waits on its file system.
     std::vector<std::pair<dev_t, bool>> devices;
     for (size_t i = 0; i < group.size(); ++i) {
         const FileTransfer::Written& w = group[i];
-        if (w.fd < 0)
+        if (w.fd < 0 || errors[i] != 0)
             continue;
         auto device = std::find_if(devices.begin(), devices.end(),
-                                   [&](const std::pair<dev_t, bool>& d) { return d.first == w.device; });
+                                   [&](const std::pair<dev_t, bool>& d) { return d.first == deviceOf[i]; });
         if (device == devices.end()) {
             const bool whole = written > 1 && syncfsWritesFiles(w.fd);
             if (whole && ::syncfs(w.fd) != 0 && flushFailed(errno)) {
                 const int err = errno;
                 for (size_t j = i; j < group.size(); ++j)
-                    if (group[j].fd >= 0 && group[j].device == w.device)
+                    if (group[j].fd >= 0 && errors[j] == 0 && deviceOf[j] == deviceOf[i])
                         errors[j] = err;
             }
-            devices.emplace_back(w.device, whole);
+            devices.emplace_back(deviceOf[i], whole);
             device = devices.end() - 1;
         }
         if (errors[i] != 0)
@@ -530,8 +542,9 @@ std::vector<int> CopyGroup::flush(const Files& group)
     return errors;
 }
 
-QVector<FileOutcome> CopyGroup::place(Files& group, const std::vector<int>& errors)
+QVector<FileOutcome> CopyGroup::settle(Files& group, const std::atomic<bool>* stop)
 {
+    const std::vector<int> errors = flush(group);
     QVector<FileOutcome> outcomes;
     outcomes.reserve(qsizetype(group.size()));
     std::vector<QByteArray> folders;
@@ -539,6 +552,10 @@ QVector<FileOutcome> CopyGroup::place(Files& group, const std::vector<int>& erro
         FileTransfer::Written& w = group[i];
         if (w.fd < 0) {
             outcomes.append(outcomeOf(FileAction::Copy, w.source, w.target, w.refused));
+            continue;
+        }
+        if (stop && *stop) {
+            outcomes.append(dropped(w));
             continue;
         }
         Result r;
@@ -595,11 +612,11 @@ Result FileTransfer::placeCopy(const QByteArray& temp, const QByteArray& to)
     return place(temp, to, info);
 }
 
-Result FileTransfer::copyData(int from, int to)
+Result FileTransfer::copyData(int from, int to, qint64 size)
 {
     // Not zeroed: make_unique would clear the whole megabyte for every file, a photo or an 8-byte file.
     const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
-    for (;;) {
+    for (qint64 copied = 0;;) {
         const ssize_t got = ::read(from, buffer.get(), kBufferSize);
         if (got < 0 && errno == EINTR)
             continue;
@@ -607,6 +624,7 @@ Result FileTransfer::copyData(int from, int to)
             return failure(errno);
         if (got == 0)
             return Result::success();
+        copied += got;
         for (ssize_t done = 0; done < got;) {
             const ssize_t put = writeSome(to, buffer.get() + done, size_t(got - done));
             if (put < 0 && errno == EINTR)
@@ -617,6 +635,8 @@ Result FileTransfer::copyData(int from, int to)
                 return failure(ENOSPC);
             done += put;
         }
+        if (size > 0 && copied >= size && size_t(got) < kBufferSize)
+            return Result::success();
     }
 }
 

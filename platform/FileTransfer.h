@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QVector>
+#include <atomic>
 #include <future>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -43,22 +44,26 @@ private:
     Result place(const QByteArray& from, const QByteArray& to, const struct stat& info);
     Result placeThroughTemporary(const QByteArray& from, const QByteArray& to, const struct stat& info);
     Result copyThenRemove(const QByteArray& from, const QByteArray& to, const struct stat& info);
-    Result copyData(int from, int to);
+    // Copies until the end of the file, or (size > 0) a short read once size bytes have come, which
+    // spares the read that would find the end.
+    Result copyData(int from, int to, qint64 size = 0);
     // A copy complete in a temporary file beside its target, the file still open.
     struct Written
     {
         QString source, target;
         QByteArray temp, to;
         int fd = -1;
-        bool unnamed = false;   // temp is /proc/self/fd/<fd>
-        bool replacing = false; // a file stood at the target when the copy began
-        dev_t device = 0;
+        bool unnamed = false; // temp is /proc/self/fd/<fd>
+        mode_t mode = 0;      // the source's permissions, which the temporary file may lack
+        dev_t sourceDevice = 0;
+        ino_t sourceInode = 0;
         qint64 bytes = 0;
         Result refused = Result::success(); // never written, for this reason
     };
     // Writes the copy to a temporary file beside the target, open and not yet flushed.
     Result writeCopy(const QString& source, const QString& target, Written& written);
-    // Gives a flushed copy its name, the file it replaces going to the trash first.
+    // Gives a flushed copy its name. A file found standing there goes to the trash first, unless it
+    // must not be replaced.
     Result placeWritten(const Written& written);
 };
 
@@ -66,6 +71,7 @@ private:
 // the group completes, the data of all of them reaches the disk with one flush, then each takes its
 // target's name as copyFile() would give it, then the names reach the disk with a second flush. No target
 // name ever stands on data that is not on disk, and a run pays two flushes a group instead of two a file.
+// In a run all of that happens on a thread of its own while the next group is written.
 class CopyGroup
 {
 public:
@@ -84,28 +90,34 @@ public:
     // place among the others, when the group completes. So is a copy refused before it began.
     Result add(const QString& source, const QString& target);
     void addRefused(const FileOutcome& refused);
-    bool isEmpty() const { return m_pending.empty() && m_flushing.empty(); }
+    bool isEmpty() const { return m_pending.empty() && !m_settled.valid(); }
     // One of the limits is reached: the copies written should go to disk now.
     bool due() const;
-    // Places the copies whose flush has ended, and starts the flush of those written since, which goes on
-    // while the next are written. Returns nothing while the flush before is still under way.
+    // Reports the copies that the group before has placed, and starts flushing and placing those written
+    // since, which goes on while the next are written. Returns nothing while the group before is still
+    // under way.
     QVector<FileOutcome> advance();
+    // The outcomes of the group before once it is placed, never waiting and starting nothing.
+    QVector<FileOutcome> collect();
     // Flushes and places every copy, in the order added; the group is empty afterwards.
     QVector<FileOutcome> complete();
-    // Places none of the copies left: their files go, and each is reported as not made.
+    // Places none of the copies left: their files go, and each is reported as not made. Those already
+    // placed are reported as made.
     QVector<FileOutcome> abandon();
 
 private:
     using Files = std::vector<FileTransfer::Written>;
     // The errors of each file's flush, 0 for one now on disk.
     static std::vector<int> flush(const Files& files);
-    QVector<FileOutcome> place(Files& files, const std::vector<int>& errors);
-    QVector<FileOutcome> placeFlushing();
+    // A copy given up: its file goes.
+    static FileOutcome dropped(const FileTransfer::Written& written);
+    // Flushes and places; once *stop is set, the rest are dropped as abandon() drops them.
+    QVector<FileOutcome> settle(Files& files, const std::atomic<bool>* stop);
 
     FileTransfer& m_transfer;
     Files m_pending;
-    Files m_flushing; // not touched while m_flushed is pending
-    std::future<std::vector<int>> m_flushed;
+    std::future<QVector<FileOutcome>> m_settled; // the group before, on its own thread
+    std::atomic<bool> m_stop{false};
     qint64 m_bytes = 0;
     QElapsedTimer m_age;
 };

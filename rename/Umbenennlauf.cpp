@@ -19,6 +19,12 @@ Umbenennlauf::Umbenennlauf(Arbeitsliste& liste, Ueberwachung& monitor, Sitzungsp
       m_kopien(transfer ? *transfer : m_eigeneUebertragung)
 {}
 
+Umbenennlauf::~Umbenennlauf()
+{
+    for (const platform::FileOutcome& ergebnis : m_kopien.abandon())
+        static_cast<void>(eintragen(ergebnis));
+}
+
 Schrittantwort Umbenennlauf::antwort() const
 {
     Schrittantwort a;
@@ -174,8 +180,8 @@ bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a, b
 
 Schrittantwort Umbenennlauf::angehalten(const Ausfuehrung& ausfuehrung)
 {
-    // Once a record failed, nothing more changes on disk: the copies written but not yet placed go, and are
-    // entered as failed as far as entries can still be made.
+    // Once a record failed, nothing more changes on disk: the copies written but not yet placed go. They
+    // are entered as failed, and those placed meanwhile as made, as far as entries can still be made.
     for (const platform::FileOutcome& ergebnis : m_kopien.abandon())
         static_cast<void>(eintragen(ergebnis));
     m_laeuft = false;
@@ -262,8 +268,10 @@ Umbenennlauf::Ausfuehrung Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
         // Entered with its group, in the order of the run, whether written or refused.
         if (ablehnung)
             m_kopien.addRefused(*ablehnung);
-        else if (m_kopien.add(alt, neu))
+        else {
+            m_kopien.add(alt, neu);
             m_unterwegs.insert(QDir::cleanPath(neu));
+        }
         return {true, platform::Result::success(), alt};
     }
     return {true, eintragen(ablehnung ? *ablehnung : platform::performFileAction(e.aktion, alt, neu)), alt};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Breather.h"
+#include "platform/CopyRun.h"
 #include "platform/FileOutcome.h"
 #include "platform/FileTransfer.h"
 #include "rename/Arbeitsliste.h"
@@ -80,6 +81,10 @@ public:
     // transfer: what copies the files, when not the plain one (a test makes it fail).
     Umbenennlauf(Arbeitsliste& liste, Ueberwachung& monitor, Sitzungsprotokoll& protokoll,
                  Dateikatalog* katalog, platform::FileTransfer* transfer = nullptr);
+    // Enters the copies that a run cut off has placed: the monitor and the journal outlive the run.
+    ~Umbenennlauf();
+    Umbenennlauf(const Umbenennlauf&) = delete;
+    Umbenennlauf& operator=(const Umbenennlauf&) = delete;
 
     // One click on the run button: starts a run, processes the shown file, or ends the run.
     Schrittantwort schritt(Laufbegleiter& begleiter);
@@ -134,7 +139,7 @@ private:
     Sitzungsprotokoll& m_protokoll;
     Dateikatalog* m_katalog;
     platform::FileTransfer m_eigeneUebertragung;
-    platform::CopyGroup m_kopien;
+    platform::CopyRun m_kopien;
     QSet<QString> m_unterwegs; // targets of the waiting copies (clean paths)
     Zaehlwerk m_zaehlwerk;
     NeuerName m_aktuell;

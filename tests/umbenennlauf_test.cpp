@@ -9,7 +9,9 @@
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 #include <tuple>
 
 using namespace tw::rename;
@@ -203,6 +205,35 @@ TEST_F(Lauf, ACopyRunStoppedByAFailedEntryPlacesNoMoreCopies)
     EXPECT_GT(platziert, 0);
     EXPECT_LT(platziert, bearbeitet) << "copies written after the failed entry were placed";
     EXPECT_FALSE(lauf.laeuft());
+}
+
+// A window gone in the middle of a copy run takes its run along: the copies placed in the meantime are
+// entered all the same, and the rest leave nothing.
+TEST_F(Lauf, ACopyRunCutOffEntersEveryCopyItPlaced)
+{
+    dateien(600);
+    QDir().mkpath(dir.filePath(u8("k")));
+    // It closes once the first copies stand.
+    struct Langsam : Fenster
+    {
+        bool zwischendurch() override
+        {
+            for (int i = 0; pausen == offenFuer && ziel.isEmpty(QDir::Files) && i < 10000; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return Fenster::zwischendurch();
+        }
+        QDir ziel;
+    } langsam;
+    langsam.ziel = QDir(dir.filePath(u8("k")));
+    langsam.e = {nameEinfuegen({}), dir.filePath(u8("k")), FileAction::Copy, 1};
+    langsam.offenFuer = 400;
+    {
+        Umbenennlauf kurz{liste, monitor, protokoll, &tabelle};
+        kurz.alle(langsam);
+    }
+    const int platziert = int(QDir(dir.filePath(u8("k"))).entryList(QDir::Files | QDir::Hidden).size());
+    EXPECT_GT(platziert, 0);
+    EXPECT_EQ(aktionen().count(u8("Kopiert")), platziert);
 }
 
 // A failed file is recorded as "Fehler", leaves the list and the catalogue, and the run goes on.
