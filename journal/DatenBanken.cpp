@@ -246,11 +246,16 @@ QString DatenBanken::ergebnisstring(platform::Breather* atem) const
     if (!m_aktionsliste || !m_aktionsliste->MoveFirst())
         return {};
     const QString separator(Trennzeichen);
-    QString text;
+    constexpr int stueck = 2048;
+    QString text = m_aktionsliste->getstring(separator, separator, stueck);
+    // Grown by doubling, the text of 100,000 actions would be copied over and over.
+    const int anzahl = m_aktionsliste->RecordCount();
+    if (anzahl > stueck)
+        text.reserve(qsizetype(double(text.size()) * anzahl / stueck * 1.1));
     while (!m_aktionsliste->Eof()) {
-        text += m_aktionsliste->getstring(separator, separator, 2048);
         if (atem)
             atem->tick();
+        text += m_aktionsliste->getstring(separator, separator, stueck);
     }
     return text;
 }
