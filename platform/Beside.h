@@ -3,7 +3,10 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <memory>
 #include <system_error>
+#include <thread>
+#include <type_traits>
 
 namespace tw::platform {
 
@@ -24,6 +27,18 @@ auto runBeside(Work work, Fallback fallback, const std::function<void()>& events
             events();
     }
     return done.get();
+}
+
+// Frees a large value on a thread of its own: the paths of 100,000 files take tens of milliseconds to
+// free, which a window need not wait for. What the value holds must be shared with nothing but through
+// atomic counts, as Qt's strings and containers are. Where no thread can be had it is freed here.
+template <typename T> void letGoBeside(T&& value)
+{
+    auto gone = std::make_unique<std::decay_t<T>>(std::forward<T>(value));
+    try {
+        std::thread([gone = std::move(gone)] {}).detach();
+    } catch (const std::system_error&) {
+    }
 }
 
 } // namespace tw::platform

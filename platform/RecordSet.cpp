@@ -1,6 +1,7 @@
 #include "RecordSet.h"
 
 #include "AdoXml.h"
+#include "Beside.h"
 #include "FileOps.h"
 
 #include <QFile>
@@ -76,14 +77,14 @@ Result RecordSet::Open(const QString& path, Breather* breather)
 
 void RecordSet::Close(Breather* breather)
 {
-    // Taken out first, so that the set is already closed while events run.
+    // Taken out first, so that the set is already closed; with a breather, a window waits, and the rows and
+    // indexes are freed beside it.
     std::vector<Row> rows = std::move(m_rows);
+    auto indexes = std::move(m_indexes);
     *this = RecordSet();
-    if (!breather)
-        return;
-    while (!rows.empty()) {
-        rows.pop_back();
-        breather->tick();
+    if (breather) {
+        letGoBeside(std::move(rows));
+        letGoBeside(std::move(indexes));
     }
 }
 

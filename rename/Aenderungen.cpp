@@ -523,7 +523,7 @@ bool Aenderungen::entladen()
         m_umgebung.journal->Sitzung_speichern(g.Programmstart, g.Sitzung, Text1->text(), &atem);
     // Saved, the window closes and no run follows; still locked, as events run meanwhile.
     if (gespeichert.ok())
-        m_lauf.vergessen(atem);
+        m_lauf.vergessen();
     m_speichert = false;
     for (QWidget* w : gesperrt)
         w->setEnabled(true);

@@ -1,10 +1,12 @@
 #include "Umbenennlauf.h"
 
 #include "journal/DatenBanken.h"
+#include "platform/Beside.h"
 #include "platform/FileOps.h"
 
 #include <QDir>
 #include <cerrno>
+#include <utility>
 
 namespace tw::rename {
 
@@ -146,11 +148,9 @@ void Umbenennlauf::alle(Laufbegleiter& begleiter)
         static_cast<void>(kopienAbschliessen());
 }
 
-void Umbenennlauf::vergessen(platform::Breather& atem)
+void Umbenennlauf::vergessen()
 {
-    for (auto it = m_gemacht.begin(); it != m_gemacht.end(); atem.tick())
-        it = m_gemacht.erase(it);
-    m_gemacht.squeeze();
+    platform::letGoBeside(std::exchange(m_gemacht, {}));
 }
 
 bool Umbenennlauf::anhalten()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/Breather.h"
 #include "platform/CopyRun.h"
 #include "platform/FileOutcome.h"
 #include "platform/FileTransfer.h"
@@ -100,9 +99,9 @@ public:
     const Zaehlwerk& zaehlwerk() const { return m_zaehlwerk; }
     // The files this window's runs have made (clean paths), which no copy replaces.
     const QSet<QString>& gemacht() const { return m_gemacht; }
-    // Lets go of what the runs remembered, once no run can follow, a piece at a time between events:
-    // freeing the paths of 100,000 files at once would hold up the window.
-    void vergessen(platform::Breather& atem);
+    // Lets go of what the runs remembered, once no run can follow, on a thread of its own: freeing the
+    // paths of 100,000 files would hold up the window.
+    void vergessen();
 
 private:
     // What became of the current file: touched only once its intent was noted.
