@@ -14,8 +14,10 @@
 #include <cerrno>
 #include <chrono>
 #include <future>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
+#include <tuple>
 #include <unistd.h>
 
 namespace tw::journal {
@@ -57,8 +59,25 @@ bool satzFinden(platform::RecordSet& rs, const Sitzungssatz& satz)
     return false;
 }
 
+// Which file a path names and what it holds: every save replaces a journal by a new file.
+std::optional<std::tuple<dev_t, ino_t, off_t, long, long>> dateistand(const QString& pfad)
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(pfad).constData(), &st) != 0)
+        return std::nullopt;
+    return std::tuple(st.st_dev, st.st_ino, st.st_size, long(st.st_mtim.tv_sec), long(st.st_mtim.tv_nsec));
+}
+
+// A journal read before the files were touched, and the file it was read from.
+struct GelesenesJournal
+{
+    platform::RecordSet satz;
+    std::optional<std::tuple<dev_t, ino_t, off_t, long, long>> stand;
+};
+
 Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVector<Fehlschlag>& offen,
-                        platform::AtomicFileWriter& writer, bool& geloescht, platform::Breather& atem)
+                        platform::AtomicFileWriter& writer, bool& geloescht, platform::Breather& atem,
+                        GelesenesJournal& vorher)
 {
     const QString name = QDir::toNativeSeparators(pfad);
     platform::FileLock lock(pfad);
@@ -67,9 +86,13 @@ Result sitzungAustragen(const QString& pfad, const Sitzungssatz& satz, const QVe
     if (!platform::fileExists(pfad))
         return Result::failure(ENOENT,
                                QStringLiteral("Die Sicherungsdatei %1 ist nicht mehr vorhanden.").arg(name));
-    platform::RecordSet journal;
-    if (Result gelesen = journal.Open(pfad, &atem); !gelesen)
-        return Result::failure(gelesen.code(), unlesbar(pfad, gelesen));
+    // Read again only when another save replaced it meanwhile: reading 100,000 actions takes a while.
+    platform::RecordSet& journal = vorher.satz;
+    if (!vorher.stand || dateistand(pfad) != vorher.stand) {
+        journal.Close();
+        if (Result gelesen = journal.Open(pfad, &atem); !gelesen)
+            return Result::failure(gelesen.code(), unlesbar(pfad, gelesen));
+    }
     if (!satzFinden(journal, satz))
         return Result::failure(
             ENOENT, QStringLiteral("Die Sitzung steht nicht mehr in der Sicherungsdatei %1.").arg(name));
@@ -209,10 +232,11 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
         return e;
     }
     platform::Breather atem(zwischendurch);
-    // Checked before any file is touched: a session undone meanwhile elsewhere is not reversed twice. The
-    // journal is read before the actions are walked, so that the two are never held at once.
+    // Checked before any file is touched: a session undone meanwhile elsewhere is not reversed twice.
+    GelesenesJournal vorher;
     {
-        platform::RecordSet journal;
+        platform::RecordSet& journal = vorher.satz;
+        const auto stand = dateistand(journalPfad);
         if (!platform::fileExists(journalPfad)) {
             e.stand = Stand::NichtGefunden;
         } else if (Result gelesen = journal.Open(journalPfad, &atem); !gelesen) {
@@ -228,6 +252,9 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
                                "rückgängig gemacht.");
             return e;
         }
+        // Kept only when the file read is the one that stood there before.
+        if (stand && dateistand(journalPfad) == stand)
+            vorher.stand = stand;
     }
     atem.tick();
 
@@ -251,7 +278,8 @@ RueckgaengigErgebnis Rueckgaengig(const QString& journalPfad, const Sitzungssatz
     atem.tick();
     e.fehlgeschlagen = aktionenUmkehren(text, umkehrer, zwischendurch);
     atem.tick();
-    e.journal = sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht, atem);
+    e.journal =
+        sitzungAustragen(journalPfad, satz, e.fehlgeschlagen, writer, e.journalGeloescht, atem, vorher);
     return e;
 }
 

@@ -195,6 +195,37 @@ TEST_F(Undo, BesideTheWindowItsEventsRunWhileAFileOperationWaits)
     EXPECT_FALSE(QFile::exists(journal())) << "its only session undone, the journal goes";
 }
 
+// Another program's save during the undo replaces the journal; that save's session stays.
+TEST_F(Undo, ASessionSavedElsewhereWhileTheFilesAreReversedStaysInTheJournal)
+{
+    dir.write(u8("d/1.jpg"), "1");
+    dir.write(u8("d/3.jpg"), "3");
+    tun("d/1.jpg", "d/2.jpg");
+    speichern(1, 1);
+    const QByteArray nurErste = journalBytes();
+    tun("d/3.jpg", "d/4.jpg");
+    speichern(1, 2);
+    const QString beide = dir.write(u8("beide.xml"), journalBytes());
+    const QString erste = dir.write(u8("erste.xml"), nurErste);
+    ASSERT_EQ(::rename(QFile::encodeName(erste).constData(), QFile::encodeName(journal()).constData()), 0);
+    struct : DateiUmkehrer
+    {
+        Result zurueckbenennen(const QString& neu, const QString& alt) override
+        {
+            ::rename(QFile::encodeName(von).constData(), QFile::encodeName(nach).constData());
+            return DateiUmkehrer::zurueckbenennen(neu, alt);
+        }
+        QString von, nach;
+    } umkehrer;
+    umkehrer.von = beide;
+    umkehrer.nach = journal();
+    tw::platform::AtomicFileWriter writer;
+    ASSERT_TRUE(Rueckgaengig(journal(), waehle(journal(), u8("1"), u8("1")), umkehrer, writer).journal.ok());
+    const auto saetze = tw::test::journalRecords(journal());
+    ASSERT_EQ(saetze.size(), 1);
+    EXPECT_TRUE(saetze[0][3].contains(u8("4.jpg"))) << "the second session was lost";
+}
+
 // A copy edited since is the random sessions' of the collision test.
 TEST(UndoKopie, OnlyAnUnchangedCopyIsDeletedAndWhatItReplacedComesBack)
 {
