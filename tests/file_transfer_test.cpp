@@ -191,9 +191,10 @@ TEST_F(Files, ACopyReplacesItsTargetOnlyWhenCompleteAndSendsTheOldOneToTheTrash)
     EXPECT_EQ(std::pair(dir.entries(), statOf(at("Fotos/c.bin")).st_ino), std::pair(u8s({"a.bin"}), inode));
 }
 
-// A run's copies take their names only when their group completes, in the order added, each as a single
-// copy would; one that failed or was refused leaves nothing, and so does a group never completed.
-TEST_F(Files, ACopyGroupPlacesItsCopiesOnlyWhenItCompletes)
+// A run's copies take their names once their group is flushed and are reported in the order added, each
+// as a single copy would; one that failed or was refused leaves nothing, and so does a group never
+// completed.
+TEST_F(Files, ACopyGroupReportsItsCopiesInOrderAndLeavesNothingOfTheRest)
 {
     using tw::platform::CopyGroup;
     trash.empty();
