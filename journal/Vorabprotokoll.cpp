@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <sys/stat.h>
@@ -138,6 +139,44 @@ std::optional<QString> demaskieren(QByteArrayView roh)
     return wert;
 }
 
+// qChecksum's CRC (ISO 3309, the files' check sum), eight bytes at a time: it is computed twice per file of
+// a run, and Qt's goes four bits at a time.
+struct Pruefsummentafeln
+{
+    std::array<std::array<quint16, 256>, 8> t{};
+    constexpr Pruefsummentafeln()
+    {
+        for (unsigned i = 0; i < 256; ++i) {
+            unsigned c = i;
+            for (int bit = 0; bit < 8; ++bit)
+                c = (c >> 1) ^ ((c & 1) ? 0x8408u : 0u);
+            t[0][i] = static_cast<quint16>(c);
+        }
+        for (std::size_t k = 1; k < 8; ++k) {
+            for (unsigned i = 0; i < 256; ++i)
+                t[k][i] = static_cast<quint16>((t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF]);
+        }
+    }
+};
+
+constexpr Pruefsummentafeln tafeln;
+
+quint16 pruefsumme(QByteArrayView daten)
+{
+    const auto& t = tafeln.t;
+    const auto* p = reinterpret_cast<const unsigned char*>(daten.data());
+    qsizetype n = daten.size();
+    unsigned c = 0xFFFF;
+    for (; n >= 8; n -= 8, p += 8) {
+        c ^= p[0] | (p[1] << 8);
+        c = t[7][c & 0xFF] ^ t[6][c >> 8] ^ t[5][p[2]] ^ t[4][p[3]] ^ t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^
+            t[0][p[7]];
+    }
+    for (; n > 0; --n, ++p)
+        c = (c >> 8) ^ t[0][(c ^ *p) & 0xFF];
+    return static_cast<quint16>(~c);
+}
+
 // Appends one record to aus, straight into its buffer: a run writes two records per file.
 void zeileAnfuegen(QByteArray& aus, std::initializer_list<QStringView> felder)
 {
@@ -155,7 +194,7 @@ void zeileAnfuegen(QByteArray& aus, std::initializer_list<QStringView> felder)
         erstes = false;
         p = maskieren(f, p);
     }
-    const quint16 pruef = qChecksum(QByteArrayView(anfang, p - anfang));
+    const quint16 pruef = pruefsumme(QByteArrayView(anfang, p - anfang));
     *p++ = '\t';
     p = hexZiffern(pruef, 4, p);
     *p++ = '\n';
@@ -178,7 +217,7 @@ std::optional<QStringList> felderLesen(QByteArrayView z)
     const QByteArrayView inhalt = z.first(tab);
     bool ok = false;
     const uint pruef = QByteArray(z.sliced(tab + 1).data(), 4).toUInt(&ok, 16);
-    if (!ok || pruef != qChecksum(inhalt))
+    if (!ok || pruef != pruefsumme(inhalt))
         return std::nullopt;
     QStringList felder;
     for (qsizetype von = 0;;) {
@@ -298,7 +337,8 @@ Vorabprotokoll::Vorabprotokoll(platform::AppendFile datei) : m_datei(std::move(d
 {
     m_seitSicherung.start();
     m_takt.setSingleShot(true);
-    QObject::connect(&m_takt, &QTimer::timeout, &m_takt, [this] { static_cast<void>(sichern()); });
+    // A failed flush shows in the run's next record.
+    QObject::connect(&m_takt, &QTimer::timeout, &m_takt, [this] { static_cast<void>(nebenherSichern()); });
 }
 
 Vorabprotokoll::~Vorabprotokoll()
@@ -360,16 +400,21 @@ Result Vorabprotokoll::anfuegen(qsizetype neuAb)
     }
     m_ausstehend.resize(0);
     m_ungesichert = true;
-    // After a pause the first record goes to disk at once; those that follow it wait for their group.
+    // The first record after a pause, as a single step writes it, is on disk before its file is touched.
+    const bool nachPause = !m_seitSatz.isValid() || m_seitSatz.elapsed() >= Sicherungsabstand;
+    m_seitSatz.start();
+    if (nachPause)
+        return sichern();
+    // Those of a run go in groups, flushed beside it.
     const qint64 seit = m_seitSicherung.elapsed();
     if (seit >= Sicherungsabstand)
-        return sichern();
+        return nebenherSichern();
     if (!m_takt.isActive() && QCoreApplication::instance())
         m_takt.start(static_cast<int>(Sicherungsabstand - seit));
     return Result::success();
 }
 
-Result Vorabprotokoll::sichern()
+Result Vorabprotokoll::ausstehendeSchreiben()
 {
     m_takt.stop();
     if (!m_ausstehend.isEmpty()) {
@@ -378,6 +423,25 @@ Result Vorabprotokoll::sichern()
         m_ausstehend.clear();
         m_ungesichert = true;
     }
+    return Result::success();
+}
+
+Result Vorabprotokoll::nebenherSichern()
+{
+    if (Result r = ausstehendeSchreiben(); !r)
+        return r;
+    if (m_ungesichert) {
+        m_datei.syncBeside();
+        m_ungesichert = false;
+        m_seitSicherung.start();
+    }
+    return Result::success();
+}
+
+Result Vorabprotokoll::sichern()
+{
+    if (Result r = ausstehendeSchreiben(); !r)
+        return r;
     if (!m_ungesichert)
         return Result::success();
     Result r = m_datei.sync();

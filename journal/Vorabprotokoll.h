@@ -55,7 +55,8 @@ QString dateikennung(const QString& pfad);
 // The recovery file of an open session, held locked while it is open. The intent of a file operation goes
 // in before it, with one write; its outcome after it, together with the next record or within 200 ms, so
 // that a crash leaves at most the one file in flight to be settled. What is written reaches the disk in
-// groups, at most 200 ms apart, and at once when sichern() is called.
+// groups, at most 200 ms apart, flushed beside the run; the first record after a pause and whatever stands
+// when sichern() is called reach it before the call returns.
 class Vorabprotokoll
 {
 public:
@@ -78,9 +79,12 @@ private:
     explicit Vorabprotokoll(platform::AppendFile datei);
     // Writes m_ausstehend, whose last record begins at neuAb.
     platform::Result anfuegen(qsizetype neuAb);
+    platform::Result ausstehendeSchreiben();
+    platform::Result nebenherSichern();
 
     platform::AppendFile m_datei;
     QElapsedTimer m_seitSicherung;
+    QElapsedTimer m_seitSatz;
     QByteArray m_ausstehend; // outcomes not yet written; its capacity serves every record
     bool m_ungesichert = false;
     QTimer m_takt;

@@ -6,10 +6,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace tw::platform {
 
@@ -85,7 +88,8 @@ AppendFile::~AppendFile()
 }
 
 AppendFile::AppendFile(AppendFile&& other) noexcept
-    : m_fd(other.m_fd), m_path(std::move(other.m_path)), m_size(other.m_size), m_torn(other.m_torn)
+    : m_fd(other.m_fd), m_path(std::move(other.m_path)), m_syncing(std::move(other.m_syncing)),
+      m_syncFailed(other.m_syncFailed), m_size(other.m_size), m_torn(other.m_torn)
 {
     other.m_fd = -1;
 }
@@ -96,6 +100,8 @@ AppendFile& AppendFile::operator=(AppendFile&& other) noexcept
         close();
         m_fd = other.m_fd;
         m_path = std::move(other.m_path);
+        m_syncing = std::move(other.m_syncing);
+        m_syncFailed = other.m_syncFailed;
         m_size = other.m_size;
         m_torn = other.m_torn;
         other.m_fd = -1;
@@ -155,6 +161,8 @@ Result AppendFile::append(const QByteArray& record)
         return failure(EBADF, m_path);
     if (m_torn)
         return failure(EIO, m_path);
+    if (const int err = collectSync(false); err != 0)
+        return failure(err, m_path);
     Result r = writeWhole(m_fd, record, m_path);
     if (r)
         m_size += record.size();
@@ -168,9 +176,44 @@ Result AppendFile::sync()
 {
     if (m_fd < 0)
         return failure(EBADF, m_path);
+    // A flush that failed beside may have dropped pages that this one would then not see as dirty.
+    if (const int err = collectSync(true); err != 0)
+        return failure(err, m_path);
     if (::fdatasync(m_fd) != 0 && errno != EINVAL)
         return failure(errno, m_path);
     return Result::success();
+}
+
+void AppendFile::syncBeside()
+{
+    if (m_fd < 0 ||
+        (m_syncing.valid() && m_syncing.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
+        return;
+    keepSyncResult();
+    const int fd = m_fd;
+    try {
+        m_syncing = std::async(std::launch::async,
+                               [fd] { return ::fdatasync(fd) != 0 && errno != EINVAL ? errno : 0; });
+    } catch (const std::system_error&) {
+        if (::fdatasync(fd) != 0 && errno != EINVAL && m_syncFailed == 0)
+            m_syncFailed = errno;
+    }
+}
+
+void AppendFile::keepSyncResult()
+{
+    if (!m_syncing.valid())
+        return;
+    if (const int err = m_syncing.get(); err != 0 && m_syncFailed == 0)
+        m_syncFailed = err;
+}
+
+int AppendFile::collectSync(bool wait)
+{
+    if (wait ||
+        (m_syncing.valid() && m_syncing.wait_for(std::chrono::seconds(0)) == std::future_status::ready))
+        keepSyncResult();
+    return std::exchange(m_syncFailed, 0);
 }
 
 Expected<QByteArray> AppendFile::readAll() const
@@ -215,6 +258,8 @@ Result AppendFile::remove()
 
 void AppendFile::close()
 {
+    // The flush beside uses the descriptor until it returns.
+    collectSync(true);
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;

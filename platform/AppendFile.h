@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <future>
 
 namespace tw::platform {
 
@@ -30,8 +31,11 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     const QString& path() const { return m_path; }
     Result append(const QByteArray& record);
-    // fdatasync: what was appended survives a power cut.
+    // fdatasync: what was appended survives a power cut. Waits for a flush begun by syncBeside().
     Result sync();
+    // Begins an fdatasync on a thread of its own, unless one is still running, and returns at once: a run
+    // need not wait the milliseconds a flush takes. A failed one is reported by the next append or sync.
+    void syncBeside();
     Expected<QByteArray> readAll() const;
     // Gives the file another name, never over an existing one; the lock stays.
     Result renameTo(const QString& path);
@@ -43,8 +47,14 @@ public:
 private:
     AppendFile(int fd, QString path) : m_fd(fd), m_path(std::move(path)) {}
 
+    void keepSyncResult();
+    // The error of a flush begun beside, once; 0 for none or while it still runs and wait is false.
+    int collectSync(bool wait);
+
     int m_fd = -1;
     QString m_path;
+    std::future<int> m_syncing; // an error number, 0 for none
+    int m_syncFailed = 0;
     qint64 m_size = 0;
     bool m_torn = false; // a record could neither be written whole nor taken back
 };

@@ -146,21 +146,46 @@ NeuerName Neuen_Pfad_erstellen(const QString& pfad, const QString& muster, const
     n.endung = punkt < 0 ? n.alterName : n.alterName.mid(punkt + 1);
     n.basisname = punkt < 0 ? n.alterName : n.alterName.left(punkt);
 
-    QStringList teile = muster.split(ZaehlerMarke);
-    for (qsizetype k = 1, j = 0; k < teile.size(); k += 2, ++j) {
-        if (j >= zaehlwerk.Zaehlerstand.size() || j >= zaehlwerk.Zaehlerliste.size())
-            break;
-        const QString& stand = zaehlwerk.Zaehlerstand[j];
-        const Zaehlerangabe& z = zaehlwerk.Zaehlerliste[j];
-        const QString wert = QString::number(ganzzahl(stand));
-        // Padded counters keep their zeros while their value is shorter than their start text.
-        teile[k] =
-            (z.start.size() == z.ende.size() && wert.size() != z.start.size()) ? stand.trimmed() : wert;
+    // One pass per marker instead of split and join: the name is built once per file of a run.
+    QString gezaehlt;
+    gezaehlt.reserve(muster.size() + 16);
+    qsizetype j = 0;
+    bool innen = false;
+    for (qsizetype von = 0; von <= muster.size();) {
+        qsizetype bis = muster.indexOf(ZaehlerMarke, von);
+        if (bis < 0)
+            bis = muster.size();
+        const QStringView teil = QStringView(muster).sliced(von, bis - von);
+        if (innen && j < zaehlwerk.Zaehlerstand.size() && j < zaehlwerk.Zaehlerliste.size()) {
+            const QString& stand = zaehlwerk.Zaehlerstand[j];
+            const Zaehlerangabe& z = zaehlwerk.Zaehlerliste[j];
+            const QString wert = QString::number(ganzzahl(stand));
+            // Padded counters keep their zeros while their value is shorter than their start text.
+            gezaehlt +=
+                (z.start.size() == z.ende.size() && wert.size() != z.start.size()) ? stand.trimmed() : wert;
+            ++j;
+        } else {
+            // A counter beyond those set up keeps its text.
+            gezaehlt += teil;
+        }
+        innen = !innen;
+        von = bis + 1;
     }
-    QStringList namensteile = teile.join(QString()).split(NameMarke);
-    for (qsizetype k = 1; k < namensteile.size(); k += 2)
-        namensteile[k] = n.basisname;
-    n.neuerName = namensteile.join(QString()) + u'.' + n.endung;
+    n.neuerName.reserve(gezaehlt.size() + n.basisname.size() + n.endung.size() + 1);
+    innen = false;
+    for (qsizetype von = 0; von <= gezaehlt.size();) {
+        qsizetype bis = gezaehlt.indexOf(NameMarke, von);
+        if (bis < 0)
+            bis = gezaehlt.size();
+        if (innen)
+            n.neuerName += n.basisname;
+        else
+            n.neuerName += QStringView(gezaehlt).sliced(von, bis - von);
+        innen = !innen;
+        von = bis + 1;
+    }
+    n.neuerName += u'.';
+    n.neuerName += n.endung;
 
     n.neuerPfad = zielordner == Ursprungsfad ? QString(n.alterOrdner + n.neuerName)
                                              : QString(zielordner + trenner + n.neuerName);

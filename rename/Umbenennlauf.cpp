@@ -56,7 +56,7 @@ Schrittantwort Umbenennlauf::schritt(Laufbegleiter& begleiter, bool gruppiert)
         a.zustandGewechselt = true;
         a.sitzungBegonnen = true;
         m_zaehlwerk.Zaehler(e.muster);
-        m_gemacht.reserve(m_gemacht.size() + m_liste.markierteAnzahl());
+        m_gemachtOffen.reserve(m_gemachtOffen.size() + static_cast<std::size_t>(m_liste.markierteAnzahl()));
         m_katalogBereit = false;
         Umbenennen(e);
         Neuen_Pfad_erstellen(e);
@@ -151,6 +151,7 @@ void Umbenennlauf::alle(Laufbegleiter& begleiter)
 void Umbenennlauf::vergessen()
 {
     platform::letGoBeside(std::exchange(m_gemacht, {}));
+    platform::letGoBeside(std::exchange(m_gemachtOffen, {}));
 }
 
 bool Umbenennlauf::anhalten()
@@ -216,6 +217,12 @@ std::optional<platform::FileOutcome> Umbenennlauf::abgelehnt(const Laufeingaben&
     // it is still to process (it would copy the wrong content later).
     if (e.aktion == platform::FileAction::Copy && neu != alt) {
         const QString sauber = QDir::cleanPath(neu);
+        // The made files are hashed only when a copy asks: a rename run need not pay for it per file.
+        if (!m_gemachtOffen.empty()) {
+            m_gemacht.reserve(m_gemacht.size() + static_cast<qsizetype>(m_gemachtOffen.size()));
+            for (const QString& pfad : std::exchange(m_gemachtOffen, {}))
+                m_gemacht.insert(QDir::cleanPath(pfad));
+        }
         if (m_gemacht.contains(sauber) || m_unterwegs.contains(sauber) || m_liste.enthaelt(neu))
             return ablehnung(EEXIST, platform::errorText(EEXIST));
     }
@@ -227,12 +234,10 @@ platform::Result Umbenennlauf::eintragen(const platform::FileOutcome& ergebnis)
     m_monitor.ergebnisZeigen(ergebnis);
     m_bericht.erfassen(ergebnis);
     // A copy that waited for its group is no longer on its way.
-    if (ergebnis.done() || !m_unterwegs.isEmpty()) {
-        const QString sauber = QDir::cleanPath(ergebnis.target);
-        m_unterwegs.remove(sauber);
-        if (ergebnis.done())
-            m_gemacht.insert(sauber);
-    }
+    if (!m_unterwegs.isEmpty())
+        m_unterwegs.remove(QDir::cleanPath(ergebnis.target));
+    if (ergebnis.done())
+        m_gemachtOffen.push_back(ergebnis.target);
     return m_protokoll.Aktion_eintragen(ergebnis.source, ergebnis.target,
                                         ergebnis.done() ? aktionstext(static_cast<int>(ergebnis.action))
                                                         : QString::fromLatin1(journal::AktionFehler));

@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace tw::rename {
 
@@ -97,8 +98,6 @@ public:
     bool abbruch() const { return m_abbruch; }
     int Listenindex() const { return m_listenindex; }
     const Zaehlwerk& zaehlwerk() const { return m_zaehlwerk; }
-    // The files this window's runs have made (clean paths), which no copy replaces.
-    const QSet<QString>& gemacht() const { return m_gemacht; }
     // Lets go of what the runs remembered, once no run can follow, on a thread of its own: freeing the
     // paths of 100,000 files would hold up the window.
     void vergessen();
@@ -143,7 +142,10 @@ private:
     Zaehlwerk m_zaehlwerk;
     NeuerName m_aktuell;
     Laufbericht m_bericht;
-    QSet<QString> m_gemacht;
+    // The files this window's runs have made, which no copy replaces: clean paths, and those not yet
+    // hashed.
+    mutable QSet<QString> m_gemacht;
+    mutable std::vector<QString> m_gemachtOffen;
     int m_listenindex = -1;
     bool m_laeuft = false;
     bool m_abbruch = false;
