@@ -42,15 +42,16 @@ BrowserModel::~BrowserModel()
 void BrowserModel::setFolder(const QString& folder)
 {
     beginResetModel();
-    if (!m_folder.isEmpty())
+    if (!m_folder.isEmpty() && m_watching)
         m_watcher.removePath(m_folder);
     m_folder = folder;
     m_listing = std::make_shared<const FolderListing>();
     endResetModel();
-    m_watcher.addPath(folder);
+    if (m_watching)
+        m_watcher.addPath(folder);
     m_refresh.stop();
     m_refreshPending = false;
-    m_changedUnwatched = false;
+    m_changedUnwatched = !m_watching; // changes after this listing go unseen until shown
     m_listed = false;
     startListing();
 }
@@ -123,11 +124,18 @@ void BrowserModel::setWatching(bool on)
         return;
     m_watching = on;
     if (!on) {
-        m_changedUnwatched = m_refresh.isActive() || m_refreshPending;
+        // Hidden, the folder is not watched at all: a run that renames 100,000 files in it would have
+        // this thread read two notices per file. Shown again, it is listed anew, since it may have changed.
+        if (!m_folder.isEmpty())
+            m_watcher.removePath(m_folder);
+        m_changedUnwatched = true;
         m_refresh.stop();
         m_refreshPending = false;
-    } else if (std::exchange(m_changedUnwatched, false)) {
-        changedOnDisk();
+    } else {
+        if (!m_folder.isEmpty())
+            m_watcher.addPath(m_folder);
+        if (std::exchange(m_changedUnwatched, false))
+            changedOnDisk();
     }
 }
 
