@@ -430,11 +430,13 @@ Result Vorabprotokoll::nebenherSichern()
 {
     if (Result r = ausstehendeSchreiben(); !r)
         return r;
-    if (m_ungesichert) {
-        m_datei.syncBeside();
+    if (m_ungesichert && m_datei.syncBeside()) {
         m_ungesichert = false;
         m_seitSicherung.start();
     }
+    // The last flush still runs and may not cover what came since: the next record, or this, tries again.
+    if (m_ungesichert && !m_takt.isActive() && QCoreApplication::instance())
+        m_takt.start(Sicherungsabstand / 10);
     return Result::success();
 }
 

@@ -184,11 +184,11 @@ Result AppendFile::sync()
     return Result::success();
 }
 
-void AppendFile::syncBeside()
+bool AppendFile::syncBeside()
 {
     if (m_fd < 0 ||
         (m_syncing.valid() && m_syncing.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
-        return;
+        return false;
     keepSyncResult();
     const int fd = m_fd;
     try {
@@ -198,6 +198,7 @@ void AppendFile::syncBeside()
         if (::fdatasync(fd) != 0 && errno != EINVAL && m_syncFailed == 0)
             m_syncFailed = errno;
     }
+    return true;
 }
 
 void AppendFile::keepSyncResult()

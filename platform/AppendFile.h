@@ -33,9 +33,10 @@ public:
     Result append(const QByteArray& record);
     // fdatasync: what was appended survives a power cut. Waits for a flush begun by syncBeside().
     Result sync();
-    // Begins an fdatasync on a thread of its own, unless one is still running, and returns at once: a run
-    // need not wait the milliseconds a flush takes. A failed one is reported by the next append or sync.
-    void syncBeside();
+    // Begins an fdatasync on a thread of its own and returns at once: a run need not wait the milliseconds
+    // a flush takes. False while the last one still runs, which may not cover what was written since. A
+    // failed one is reported by the next append or sync.
+    bool syncBeside();
     Expected<QByteArray> readAll() const;
     // Gives the file another name, never over an existing one; the lock stays.
     Result renameTo(const QString& path);
