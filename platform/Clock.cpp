@@ -26,29 +26,41 @@ QString dayText(const QDate& day)
 
 QString dateTimeText(const QDateTime& time)
 {
-    // A run writes two of these per file; the general formatter costs more than the rename itself.
+    // A run writes two of these per file; the general formatter costs more than the rename itself, and
+    // within one second the same text is shared rather than built again.
     const QDate d = time.date();
     const QTime t = time.time();
-    if (!d.isValid() || !t.isValid() || d.year() < 1000 || d.year() > 9999)
+    if (!d.isValid() || !t.isValid())
+        return time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    const qint64 sekunde = d.toJulianDay() * 86400 + t.msecsSinceStartOfDay() / 1000;
+    thread_local qint64 letzteSekunde = -1;
+    thread_local QString letzterText;
+    if (sekunde == letzteSekunde && !letzterText.isEmpty())
+        return letzterText;
+    int jahr = 0, monat = 0, tag = 0;
+    d.getDate(&jahr, &monat, &tag);
+    if (jahr < 1000 || jahr > 9999)
         return time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
     char16_t text[19];
     const auto zwei = [&text](int an, int wert) {
         text[an] = static_cast<char16_t>(u'0' + wert / 10);
         text[an + 1] = static_cast<char16_t>(u'0' + wert % 10);
     };
-    zwei(0, d.day());
+    zwei(0, tag);
     text[2] = u'.';
-    zwei(3, d.month());
+    zwei(3, monat);
     text[5] = u'.';
-    zwei(6, d.year() / 100);
-    zwei(8, d.year() % 100);
+    zwei(6, jahr / 100);
+    zwei(8, jahr % 100);
     text[10] = u' ';
     zwei(11, t.hour());
     text[13] = u':';
     zwei(14, t.minute());
     text[16] = u':';
     zwei(17, t.second());
-    return QString(reinterpret_cast<const QChar*>(text), 19);
+    letzterText = QString(reinterpret_cast<const QChar*>(text), 19);
+    letzteSekunde = sekunde;
+    return letzterText;
 }
 
 } // namespace tw::platform

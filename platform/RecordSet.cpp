@@ -26,12 +26,58 @@ Result unknownField(QStringView name)
     return Result::failure(3265, QStringLiteral("Das Feld „%1“ gibt es nicht.").arg(name.toString()));
 }
 
-QString indexKey(const QVariant& value)
+FoldedText indexKey(const QVariant& value)
 {
-    return value.toString().toCaseFolded();
+    return FoldedText{value.toString()};
 }
 
 } // namespace
+
+std::size_t qHash(const FoldedText& key, std::size_t seed) noexcept
+{
+    // Folded code point by code point, as the comparison folds them.
+    std::uint64_t h = 0xcbf29ce484222325ULL ^ seed;
+    const QChar* p = key.text.constData();
+    const QChar* const end = p + key.text.size();
+    while (p < end) {
+        char32_t c = p->unicode();
+        ++p;
+        if (c < 0x80) {
+            if (c >= u'A' && c <= u'Z')
+                c += 0x20;
+        } else {
+            if (QChar::isHighSurrogate(c) && p < end && p->isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(static_cast<char16_t>(c), p->unicode());
+                ++p;
+            }
+            c = QChar::toCaseFolded(c);
+        }
+        h = (h ^ c) * 0x100000001b3ULL;
+    }
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+void IndexRows::add(int row)
+{
+    if (m_first < 0)
+        m_first = row;
+    else
+        m_more.push_back(row);
+}
+
+void IndexRows::remove(int row)
+{
+    if (m_first == row) {
+        if (m_more.empty()) {
+            m_first = -1;
+            return;
+        }
+        m_first = m_more.back();
+        m_more.pop_back();
+        return;
+    }
+    m_more.erase(std::remove(m_more.begin(), m_more.end(), row), m_more.end());
+}
 
 Result RecordSet::Append(const QString& name, int adoType, int definedSize)
 {
@@ -265,20 +311,20 @@ bool RecordSet::deleteExact(QStringView field, const QString& value)
     commitPending();
     ensureIndex(f);
     auto& index = m_indexes[f];
-    const auto it = index.find(value.toCaseFolded());
+    const auto it = index.find(FoldedText{value});
     if (it == index.end())
         return false;
     int row = -1;
-    for (int r : *it) {
+    it->forEach([&](int r) {
         if (!m_rows[r].deleted && (row < 0 || r < row) && valueText(m_rows[r].values[f]) == value)
             row = r;
-    }
+    });
     if (row < 0)
         return false;
     // A small bucket lets go of the row at once: a run removes its files one by one, and freeing the
     // whole index of them when it is next rebuilt would be one long piece at the end of the run.
     if (it->size() <= 8) {
-        it->erase(std::find(it->begin(), it->end(), row));
+        it->remove(row);
         if (it->empty())
             index.erase(it);
     }
@@ -348,12 +394,12 @@ void RecordSet::rebuildView()
         const FilterTerm& term = m_filter.terms()[indexed];
         ensureIndex(term.field);
         const auto& index = m_indexes[term.field];
-        const auto it = index.constFind(term.value.toCaseFolded());
+        const auto it = index.constFind(FoldedText{term.value});
         if (it != index.cend()) {
-            for (int row : *it) {
+            it->forEach([&](int row) {
                 if (!m_rows[row].deleted && m_filter.matches(m_rows[row].values, m_fields))
                     m_view.push_back(row);
-            }
+            });
             std::sort(m_view.begin(), m_view.end());
         }
     } else {
@@ -393,7 +439,7 @@ void RecordSet::ensureIndex(int field)
     index.reserve(static_cast<qsizetype>(m_rows.size()));
     for (int row = 0; row < static_cast<int>(m_rows.size()); ++row) {
         if (!m_rows[row].deleted)
-            index[indexKey(m_rows[row].values[field])].push_back(row);
+            index[indexKey(m_rows[row].values[field])].add(row);
     }
 }
 
@@ -404,11 +450,11 @@ void RecordSet::prepareIndex(QStringView field, Breather* breather)
         return;
     const std::uint64_t changes = m_changes;
     const int rows = static_cast<int>(m_rows.size());
-    QHash<QString, std::vector<int>> index;
+    QHash<FoldedText, IndexRows> index;
     index.reserve(rows);
     for (int row = 0; row < rows; ++row) {
         if (!m_rows[row].deleted)
-            index[indexKey(m_rows[row].values[f])].push_back(row);
+            index[indexKey(m_rows[row].values[f])].add(row);
         if (breather && row % 1024 == 1023) {
             breather->tick();
             if (m_changes != changes)
@@ -433,7 +479,7 @@ void RecordSet::rebuildIndexes()
 void RecordSet::indexRow(int row)
 {
     for (auto& [field, index] : m_indexes)
-        index[indexKey(m_rows[row].values[field])].push_back(row);
+        index[indexKey(m_rows[row].values[field])].add(row);
 }
 
 void RecordSet::unindexRow(int row)
@@ -442,9 +488,8 @@ void RecordSet::unindexRow(int row)
         const auto it = index.find(indexKey(m_rows[row].values[field]));
         if (it == index.end())
             continue;
-        auto& rows = *it;
-        rows.erase(std::remove(rows.begin(), rows.end(), row), rows.end());
-        if (rows.empty())
+        it->remove(row);
+        if (it->empty())
             index.erase(it);
     }
 }

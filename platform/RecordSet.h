@@ -15,6 +15,39 @@
 
 namespace tw::platform {
 
+// A text as the filters compare it, case folded, without a folded copy of its own.
+struct FoldedText
+{
+    QString text;
+};
+inline bool operator==(const FoldedText& a, const FoldedText& b)
+{
+    return a.text.compare(b.text, Qt::CaseInsensitive) == 0;
+}
+std::size_t qHash(const FoldedText& key, std::size_t seed = 0) noexcept;
+
+// The rows of one index key: nearly always one, which then needs no allocation of its own.
+class IndexRows
+{
+public:
+    void add(int row);
+    void remove(int row);
+    std::size_t size() const { return m_first < 0 ? 0 : 1 + m_more.size(); }
+    bool empty() const { return m_first < 0; }
+    template <typename F> void forEach(F f) const
+    {
+        if (m_first < 0)
+            return;
+        f(m_first);
+        for (int row : m_more)
+            f(row);
+    }
+
+private:
+    int m_first = -1;
+    std::vector<int> m_more;
+};
+
 // An in-memory table in the manner of an ADO record set: fields defined before Open, records added
 // with AddNew / field assignment / Update, a view narrowed by Filter and ordered by Sort, a current
 // record, and persistence in ADO's XML rowset format.
@@ -115,7 +148,7 @@ private:
     RecordSort m_sort;
 
     // Exact-match indexes per field, built when a filter first needs one: folded text -> rows.
-    std::unordered_map<int, QHash<QString, std::vector<int>>> m_indexes;
+    std::unordered_map<int, QHash<FoldedText, IndexRows>> m_indexes;
     std::size_t m_deletedInIndexes = 0;
     // Counts the changes to records, so that an index built while events run knows whether it still fits.
     std::uint64_t m_changes = 0;

@@ -83,6 +83,18 @@ TEST(RecordSetFilter, TextsShowExactlyTheMatchingRecordsFromTheFirstOn)
     }
 }
 
+// The index finds what the filter's case-blind comparison matches, beyond ASCII too.
+TEST(RecordSetFilter, CaseVariantsShareTheirIndexKey)
+{
+    using tw::platform::FoldedText;
+    for (const auto& [a, b] : {std::pair(u8("/Ärger/Straße.JPG"), u8("/äRGER/STRAßE.jpg")),
+                               std::pair(u8("\U00010400x"), u8("\U00010428X"))}) {
+        EXPECT_TRUE(FoldedText{a} == FoldedText{b});
+        EXPECT_EQ(qHash(FoldedText{a}, 7), qHash(FoldedText{b}, 7));
+    }
+    EXPECT_FALSE(FoldedText{u8("a.jpg")} == FoldedText{u8("a.jpeg")});
+}
+
 TEST(RecordSetFilter, UnreadableFiltersAndSortsAreRefusedAndTheOldOneStays)
 {
     RecordSet rs = katalog();
