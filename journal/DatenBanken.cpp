@@ -1,6 +1,7 @@
 #include "DatenBanken.h"
 
 #include "platform/FieldDef.h"
+#include "platform/FileTransfer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -138,6 +139,9 @@ void DatenBanken::Sitzung_beginnen()
 {
     using platform::adType::VarChar;
     m_vorab.reset();
+    // Mounts may have changed since the last session.
+    m_zugZiel.clear();
+    m_zugQuellen.clear();
     const QDateTime jetzt = m_clock.now();
     m_stand.tag = jetzt.date();
     m_stand.zeit = platform::dateTimeText(jetzt);
@@ -192,15 +196,50 @@ Result vorabFehler(const Result& r)
 
 } // namespace
 
+bool DatenBanken::einSchritt(const QString& vonOrdner, const QString& nachOrdner) const
+{
+    return platform::renamesInOneStep(vonOrdner, nachOrdner);
+}
+
+// A rename in its folder, and a move within one mount of a file system that renames without replacing,
+// never goes through a copy, so what stood at the new name does not matter for settling it; not looking
+// spares a lookup in what may be a folder of 100,000 names.
+bool DatenBanken::zielUnerheblich(const QString& aktion, const QString& alterPfad, const QString& neuerPfad)
+{
+    if (aktion == QLatin1String(AktionUmbenannt))
+        return true;
+    if (aktion != QLatin1String(AktionVerschoben))
+        return false;
+    const auto ordner = [](QStringView pfad) {
+        const qsizetype schnitt = pfad.lastIndexOf(u'/');
+        return schnitt <= 0 ? pfad.left(schnitt + 1) : pfad.left(schnitt);
+    };
+    const QStringView von = ordner(alterPfad);
+    const QStringView nach = ordner(neuerPfad);
+    if (von.isEmpty() || nach.isEmpty())
+        return false;
+    if (nach != m_zugZiel) {
+        m_zugZiel = nach.toString();
+        m_zugQuellen.clear();
+        m_zugQuelle.clear();
+    }
+    if (von != m_zugQuelle || m_zugQuelle.isEmpty()) {
+        m_zugQuelle = von.toString();
+        const auto bekannt = m_zugQuellen.constFind(m_zugQuelle);
+        m_zugEinSchritt = bekannt != m_zugQuellen.cend()
+                              ? *bekannt
+                              : *m_zugQuellen.insert(m_zugQuelle, einSchritt(m_zugQuelle, m_zugZiel));
+    }
+    return m_zugEinSchritt;
+}
+
 Result DatenBanken::Aktion_vorhaben(const QString& alterPfad, const QString& neuerPfad, const QString& aktion)
 {
     if (Result offen = vorabOeffnen(); !offen)
         return offen;
     const Aktionseintrag a{alterPfad, neuerPfad, platform::dateTimeText(m_clock.now()), aktion};
-    // A rename in its folder never goes through a copy, so what stood at the new name does not matter for
-    // settling it; not looking spares a lookup in what may be a folder of 100,000 names.
     const QString ziel =
-        aktion == QLatin1String(AktionUmbenannt) ? QStringLiteral("?") : dateikennung(neuerPfad);
+        zielUnerheblich(aktion, alterPfad, neuerPfad) ? QStringLiteral("?") : dateikennung(neuerPfad);
     if (Result r = m_vorab->vorhaben(a, ziel); !r)
         return vorabFehler(r);
     return Result::success();

@@ -6,6 +6,7 @@
 #include "platform/RecordSet.h"
 #include "platform/Result.h"
 
+#include <QHash>
 #include <QString>
 #include <atomic>
 #include <memory>
@@ -62,7 +63,7 @@ class DatenBanken
 {
 public:
     DatenBanken(QString programFolder, const platform::Clock& clock);
-    ~DatenBanken();
+    virtual ~DatenBanken();
 
     // "Sich_dd.MM.yyyy.xml" of the given day in the program folder; from 2 on the day's side files
     // "Sich_dd.MM.yyyy_2.xml", which take the sessions while the day's file cannot be read.
@@ -124,6 +125,11 @@ public:
     // Seam for tests that make the replacement fail.
     void setWriter(std::unique_ptr<platform::AtomicFileWriter> writer);
 
+protected:
+    // Whether a move between these folders is one rename (platform::renamesInOneStep); a test stands in
+    // for a file system where it is not.
+    virtual bool einSchritt(const QString& vonOrdner, const QString& nachOrdner) const;
+
 private:
     struct Ziel
     {
@@ -141,6 +147,7 @@ private:
     QString m_folder;
     const platform::Clock& m_clock;
     platform::Result vorabOeffnen();
+    bool zielUnerheblich(const QString& aktion, const QString& alterPfad, const QString& neuerPfad);
     platform::Expected<Ablage> satzSchreiben(const QDate& tag, const Sitzungskopf& kopf,
                                              const QString& ergebnisstring, const QString& zeit,
                                              platform::Breather* atem = nullptr);
@@ -150,6 +157,11 @@ private:
     std::unique_ptr<Vorabprotokoll> m_vorab;
     std::unique_ptr<platform::AtomicFileWriter> m_writer;
     QString m_hinweis;
+    // Whether a move from a folder to m_zugZiel is one rename, by source folder; asked once per folder.
+    QString m_zugZiel;
+    QString m_zugQuelle;
+    bool m_zugEinSchritt = false;
+    QHash<QString, bool> m_zugQuellen;
 };
 
 } // namespace tw::journal

@@ -709,4 +709,34 @@ bool representable(const QString& path)
     return true;
 }
 
+bool renamesInOneStep(const QString& fromFolder, const QString& toFolder)
+{
+#ifndef STATX_MNT_ID
+    constexpr unsigned STATX_MNT_ID = 0x1000;
+#endif
+    const auto folder = [](const QString& path, struct statx& st) {
+        return ::statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, STATX_TYPE | STATX_MNT_ID, &st) == 0 &&
+               (st.stx_mask & STATX_MNT_ID) != 0 && S_ISDIR(st.stx_mode);
+    };
+    struct statx from = {};
+    struct statx to = {};
+    // Two mounts of one file system (a bind mount) share the device, yet rename(2) refuses to cross them.
+    if (!folder(fromFolder, from) || !folder(toFolder, to) || from.stx_mnt_id != to.stx_mnt_id ||
+        from.stx_dev_major != to.stx_dev_major || from.stx_dev_minor != to.stx_dev_minor)
+        return false;
+    struct statfs fs = {};
+    if (::statfs(QFile::encodeName(toFolder).constData(), &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53:     // ext2, ext3, ext4
+    case 0x58465342: // xfs
+    case 0x9123683E: // btrfs
+    case 0xF2F52010: // f2fs
+    case 0x01021994: // tmpfs
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace tw::platform

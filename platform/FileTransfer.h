@@ -143,4 +143,8 @@ QByteArray copyTemporaryPrefix(qint64 pid);
 // U+FFFD in it, or it holds a lone surrogate or NUL. The operations above refuse such paths (EILSEQ).
 bool representable(const QString& path);
 
+// Whether a file goes from the one folder to the other in one rename, never by way of a second link or
+// a copy: both lie on one mount of a file system that renames without replacing.
+bool renamesInOneStep(const QString& fromFolder, const QString& toFolder);
+
 } // namespace tw::platform
