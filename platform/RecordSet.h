@@ -22,7 +22,7 @@ struct FoldedText
 };
 inline bool operator==(const FoldedText& a, const FoldedText& b)
 {
-    return a.text.compare(b.text, Qt::CaseInsensitive) == 0;
+    return a.text == b.text || a.text.compare(b.text, Qt::CaseInsensitive) == 0;
 }
 std::size_t qHash(const FoldedText& key, std::size_t seed = 0) noexcept;
 

@@ -139,6 +139,7 @@ NeuerName Neuen_Pfad_erstellen(const QString& pfad, const QString& muster, const
 {
     const QChar trenner = QDir::separator();
     NeuerName n;
+    n.alterPfad = pfad;
     const int schnitt = pfad.lastIndexOf(trenner);
     n.alterName = pfad.mid(schnitt + 1);
     n.alterOrdner = pfad.left(schnitt + 1);

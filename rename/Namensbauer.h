@@ -70,6 +70,7 @@ public:
 // The names of one entry of the work list.
 struct NeuerName
 {
+    QString alterPfad;   // alterOrdner + alterName, as the work list holds it
     QString alterOrdner; // ends with the separator
     QString alterName;
     QString basisname;

@@ -257,7 +257,7 @@ Umbenennlauf::Ausfuehrung Umbenennlauf::kopienAbschliessen(bool alle)
 
 Umbenennlauf::Ausfuehrung Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
 {
-    const QString alt = m_aktuell.alterOrdner + m_aktuell.alterName;
+    const QString& alt = m_aktuell.alterPfad;
     const QString& neu = m_aktuell.neuerPfad;
     // The one place where a file is changed: what is about to happen is known here, and so is what did.
     // A crash in between leaves the intent, from which the next start settles this one file.

@@ -280,7 +280,8 @@ TEST(Ueberwachungsmonitor, ABurstShowsItsLastFileALaterTextIsNotOverwrittenAndTh
     FakeScreen screen;
     rename::Ueberwachungsmonitor monitor(screen);
     const auto datei = [](const char* name) {
-        return rename::NeuerName{u8("/fotos/"), u8(name), {}, {}, u8("neu_") + u8(name), {}, {}};
+        return rename::NeuerName{u8("/fotos/") + u8(name), u8("/fotos/"), u8(name), {}, {}, u8("neu_") + u8(name),
+                                 {}, {}};
     };
     monitor.dateiZeigen(datei("a.jpg"), 3);
     EXPECT_EQ(monitor.Label5->text(), u8("neu_a.jpg"));
