@@ -196,12 +196,27 @@ TEST_F(Lauf, ACopyRunStoppedByAFailedEntryPlacesNoMoreCopies)
 {
     dateien(600);
     QDir().mkpath(dir.filePath(u8("k")));
-    fenster.e = {nameEinfuegen({}), dir.filePath(u8("k")), FileAction::Copy, 1};
+    // After the first file it waits for that copy to stand, so that its failed entry is seen while later
+    // copies are still on their way, however slow the machine.
+    struct Wartend : Fenster
+    {
+        bool zwischendurch() override
+        {
+            for (int i = 0; liste->anzahl() < 600 && ziel.isEmpty(QDir::Files) && i < 10000; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return Fenster::zwischendurch();
+        }
+        QDir ziel;
+        const Arbeitsliste* liste = nullptr;
+    } wartend;
+    wartend.ziel = QDir(dir.filePath(u8("k")));
+    wartend.liste = &liste;
+    wartend.e = {nameEinfuegen({}), dir.filePath(u8("k")), FileAction::Copy, 1};
     protokoll.scheitertAb = 1;
-    lauf.alle(fenster);
+    lauf.alle(wartend);
     const int platziert = int(QDir(dir.filePath(u8("k"))).entryList(QDir::Files | QDir::Hidden).size());
     const int bearbeitet = 600 - liste.anzahl();
-    EXPECT_EQ(fenster.meldungen.last(), Meldung::NichtEingetragen);
+    EXPECT_EQ(wartend.meldungen.last(), Meldung::NichtEingetragen);
     EXPECT_GT(platziert, 0);
     EXPECT_LT(platziert, bearbeitet) << "copies written after the failed entry were placed";
     EXPECT_FALSE(lauf.laeuft());
