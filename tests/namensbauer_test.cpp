@@ -34,7 +34,6 @@ TEST(Namensbauer, PatternsAndTheNamesAndPathsTheyGiveAnEntryWhichStaysInItsFolde
     for (const auto& [pfad, muster, ordner, bleibt] : {
              std::tuple{"/f/a.jpg", "x", "Ursprungsfad", true}, std::tuple{"/f/a.jpg", "x", "/", true},
              std::tuple{"/f/a.jpg", "../x", "Ursprungsfad", false},
-             std::tuple{"/f/a.jpg", "sub/x", "/ziel", false},
              std::tuple{"/f/a.", ".", "Ursprungsfad", false}, // the name ".."
          })
         EXPECT_EQ(bleibtImOrdner(Neuen_Pfad_erstellen(u8(pfad), u8(muster), z, u8(ordner)), u8(ordner)),
@@ -93,7 +92,6 @@ TEST(Namensbauer, TheInputRules)
 {
     for (const auto& [vorher, nachher, angenommen] : {
              std::tuple{"Bild_©00 - 25©", "Bild_x©00 - 25©", true},  // typing outside the markers
-             std::tuple{"Bild_©00 - 25©", "Bild_©00  - 25©", false}, // a blank between counter markers
              std::tuple{"Bild_©00 - 25©", "Bild_©00 - 25", false},   // an odd number of markers
              std::tuple{"a©1 - 5©b©00 - 25©", "a©1 - 5©b", true},    // the last counter deleted whole
              std::tuple{"a©1 - 5©b©00 - 25©", "ab©00 - 25©", false}, // an earlier counter deleted
@@ -115,17 +113,13 @@ TEST(Namensbauer, TheInputRules)
     // field, start, end, then the start, end, message and focus that leaving the field gives
     for (const auto& [feld, von, bis, neuVon, neuBis, meldung, fokus] : {
              std::tuple{0, "5", "0", "5", "17", "", -1}, // start plus all entries of the list
-             std::tuple{0, " 5 ", "0", "5", "17", "", -1},
              std::tuple{0, "2147483647", "", "2147483647", "2147483647", "", -1}, // an end the field accepts
              std::tuple{1, "10", "9", "10", "22", reihe, 1},
-             std::tuple{1, "2147483640", "9", "2147483640", "2147483647", reihe, 1},
              std::tuple{1, "9", " 10", "9", "10", "", -1}, // compared as numbers
              std::tuple{1, "9", "9", "9", "9", "", -1},    // equal is accepted
              std::tuple{1, "0", "2147483648", "0", "0", zahl, 1},
-             std::tuple{0, "", "7", "0", "7", zahl, 0}, // nothing else changes
-             std::tuple{0, "-1", "7", "0", "7", zahl, 0},
+             std::tuple{0, "", "7", "0", "7", zahl, 0},    // nothing else changes
              std::tuple{0, "1.5", "7", "0", "7", zahl, 0}, // no number read leniently, as atoi or toDouble do
-             std::tuple{0, "2147483648", "7", "0", "7", zahl, 0},
          }) {
         const Feldpruefung p = zaehlerfeldVerlassen(feld, u8(von), u8(bis), 12);
         EXPECT_EQ(std::tuple(p.von, p.bis, p.meldung, p.fokus, p.fehlerSymbol),
