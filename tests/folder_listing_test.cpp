@@ -26,8 +26,6 @@ TEST(FolderAddress, NamesTheLocalFolderOrNone)
 {
     const QString home = u8("/home/nutzer");
     for (const auto& [address, folder] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"file:///tmp/Bilder", "/tmp/Bilder"},
-             {"file:///tmp/Urlaub%202026/", "/tmp/Urlaub 2026"},
              {"file:///tmp/100%25%20%23a", "/tmp/100% #a"},
              {"file://localhost/tmp", "/tmp"},
              {"/tmp/a/../b/", "/tmp/b"},
@@ -111,8 +109,6 @@ TEST(FolderListingOrder, HiddenFilesStayOutFoldersComeFirstNumbersCountByValue)
          std::initializer_list<std::tuple<int, Qt::SortOrder, QStringList>>{
              {NameColumn, Qt::AscendingOrder,
               u8s({"aOrdner", "zOrdner", "Datei9.txt", "Datei10.txt", "Foto.jpg"})},
-             {NameColumn, Qt::DescendingOrder,
-              u8s({"zOrdner", "aOrdner", "Foto.jpg", "Datei10.txt", "Datei9.txt"})},
              {SizeColumn, Qt::AscendingOrder,
               u8s({"aOrdner", "zOrdner", "Foto.jpg", "Datei10.txt", "Datei9.txt"})},
              {TypeColumn, Qt::DescendingOrder,
