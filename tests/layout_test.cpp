@@ -48,10 +48,9 @@ TEST(DisplayAnpassen, ALargerScreenTakesTheWidthOf1024PixelsASmallerOneScalesThe
     // screen, twips per pixel, factors across and down, the window's width afterwards
     for (const auto& [w, h, tpp, fx, fy, breite] :
          {std::tuple{1024, 768, 12.0f, 1.0, 1.0, 15075.0f}, std::tuple{1280, 720, 12.0f, 1.0, 1.0, 12288.0f},
-          std::tuple{800, 1024, 15.0f, 1.0, 1.0, 15360.0f}, std::tuple{1024, 769, 12.0f, 1.0, 1.0, 12288.0f},
+          std::tuple{800, 1024, 15.0f, 1.0, 1.0, 15360.0f},
           std::tuple{800, 600, 15.0f, 0.78125, 0.78125, 15075.0f},
-          std::tuple{1024, 600, 12.0f, 1.0, 0.78125, 15075.0f},
-          std::tuple{800, 768, 15.0f, 0.78125, 1.0, 15075.0f}}) {
+          std::tuple{1024, 600, 12.0f, 1.0, 0.78125, 15075.0f}}) {
         SCOPED_TRACE(::testing::Message() << w << "x" << h << " at " << tpp);
         Formular f = entwurf;
         tw::shell::Display_anpassen(f, 0, FakeScreen(w, h, tpp));
