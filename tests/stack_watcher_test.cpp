@@ -78,7 +78,6 @@ TEST(Watcher, EachWindowInFrontGetsItsOwnAnswer)
              {fremd, monitor, "Tausch4", {u8("fokus Aenderungen")}, aenderungen},
              {fremd, bar, "Tausch1", {}, bar},
              {fremd, startfenster, "Tauschwerk © TW-Team", {}, startfenster},
-             {dateiauswahl, browser, "bob", {u8("oben 2"), u8("vorn 9")}, browser},
              {dateiauswahl, browser, "Tausch2", {u8("oben 2"), u8("vorn 9")}, browser},
          }) {
         SCOPED_TRACE(::testing::Message() << fall.vorn << " " << fall.titel);
