@@ -98,7 +98,6 @@ TEST_F(platform_BrowserWindow, StepsThroughTheHistoryAndFailsAtBothEnds)
 {
     const QString a = mkdir(u8("a")), b = mkdir(u8("b")), c = mkdir(u8("c"));
     show(a);
-    EXPECT_FALSE(browser->GoBack() || browser->GoForward());
     show(b);
     show(c);
     // back or forward, whether the step succeeds, the folder shown after it
