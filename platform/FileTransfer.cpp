@@ -107,13 +107,10 @@ Result finish(int fd, const struct stat& info)
     return Result::success();
 }
 
-// Local file systems whose syncfs writes every file's data and commits it. FUSE does not pass it on
-// to its server, nor CIFS to the share: there each file is flushed with fsync.
-bool syncfsWritesFiles(int fd)
+// Local file systems whose syncfs writes every file's data and commits it, and which rename without
+// replacing. FUSE does not pass a syncfs on to its server, nor CIFS to the share.
+bool wellKnownLocal(const struct statfs& fs)
 {
-    struct statfs fs = {};
-    if (::fstatfs(fd, &fs) != 0)
-        return false;
     switch (static_cast<unsigned long>(fs.f_type)) {
     case 0xEF53:     // ext2, ext3, ext4
     case 0x58465342: // xfs
@@ -124,6 +121,13 @@ bool syncfsWritesFiles(int fd)
     default:
         return false;
     }
+}
+
+// Elsewhere each file is flushed with fsync.
+bool syncfsWritesFiles(int fd)
+{
+    struct statfs fs = {};
+    return ::fstatfs(fd, &fs) == 0 && wellKnownLocal(fs);
 }
 
 void syncFolder(const QByteArray& folder)
@@ -725,18 +729,7 @@ bool renamesInOneStep(const QString& fromFolder, const QString& toFolder)
         from.stx_dev_major != to.stx_dev_major || from.stx_dev_minor != to.stx_dev_minor)
         return false;
     struct statfs fs = {};
-    if (::statfs(QFile::encodeName(toFolder).constData(), &fs) != 0)
-        return false;
-    switch (static_cast<unsigned long>(fs.f_type)) {
-    case 0xEF53:     // ext2, ext3, ext4
-    case 0x58465342: // xfs
-    case 0x9123683E: // btrfs
-    case 0xF2F52010: // f2fs
-    case 0x01021994: // tmpfs
-        return true;
-    default:
-        return false;
-    }
+    return ::statfs(QFile::encodeName(toFolder).constData(), &fs) == 0 && wellKnownLocal(fs);
 }
 
 } // namespace tw::platform
