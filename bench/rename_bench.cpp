@@ -160,10 +160,12 @@ void warten(const std::function<bool()>& bedingung)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
 }
 
-// Before a timed stage: the file system has written what the last stage left dirty, so that its
-// write-back does not run inside the next stage, in one flow bigger than in the other.
+// Before a timed stage: the windows shown so far have painted, as they have before a user can click
+// them, and the file system has written what the last stage left dirty, so that its write-back does not
+// run inside the next stage, in one flow bigger than in the other.
 void beruhigen()
 {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
     ::sync();
 }
 
