@@ -223,7 +223,7 @@ bool DatenBanken::zielUnerheblich(const QString& aktion, const QString& alterPfa
         m_zugQuellen.clear();
         m_zugQuelle.clear();
     }
-    if (von != m_zugQuelle || m_zugQuelle.isEmpty()) {
+    if (von != m_zugQuelle) {
         m_zugQuelle = von.toString();
         const auto bekannt = m_zugQuellen.constFind(m_zugQuelle);
         m_zugEinSchritt = bekannt != m_zugQuellen.cend()
