@@ -72,8 +72,8 @@ protected:
 
 TEST_F(platform_BrowserWindow, NavigatesToFoldersAndRefusesTheRestKeepingTheView)
 {
-    EXPECT_EQ(browser->locationurl().value(), QString());
-    EXPECT_FALSE(browser->SelectedItems()) << "no folder shown yet";
+    EXPECT_TRUE(browser->locationurl().value().isEmpty() && !browser->SelectedItems())
+        << "no folder shown yet";
     show(u8("file://C:\\"));
     EXPECT_EQ(browser->locationurl().value(), url(home));
     show(u8("/"));
@@ -164,8 +164,7 @@ TEST_F(platform_BrowserWindow, SelectionComesInViewOrderWithTheShellFieldsAndIsB
     const int builds = browser->selectionBuilds();
     EXPECT_TRUE(browser->SelectedItems()->sameAs(*items) && browser->selectionBuilds() == builds);
     mark({0});
-    EXPECT_EQ(browser->SelectedItems()->Count(), 4);
-    EXPECT_EQ(browser->selectionBuilds(), builds + 1);
+    EXPECT_TRUE(browser->SelectedItems()->Count() == 4 && browser->selectionBuilds() == builds + 1);
     // A file gone since the selection has no time of last change, by which the take-over names it.
     ASSERT_TRUE(QFile::remove(dir.filePath(u8("b.txt"))));
     EXPECT_EQ(std::tuple(items->Item(2).Name, items->Item(2).ModifyDate.isValid()),
