@@ -280,8 +280,8 @@ TEST(Ueberwachungsmonitor, ABurstShowsItsLastFileALaterTextIsNotOverwrittenAndTh
     FakeScreen screen;
     rename::Ueberwachungsmonitor monitor(screen);
     const auto datei = [](const char* name) {
-        return rename::NeuerName{u8("/fotos/") + u8(name), u8("/fotos/"), u8(name), {}, {}, u8("neu_") + u8(name),
-                                 {}, {}};
+        return rename::NeuerName{
+            u8("/fotos/") + u8(name), u8("/fotos/"), u8(name), {}, {}, u8("neu_") + u8(name), {}, {}};
     };
     monitor.dateiZeigen(datei("a.jpg"), 3);
     EXPECT_EQ(monitor.Label5->text(), u8("neu_a.jpg"));
@@ -321,8 +321,7 @@ TEST_F(Umbenennfenster, ASecondCloseOrRunDuringTheSaveOfALargeSessionDoesNothing
         aenderungen->close();
         aenderungen->Command6_Click();
     });
-    EXPECT_TRUE(aenderungen->close());
-    EXPECT_TRUE(waehrend) << "the events ran before the journal was in place";
+    EXPECT_TRUE(aenderungen->close() && waehrend) << "the events ran before the journal was in place";
     EXPECT_EQ(journalRecords(db.journalPfadHeute()).size(), 1);
     EXPECT_TRUE(QFile::exists(pfade[0]) && QFile::exists(pfade[1])) << "no run started";
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(u'\n').toStdString();
