@@ -305,8 +305,7 @@ TEST(UndoListe, SplitsIntoWholeRecordsOrNoneAndThePageShowsThemEscaped)
               u8("Diese Sitzung enthält keine Aktionen."));
     EXPECT_FALSE(dir.exists(u8("Lesen.xml")));
     const auto nicht = Anzeigen(dir.path(), satzMit(u8("a¢b¢t¢Umbenannt¢")), writer);
-    ASSERT_FALSE(nicht);
-    EXPECT_TRUE(nicht.error().message().contains(u8("versionen.html")));
+    EXPECT_TRUE(!nicht && nicht.error().message().contains(u8("versionen.html")));
 }
 
 // Reading and choosing such a file is the journal reader's; the rewrite keeps every other record exactly.
