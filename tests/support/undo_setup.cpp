@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <cstdio>
+#include <tuple>
 
 int main(int argc, char* argv[])
 {
@@ -20,47 +21,35 @@ int main(int argc, char* argv[])
     const QDir daten(args[2]);
     daten.mkpath(QStringLiteral("a"));
     daten.mkpath(QStringLiteral("b"));
-    struct Schritt
-    {
-        const char* alt;
-        const char* neu;
-        int aktion;
-    };
-    const Schritt schritte[] = {
-        {"a/eins.txt", "a/Urlaub_01.txt", tw::rename::Umbenennen},
-        {"a/zwei <&>.txt", "a/Urlaub_02.txt", tw::rename::Umbenennen},
-        {"a/drei.txt", "b/Urlaub_03.txt", tw::rename::Kopieren},
-        {"a/vier.txt", "b/Urlaub_04.txt", tw::rename::Verschieben},
+    const auto scheitern = [](const QString& warum) {
+        std::fprintf(stderr, "%s\n", qPrintable(warum));
+        return 1;
     };
 
     tw::platform::SystemClock clock;
     tw::journal::DatenBanken db(args[1], clock);
     db.Sitzung_beginnen();
     tw::rename::MonitorTexte monitor;
-    for (const Schritt& s : schritte) {
-        const QString alt = daten.filePath(QString::fromUtf8(s.alt));
-        const QString neu = daten.filePath(QString::fromUtf8(s.neu));
+    for (const auto& [von, nach, aktion] :
+         {std::tuple{"a/eins.txt", "a/Urlaub_01.txt", tw::rename::Umbenennen},
+          std::tuple{"a/zwei <&>.txt", "a/Urlaub_02.txt", tw::rename::Umbenennen},
+          std::tuple{"a/drei.txt", "b/Urlaub_03.txt", tw::rename::Kopieren},
+          std::tuple{"a/vier.txt", "b/Urlaub_04.txt", tw::rename::Verschieben}}) {
+        const QString alt = daten.filePath(QString::fromUtf8(von));
+        const QString neu = daten.filePath(QString::fromUtf8(nach));
         QFile datei(alt);
-        if (!datei.open(QIODevice::WriteOnly) || datei.write(s.alt) < 0) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(alt));
-            return 1;
-        }
+        if (!datei.open(QIODevice::WriteOnly) || datei.write(von) < 0)
+            return scheitern(QStringLiteral("cannot write ") + alt);
         datei.close();
-        if (tw::rename::Datei_aendern(alt, neu, s.aktion, monitor) != 0) {
-            std::fprintf(stderr, "%s\n", qPrintable(monitor.label(tw::rename::MonitorLabel::Label6_0)));
-            return 1;
-        }
-        if (const auto eingetragen = db.Aktion_eintragen(alt, neu, tw::rename::aktionstext(s.aktion));
-            !eingetragen) {
-            std::fprintf(stderr, "%s\n", qPrintable(eingetragen.message()));
-            return 1;
-        }
+        if (tw::rename::Datei_aendern(alt, neu, aktion, monitor) != 0)
+            return scheitern(monitor.label(tw::rename::MonitorLabel::Label6_0));
+        if (const auto eingetragen = db.Aktion_eintragen(alt, neu, tw::rename::aktionstext(aktion));
+            !eingetragen)
+            return scheitern(eingetragen.message());
     }
     const auto saved = db.Sitzung_speichern(db.Programmstart_ermitteln(), 1, QStringLiteral("Urlaub_©00©"));
-    if (!saved) {
-        std::fprintf(stderr, "%s\n", qPrintable(saved.message()));
-        return 1;
-    }
+    if (!saved)
+        return scheitern(saved.message());
     std::printf("%s\n", qPrintable(db.journalPfadHeute()));
     return 0;
 }
