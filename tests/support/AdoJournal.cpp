@@ -51,10 +51,9 @@ QByteArray adoJournalXml(const QList<QStringList>& rows)
 QString ergebnis(const QList<QStringList>& aktionen)
 {
     QString text;
-    for (const QStringList& a : aktionen) {
+    for (const QStringList& a : aktionen)
         for (const QString& wert : a)
             text += wert + journal::Trennzeichen;
-    }
     return text;
 }
 
