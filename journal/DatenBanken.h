@@ -88,6 +88,9 @@ public:
     // Appends one action with the current time, and its outcome to the recovery file.
     platform::Result Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
                                       const QString& aktion);
+    // Whether the intent of this action can do without what stood at the new path: only a move that may go
+    // through a second name or a copy needs it, to be settled after a crash.
+    bool zielUnerheblich(const QString& aktion, const QString& alterPfad, const QString& neuerPfad);
     // The recovery file to disk now (at the end of a run).
     platform::Result sichern();
     // The current session's recovery file; empty while there is none.
@@ -147,7 +150,6 @@ private:
     QString m_folder;
     const platform::Clock& m_clock;
     platform::Result vorabOeffnen();
-    bool zielUnerheblich(const QString& aktion, const QString& alterPfad, const QString& neuerPfad);
     platform::Expected<Ablage> satzSchreiben(const QDate& tag, const Sitzungskopf& kopf,
                                              const QString& ergebnisstring, const QString& zeit,
                                              platform::Breather* atem = nullptr);

@@ -49,6 +49,11 @@ platform::Result Journalsitzung::Aktion_eintragen(const QString& alterPfad, cons
     return m_db.Aktion_eintragen(alterPfad, neuerPfad, aktion);
 }
 
+bool Journalsitzung::zielUnerheblich(const QString& aktion, const QString& alterPfad, const QString& neuerPfad)
+{
+    return m_db.zielUnerheblich(aktion, alterPfad, neuerPfad);
+}
+
 void Katalogtabelle::entfernen(const QString& pfad)
 {
     static_cast<void>(m_katalog.deleteExact(u"Pfad", pfad));

@@ -51,6 +51,15 @@ public:
                                               const QString& aktion) = 0;
     // A run has ended: what was noted goes to disk now.
     virtual void Lauf_beendet() {}
+    // Whether a crash during this action leaves nothing to settle but whether it happened, so that it may
+    // go on beside the run while the intents of the files after it are noted.
+    virtual bool zielUnerheblich(const QString& aktion, const QString& alterPfad, const QString& neuerPfad)
+    {
+        Q_UNUSED(aktion);
+        Q_UNUSED(alterPfad);
+        Q_UNUSED(neuerPfad);
+        return false;
+    }
 };
 
 // The catalogue that every processed file leaves.
@@ -73,6 +82,7 @@ public:
     platform::Result Aktion_eintragen(const QString& alterPfad, const QString& neuerPfad,
                                       const QString& aktion) override;
     void Lauf_beendet() override;
+    bool zielUnerheblich(const QString& aktion, const QString& alterPfad, const QString& neuerPfad) override;
 
 private:
     journal::DatenBanken& m_db;

@@ -18,12 +18,12 @@ const QString Umbenennlauf::Laufend = QStringLiteral("Umbenennen");
 Umbenennlauf::Umbenennlauf(Arbeitsliste& liste, Ueberwachung& monitor, Sitzungsprotokoll& protokoll,
                            Dateikatalog* katalog, platform::FileTransfer* transfer)
     : m_liste(liste), m_monitor(monitor), m_protokoll(protokoll), m_katalog(katalog),
-      m_kopien(transfer ? *transfer : m_eigeneUebertragung)
+      m_dateilauf(transfer ? *transfer : m_eigeneUebertragung)
 {}
 
 Umbenennlauf::~Umbenennlauf()
 {
-    for (const platform::FileOutcome& ergebnis : m_kopien.abandon())
+    for (const platform::FileOutcome& ergebnis : m_dateilauf.abandon())
         static_cast<void>(eintragen(ergebnis));
 }
 
@@ -87,8 +87,8 @@ Schrittantwort Umbenennlauf::schritt(Laufbegleiter& begleiter, bool gruppiert)
 
 Schrittantwort Umbenennlauf::beenden()
 {
-    if (const Ausfuehrung kopien = kopienAbschliessen(); !kopien.eingetragen)
-        return angehalten(kopien);
+    if (const Ausfuehrung unterwegs = unterwegsAbschliessen(); !unterwegs.eingetragen)
+        return angehalten(unterwegs);
     m_laeuft = false;
     m_protokoll.Lauf_beendet();
     Schrittantwort a = antwort();
@@ -143,9 +143,9 @@ void Umbenennlauf::alle(Laufbegleiter& begleiter)
                 break;
         }
     }
-    // Copies left waiting when the window stopped taking answers.
+    // Operations left on their way when the window stopped taking answers.
     if (!a.ende)
-        static_cast<void>(kopienAbschliessen());
+        static_cast<void>(unterwegsAbschliessen());
 }
 
 void Umbenennlauf::vergessen()
@@ -162,17 +162,36 @@ bool Umbenennlauf::anhalten()
     return true;
 }
 
+bool Umbenennlauf::nebenher(const Laufeingaben& e, bool gruppiert) const
+{
+    if (e.aktion == platform::FileAction::Copy)
+        return true;
+    // A file that an operation on its way is to bring here waits for it: after a crash with both on their
+    // way, the disk could not tell which of them had happened.
+    return gruppiert && m_protokoll.zielUnerheblich(aktionstext(static_cast<int>(e.aktion)), m_aktuell.alterPfad,
+                                                    m_aktuell.neuerPfad) &&
+           (m_unterwegs.isEmpty() || !m_unterwegs.contains(QDir::cleanPath(m_aktuell.alterPfad)));
+}
+
 bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a, bool gruppiert)
 {
-    Ausfuehrung ausfuehrung = Aktion_ausfuehren(e);
+    const bool daneben = nebenher(e, gruppiert);
+    // What is done here follows what is on its way, and its intent is noted against the disk they leave.
+    if (!daneben) {
+        if (const Ausfuehrung vorher = unterwegsAbschliessen(); !vorher.eingetragen) {
+            a = angehalten(vorher);
+            return false;
+        }
+    }
+    Ausfuehrung ausfuehrung = Aktion_ausfuehren(e, daneben);
     if (ausfuehrung.vorgemerkt)
         m_liste.entfernen(m_listenindex);
-    // A single step shows its file done; a whole run lets copies wait for their group, whose flush
-    // goes on while the next group is written.
+    // A single step shows its file done; a whole run lets its operations go on beside it, and copies wait
+    // for their group, whose flush goes on while the next group is written.
     if (ausfuehrung.eingetragen && !gruppiert)
-        ausfuehrung = kopienAbschliessen();
-    else if (ausfuehrung.eingetragen && m_kopien.due())
-        ausfuehrung = kopienAbschliessen(false);
+        ausfuehrung = unterwegsAbschliessen();
+    else if (ausfuehrung.eingetragen && m_dateilauf.due())
+        ausfuehrung = unterwegsAbschliessen(false);
     if (ausfuehrung.eingetragen)
         return true;
     a = angehalten(ausfuehrung);
@@ -181,9 +200,10 @@ bool Umbenennlauf::Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a, b
 
 Schrittantwort Umbenennlauf::angehalten(const Ausfuehrung& ausfuehrung)
 {
-    // Once a record failed, nothing more changes on disk: the copies written but not yet placed go. They
-    // are entered as failed, and those placed meanwhile as made, as far as entries can still be made.
-    for (const platform::FileOutcome& ergebnis : m_kopien.abandon())
+    // Once a record failed, nothing more changes on disk: the operations not begun are not done, and the
+    // copies written but not yet placed go. They are entered as failed, and those done meanwhile as done,
+    // as far as entries can still be made.
+    for (const platform::FileOutcome& ergebnis : m_dateilauf.abandon())
         static_cast<void>(eintragen(ergebnis));
     m_laeuft = false;
     m_protokoll.Lauf_beendet();
@@ -233,7 +253,7 @@ platform::Result Umbenennlauf::eintragen(const platform::FileOutcome& ergebnis)
 {
     m_monitor.ergebnisZeigen(ergebnis);
     m_bericht.erfassen(ergebnis);
-    // A copy that waited for its group is no longer on its way.
+    // An operation done beside the run is no longer on its way.
     if (!m_unterwegs.isEmpty())
         m_unterwegs.remove(QDir::cleanPath(ergebnis.target));
     if (ergebnis.done())
@@ -243,19 +263,19 @@ platform::Result Umbenennlauf::eintragen(const platform::FileOutcome& ergebnis)
                                                         : QString::fromLatin1(journal::AktionFehler));
 }
 
-Umbenennlauf::Ausfuehrung Umbenennlauf::kopienAbschliessen(bool alle)
+Umbenennlauf::Ausfuehrung Umbenennlauf::unterwegsAbschliessen(bool alle)
 {
     Ausfuehrung erste;
-    if (m_kopien.isEmpty())
+    if (m_dateilauf.isEmpty())
         return erste;
-    for (const platform::FileOutcome& ergebnis : alle ? m_kopien.complete() : m_kopien.advance()) {
+    for (const platform::FileOutcome& ergebnis : alle ? m_dateilauf.complete() : m_dateilauf.advance()) {
         if (platform::Result r = eintragen(ergebnis); !r && erste.eingetragen)
             erste = {true, r, ergebnis.source};
     }
     return erste;
 }
 
-Umbenennlauf::Ausfuehrung Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
+Umbenennlauf::Ausfuehrung Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e, bool nebenher)
 {
     const QString& alt = m_aktuell.alterPfad;
     const QString& neu = m_aktuell.neuerPfad;
@@ -269,12 +289,12 @@ Umbenennlauf::Ausfuehrung Umbenennlauf::Aktion_ausfuehren(const Laufeingaben& e)
     if (m_katalog)
         m_katalog->entfernen(alt);
     const std::optional<platform::FileOutcome> ablehnung = abgelehnt(e, alt, neu);
-    if (e.aktion == platform::FileAction::Copy) {
-        // Entered with its group, in the order of the run, whether written or refused.
+    if (nebenher) {
+        // Entered once done (a copy with its group), in the order of the run, whether done or refused.
         if (ablehnung)
-            m_kopien.addRefused(*ablehnung);
+            m_dateilauf.addRefused(*ablehnung);
         else {
-            m_kopien.add(alt, neu);
+            m_dateilauf.add(alt, neu, e.aktion);
             m_unterwegs.insert(QDir::cleanPath(neu));
         }
         return {true, platform::Result::success(), alt};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CopyRun.h"
+#include "platform/FileRun.h"
 #include "platform/FileOutcome.h"
 #include "platform/FileTransfer.h"
 #include "rename/Arbeitsliste.h"
@@ -69,9 +69,10 @@ public:
 // intent noted in the session, the file operation, its journal entry, the catalogue. An intent that cannot
 // be noted stops the run before the file is touched, an entry that cannot be recorded after it.
 // A new name that would leave the chosen folder fails, and so does a copy onto a file that this window's
-// runs made or that stands in the work list. The copies of "Alle Dateien umbennen" reach the disk in
-// groups: each file's outcome is shown and entered once its group is placed, about 200 ms after its
-// intent at the latest, and always before the run ends.
+// runs made or that stands in the work list. "Alle Dateien umbennen" does the file operations on a
+// thread of their own, in the order of the run, while the intents of the files after them are noted:
+// each file's outcome is shown and entered once it is done, a copy's once its group is placed (about
+// 200 ms after its intent at the latest), and always before the run ends.
 class Umbenennlauf
 {
 public:
@@ -81,7 +82,7 @@ public:
     // transfer: what copies the files, when not the plain one (a test makes it fail).
     Umbenennlauf(Arbeitsliste& liste, Ueberwachung& monitor, Sitzungsprotokoll& protokoll,
                  Dateikatalog* katalog, platform::FileTransfer* transfer = nullptr);
-    // Enters the copies that a run cut off has placed: the monitor and the journal outlive the run.
+    // Enters what a run cut off has done: the monitor and the journal outlive the run.
     ~Umbenennlauf();
     Umbenennlauf(const Umbenennlauf&) = delete;
     Umbenennlauf& operator=(const Umbenennlauf&) = delete;
@@ -111,7 +112,7 @@ private:
         QString datei; // whose entry failed
     };
 
-    // gruppiert: a step of "Alle Dateien umbennen", whose copies may wait for their group.
+    // gruppiert: a step of "Alle Dateien umbennen", whose file operation may be done beside it.
     Schrittantwort schritt(Laufbegleiter& begleiter, bool gruppiert);
     Schrittantwort antwort() const;
     Schrittantwort beenden();
@@ -120,15 +121,18 @@ private:
     // Adds the failures of the run that ends here to its message and starts a new report.
     void fehlerMelden(Schrittantwort& a);
     bool Datei_Umschreiben(const Laufeingaben& e, Schrittantwort& a, bool gruppiert);
-    Ausfuehrung Aktion_ausfuehren(const Laufeingaben& e);
+    // Whether the current file's operation may be done beside the run, after those handed over before it.
+    bool nebenher(const Laufeingaben& e, bool gruppiert) const;
+    Ausfuehrung Aktion_ausfuehren(const Laufeingaben& e, bool nebenher);
     // Why the current file must not be changed, if it must not.
     std::optional<platform::FileOutcome> abgelehnt(const Laufeingaben& e, const QString& alt,
                                                    const QString& neu) const;
     // Shows and enters what became of a file.
     platform::Result eintragen(const platform::FileOutcome& ergebnis);
-    // Places the waiting copies and enters them, or (alle false) those whose flush has ended, starting
-    // the flush of the others; the first entry that failed, with its file.
-    Ausfuehrung kopienAbschliessen(bool alle = true);
+    // Waits for the operations on their way and enters them, or (alle false) enters those done and the
+    // copies whose flush has ended, starting the flush of the others; the first entry that failed, with
+    // its file.
+    Ausfuehrung unterwegsAbschliessen(bool alle = true);
     void Umbenennen(const Laufeingaben& e);
     void Neuen_Pfad_erstellen(const Laufeingaben& e);
 
@@ -137,8 +141,8 @@ private:
     Sitzungsprotokoll& m_protokoll;
     Dateikatalog* m_katalog;
     platform::FileTransfer m_eigeneUebertragung;
-    platform::CopyRun m_kopien;
-    QSet<QString> m_unterwegs; // targets of the waiting copies (clean paths)
+    platform::FileRun m_dateilauf;
+    QSet<QString> m_unterwegs; // targets of the operations on their way (clean paths)
     Zaehlwerk m_zaehlwerk;
     NeuerName m_aktuell;
     Laufbericht m_bericht;

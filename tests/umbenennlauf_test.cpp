@@ -9,6 +9,7 @@
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
@@ -39,6 +40,10 @@ struct Protokoll : Sitzungsprotokoll
         if (++eintraege >= scheitertAb)
             return Result::failure(ENOMEM, u8("Kein Speicher mehr."));
         return sitzung.Aktion_eintragen(alt, neu, aktion);
+    }
+    bool zielUnerheblich(const QString& aktion, const QString& alt, const QString& neu) override
+    {
+        return sitzung.zielUnerheblich(aktion, alt, neu);
     }
     Journalsitzung sitzung;
     int eintraege = 0, scheitertAb = 1 << 30;
@@ -155,7 +160,7 @@ TEST_F(Lauf, HowARunEnds)
              // The second file finds the first one's new name taken: the stop does not hide it.
              std::tuple{"stopped after a failure", 3, 3, "x", "sssxs", Meldung::Fehlgeschlagen, 1, 1, 2},
              // No new run begins after the stop, and nothing more is changed.
-             std::tuple{"entry not recorded", 4, 4, "x©0 - 9©", "ja", Meldung::NichtEingetragen, 2, 1, 2},
+             std::tuple{"entry not recorded", 4, 4, "x©0 - 9©", "jsss", Meldung::NichtEingetragen, 2, 1, 2},
          }) {
         SCOPED_TRACE(fall);
         Umgebung u;
@@ -182,6 +187,19 @@ TEST_F(Lauf, HowARunEnds)
         EXPECT_EQ(a.text.contains(u.dir.filePath(u8("d'/a1.jpg"))) &&
                       a.text.contains(u8("Kein Speicher mehr.")),
                   meldung == Meldung::NichtEingetragen);
+    }
+    // "Alle Dateien umbennen" learns of a failed entry only after the files handed over before it are
+    // renamed: they are entered as far as entries can be made, and the rest stay in the list, untouched.
+    {
+        Umgebung u;
+        u.dateien(4);
+        u.fenster.e.muster = u8("x©0 - 9©");
+        u.protokoll.scheitertAb = 2;
+        u.lauf.alle(u.fenster);
+        EXPECT_EQ(std::tuple(u.fenster.meldungen.last(), u.liste.anzahl() + u.protokoll.eintraege),
+                  std::tuple(Meldung::NichtEingetragen, 4));
+        for (int i = 0; i < u.liste.anzahl(); ++i)
+            EXPECT_TRUE(QFileInfo::exists(u.liste.text(i)));
     }
     // A window gone between files: only the start was shown, and nothing is changed.
     dateien(2);

@@ -1,4 +1,4 @@
-#include "CopyRun.h"
+#include "FileRun.h"
 
 #include <cerrno>
 #include <chrono>
@@ -9,14 +9,15 @@ namespace tw::platform {
 
 namespace {
 
-// Copies handed over but not yet begun: the run waits when it is this far ahead, but not so long that
-// its window would stop answering while a flush holds the copies up.
+// Operations handed over but not yet begun: the run waits when it is this far ahead, until half of them
+// are done, but not so long that its window would stop answering while a flush holds the copies up.
+// Waiting for half, not for one, wakes the run once per many renames rather than once per file.
 constexpr size_t kMaxQueued = 2 * CopyGroup::MaxFiles;
 constexpr auto kMaxWait = std::chrono::milliseconds(5);
 
 } // namespace
 
-CopyRun::~CopyRun()
+FileRun::~FileRun()
 {
     static_cast<void>(abandon());
     {
@@ -28,25 +29,49 @@ CopyRun::~CopyRun()
         m_thread.join();
 }
 
-void CopyRun::add(const QString& source, const QString& target)
+void FileRun::add(const QString& source, const QString& target, FileAction action)
 {
-    hand({source, target, std::nullopt});
+    hand({source, target, action, std::nullopt});
 }
 
-void CopyRun::addRefused(const FileOutcome& refused)
+void FileRun::addRefused(const FileOutcome& refused)
 {
-    hand({refused.source, refused.target, refused});
+    hand({refused.source, refused.target, refused.action, refused});
 }
 
-void CopyRun::hand(Item item)
+QVector<FileOutcome> FileRun::perform(CopyGroup& group, const Item& item)
+{
+    QVector<FileOutcome> outcomes;
+    if (item.action == FileAction::Copy) {
+        if (item.refused)
+            group.addRefused(*item.refused);
+        else
+            static_cast<void>(group.add(item.source, item.target));
+        if (group.due())
+            outcomes = group.advance();
+        return outcomes;
+    }
+    // Copies handed over before it are placed first: outcomes keep the order of the run.
+    if (!group.isEmpty())
+        outcomes = group.complete();
+    outcomes.append(item.refused ? *item.refused : performFileAction(item.action, item.source, item.target));
+    return outcomes;
+}
+
+FileOutcome FileRun::notBegun(const Item& item)
+{
+    if (item.refused)
+        return *item.refused;
+    return FileOutcome{item.action, item.source, item.target, ECANCELED,
+                       item.action == FileAction::Copy
+                           ? QStringLiteral("Der Lauf wurde angehalten, bevor die Kopie an ihren Platz kam.")
+                           : QStringLiteral("Der Lauf wurde angehalten, bevor die Datei an der Reihe war.")};
+}
+
+void FileRun::hand(Item item)
 {
     if (m_here) {
-        if (item.refused)
-            m_here->addRefused(*item.refused);
-        else
-            static_cast<void>(m_here->add(item.source, item.target));
-        if (m_here->due())
-            m_ready += m_here->advance();
+        m_ready += perform(*m_here, item);
         return;
     }
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -60,32 +85,33 @@ void CopyRun::hand(Item item)
             return;
         }
     }
-    m_progress.wait_for(lock, kMaxWait, [this] { return m_queue.size() < kMaxQueued; });
+    if (m_queue.size() >= kMaxQueued)
+        m_progress.wait_for(lock, kMaxWait, [this] { return m_queue.size() <= kMaxQueued / 2; });
     m_queue.push_back(std::move(item));
     ++m_open;
     lock.unlock();
     m_wake.notify_one();
 }
 
-bool CopyRun::isEmpty() const
+bool FileRun::isEmpty() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_open == 0 && m_ready.isEmpty() && (!m_here || m_here->isEmpty());
 }
 
-bool CopyRun::due() const
+bool FileRun::due() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return !m_ready.isEmpty();
 }
 
-QVector<FileOutcome> CopyRun::advance()
+QVector<FileOutcome> FileRun::advance()
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return std::exchange(m_ready, {});
 }
 
-QVector<FileOutcome> CopyRun::complete()
+QVector<FileOutcome> FileRun::complete()
 {
     if (m_here)
         return std::exchange(m_ready, {}) + m_here->complete();
@@ -94,7 +120,7 @@ QVector<FileOutcome> CopyRun::complete()
     return waitForAll(lock);
 }
 
-QVector<FileOutcome> CopyRun::abandon()
+QVector<FileOutcome> FileRun::abandon()
 {
     if (m_here)
         return std::exchange(m_ready, {}) + m_here->abandon();
@@ -103,7 +129,7 @@ QVector<FileOutcome> CopyRun::abandon()
     return waitForAll(lock);
 }
 
-QVector<FileOutcome> CopyRun::waitForAll(std::unique_lock<std::mutex>& lock)
+QVector<FileOutcome> FileRun::waitForAll(std::unique_lock<std::mutex>& lock)
 {
     if (m_open > 0) {
         m_wake.notify_one();
@@ -113,16 +139,18 @@ QVector<FileOutcome> CopyRun::waitForAll(std::unique_lock<std::mutex>& lock)
     return std::exchange(m_ready, {});
 }
 
-void CopyRun::deliver(const QVector<FileOutcome>& outcomes)
+void FileRun::deliver(const QVector<FileOutcome>& outcomes)
 {
     if (outcomes.isEmpty())
         return;
     m_ready += outcomes;
     m_open -= int(outcomes.size());
-    m_progress.notify_all();
+    // Only waitForAll() waits for outcomes, and only for the last.
+    if (m_open == 0)
+        m_progress.notify_all();
 }
 
-void CopyRun::work()
+void FileRun::work()
 {
     CopyGroup group(m_transfer);
     std::unique_lock<std::mutex> lock(m_mutex);
@@ -136,11 +164,7 @@ void CopyRun::work()
             lock.unlock();
             outcomes = group.abandon();
             for (const Item& item : rest)
-                outcomes.append(item.refused
-                                    ? *item.refused
-                                    : FileOutcome{FileAction::Copy, item.source, item.target, ECANCELED,
-                                                  QStringLiteral("Der Lauf wurde angehalten, bevor die Kopie "
-                                                                 "an ihren Platz kam.")});
+                outcomes.append(notBegun(item));
             lock.lock();
             deliver(outcomes);
             m_stop = m_open > 0;
@@ -150,14 +174,10 @@ void CopyRun::work()
         if (!m_queue.empty()) {
             Item item = std::move(m_queue.front());
             m_queue.pop_front();
-            m_progress.notify_all();
+            if (m_queue.size() == kMaxQueued / 2)
+                m_progress.notify_all();
             lock.unlock();
-            if (item.refused)
-                group.addRefused(*item.refused);
-            else
-                static_cast<void>(group.add(item.source, item.target));
-            if (group.due())
-                outcomes = group.advance();
+            outcomes = perform(group, item);
             lock.lock();
             deliver(outcomes);
             continue;
