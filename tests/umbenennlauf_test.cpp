@@ -41,12 +41,19 @@ struct Protokoll : Sitzungsprotokoll
             return Result::failure(ENOMEM, u8("Kein Speicher mehr."));
         return sitzung.Aktion_eintragen(alt, neu, aktion);
     }
+    Result Aktion_vorhaben(const QString& alt, const QString&, const QString&) override
+    {
+        if (!QFileInfo::exists(alt))
+            ohneDatei << alt;
+        return Result::success();
+    }
     bool zielUnerheblich(const QString& aktion, const QString& alt, const QString& neu) override
     {
         return sitzung.zielUnerheblich(aktion, alt, neu);
     }
     Journalsitzung sitzung;
     int eintraege = 0, scheitertAb = 1 << 30;
+    QStringList ohneDatei; // intents noted while their file was not (yet) there
 };
 
 // The window as the run sees it: inputs, the answers it was given, and whether it is still open; it
@@ -267,6 +274,19 @@ TEST_F(Lauf, ACopyRunCutOffEntersEveryCopyItPlaced)
     const int platziert = int(QDir(dir.filePath(u8("k"))).entryList(QDir::Files | QDir::Hidden).size());
     EXPECT_GT(platziert, 0);
     EXPECT_EQ(aktionen().count(u8("Kopiert")), platziert);
+}
+
+// A file that a rename on its way is to bring to its place waits for it: an intent is noted only once its
+// file stands there, so that after a crash the disk alone tells what became of each.
+TEST_F(Lauf, AFileTheRunIsStillBringingToItsPlaceWaitsForIt)
+{
+    dateien(1);
+    liste.setEintraege({dir.filePath(u8("d'/a0.jpg")), dir.filePath(u8("d'/x1.jpg"))});
+    liste.alleMarkieren(true);
+    fenster.e.muster = u8("x©0 - 9©");
+    lauf.alle(fenster);
+    EXPECT_EQ(std::tuple(protokoll.ohneDatei, aktionen().count(u8("Umbenannt")), dir.read(u8("d'/x2.jpg"))),
+              std::tuple(QStringList(), 2, QByteArray("0")));
 }
 
 // A failed file is recorded as "Fehler", leaves the list and the catalogue, and the run goes on.
