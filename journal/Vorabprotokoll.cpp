@@ -383,7 +383,7 @@ Result Vorabprotokoll::vorhaben(const Aktionseintrag& a, const QString& ziel)
 Result Vorabprotokoll::eingetragen(const Aktionseintrag& a)
 {
     // Goes out with the next record, the next intent in a run: one write per file. Until then a crash
-    // leaves this file the one in flight, as it would between the operation and a write of its own.
+    // leaves this file in flight, as it would between the operation and a write of its own.
     zeileAnfuegen(m_ausstehend, {u"E", a.AlterPfad, a.NeuerPfad, a.Aktion, a.Zeit});
     if (!m_takt.isActive() && QCoreApplication::instance())
         m_takt.start(Sicherungsabstand);

@@ -53,8 +53,8 @@ platform::Expected<OffeneSitzung> vorabLesen(const QByteArray& inhalt);
 QString dateikennung(const QString& pfad);
 
 // The recovery file of an open session, held locked while it is open. The intent of a file operation goes
-// in before it, with one write; its outcome after it, together with the next record or within 200 ms, so
-// that a crash leaves at most the one file in flight to be settled. What is written reaches the disk in
+// in before it, with one write; its outcome after it, together with a later record or within 200 ms, so
+// that a crash leaves only the files in flight to be settled. What is written reaches the disk in
 // groups, at most 200 ms apart, flushed beside the run; the first record after a pause and whatever stands
 // when sichern() is called reach it before the call returns.
 class Vorabprotokoll
