@@ -294,7 +294,7 @@ QString DatenBanken::ergebnisstring(platform::Breather* atem) const
     while (!m_aktionsliste->Eof()) {
         if (atem)
             atem->tick();
-        text += m_aktionsliste->getstring(separator, separator, stueck);
+        m_aktionsliste->appendString(text, separator, separator, stueck);
     }
     return text;
 }

@@ -496,11 +496,18 @@ void RecordSet::unindexRow(int row)
 
 QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowDelimiter, int numRows)
 {
+    QString out;
+    appendString(out, columnDelimiter, rowDelimiter, numRows);
+    return out;
+}
+
+void RecordSet::appendString(QString& out, const QString& columnDelimiter, const QString& rowDelimiter,
+                             int numRows)
+{
     commitPending();
     settleView();
-    QString out;
     if (!m_open)
-        return out;
+        return;
     if (m_currentDeleted)
         m_currentDeleted = false;
     const int end = numRows < 0
@@ -513,7 +520,6 @@ QString RecordSet::getstring(const QString& columnDelimiter, const QString& rowD
             out += (f + 1 < values.size()) ? columnDelimiter : rowDelimiter;
         }
     }
-    return out;
 }
 
 RowsetData RecordSet::toRowset() const

@@ -106,6 +106,8 @@ public:
     // Values of the visible records from the current one on, each followed by one delimiter; at most
     // numRows records when it is not negative. Leaves the set after the last record taken.
     QString getstring(const QString& columnDelimiter, const QString& rowDelimiter, int numRows = -1);
+    // The same, appended to out: a text of 100,000 records is then built in one buffer.
+    void appendString(QString& out, const QString& columnDelimiter, const QString& rowDelimiter, int numRows);
 
     // Writes the whole set, in the order of adding; refuses an existing file.
     Result Save(const QString& path) const;
