@@ -205,8 +205,8 @@ TEST_F(Lauf, HowARunEnds)
         u.lauf.alle(u.fenster);
         EXPECT_EQ(std::tuple(u.fenster.meldungen.last(), u.liste.anzahl() + u.protokoll.eintraege),
                   std::tuple(Meldung::NichtEingetragen, 4));
-        for (int i = 0; i < u.liste.anzahl(); ++i)
-            EXPECT_TRUE(QFileInfo::exists(u.liste.text(i)));
+        for (const QString& pfad : u.liste.eintraege())
+            EXPECT_TRUE(QFileInfo::exists(pfad)) << pfad.toStdString();
     }
     // A window gone between files: only the start was shown, and nothing is changed.
     dateien(2);
