@@ -3,13 +3,11 @@
 #include "platform/FieldDef.h"
 #include "platform/FileTransfer.h"
 #include "platform/FolderListing.h"
-#include "platform/ShellItemsAhead.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <optional>
 
 namespace tw::catalogue {
 
@@ -125,25 +123,16 @@ QString KatalogLogik::uebernehmen()
     // Window messages run at the start and then every 1,024 files or 10 ms, whichever comes first: a pass
     // of the event loop per file would cost more than taking the file over.
     QElapsedTimer seitNachrichten;
-    // The files are looked up on disk beside this loop, a stretch ahead of it.
-    platform::ShellItemsAhead voraus(auswahl, [&auswahl, &vorhanden](int i) {
-        return !vorhanden.isEmpty() && vorhanden.contains(auswahl.path(i).toCaseFolded());
-    });
     for (int i = 0; i < auswahl.Count(); ++i) {
         if (i % 1024 == 0 || seitNachrichten.hasExpired(10)) {
             m_ansicht.nachrichtenVerarbeiten();
             seitNachrichten.start();
         }
-        while (!m_uebernahmeAbbrechen && !voraus.ready(i, 10)) {
-            m_ansicht.nachrichtenVerarbeiten();
-            seitNachrichten.start();
-        }
         if (m_uebernahmeAbbrechen)
             break;
-        const std::optional<platform::ShellItem> gelesen = voraus.take(i);
-        if (!gelesen)
+        if (!vorhanden.isEmpty() && vorhanden.contains(auswahl.path(i).toCaseFolded()))
             continue;
-        const platform::ShellItem& item = *gelesen;
+        const platform::ShellItem item = auswahl.Item(i);
         if (istOrdnerOderUnbekannt(item.Type))
             continue;
         // The browser's own rule, so that every file it gives a kind of its own is taken over.

@@ -1,5 +1,4 @@
 #include "platform/FolderListing.h"
-#include "platform/ShellItemsAhead.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
@@ -7,7 +6,6 @@
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QRegularExpression>
-#include <atomic>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -126,37 +124,6 @@ TEST(FolderListingOrder, HiddenFilesStayOutFoldersComeFirstNumbersCountByValue)
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u8("rohr"))).constData(), 0600), 0);
     EXPECT_EQ(names(NameColumn, Qt::AscendingOrder).first,
               u8s({"aOrdner", "bVerweis", "zOrdner", "Datei9.txt", "Datei10.txt", "Foto.jpg"}));
-}
-
-// The take-over reads the selection a stretch ahead: every item in order, past the length of the
-// stretch, none that is skipped, and a reader let go of midway stops without reading them all.
-TEST(ShellItemsAhead, ReadsEachItemInOrderExceptTheSkippedAndStopsWhenLetGo)
-{
-    constexpr int n = 10000;
-    std::atomic<int> gelesen{0};
-    const ShellItems items(
-        n, [](int i) { return QString::number(i); },
-        [&gelesen](int i) {
-            ++gelesen;
-            return ShellItem{QString::number(i), {}, {}, i, {}};
-        });
-    {
-        ShellItemsAhead voraus(items, [](int i) { return i % 3 == 0; });
-        for (int i = 0; i < n; ++i) {
-            while (!voraus.ready(i, 10)) {
-            }
-            const std::optional<ShellItem> item = voraus.take(i);
-            ASSERT_EQ(item ? item->Size : -1, i % 3 == 0 ? -1 : i);
-        }
-    }
-    EXPECT_EQ(gelesen, n - (n + 2) / 3);
-    gelesen = 0;
-    {
-        ShellItemsAhead voraus(items, {});
-        for (int i = 0; i < 10; ++i)
-            ASSERT_TRUE(voraus.ready(i, 5000) && voraus.take(i));
-    }
-    EXPECT_LT(gelesen, n);
 }
 
 } // namespace
