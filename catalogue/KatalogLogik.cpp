@@ -136,10 +136,13 @@ QString KatalogLogik::uebernehmen()
         if (istOrdnerOderUnbekannt(item.Type))
             continue;
         // The browser's own rule, so that every file it gives a kind of its own is taken over.
-        const QString endung =
-            platform::extensionOf(QStringView(item.Path).mid(item.Path.lastIndexOf(trenner) + 1));
-        if (endung.isNull())
+        const QStringView endungstext =
+            platform::extensionViewOf(QStringView(item.Path).mid(item.Path.lastIndexOf(trenner) + 1));
+        if (endungstext.isNull())
             continue;
+        // Files of a folder mostly share their extension, and then its text.
+        const QString endung =
+            !letzteEndung.isNull() && endungstext == letzteEndung ? letzteEndung : endungstext.toString();
         if (!platform::representable(item.Path)) {
             unlesbar.hinzu(item.Path);
             continue;

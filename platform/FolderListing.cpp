@@ -20,12 +20,17 @@
 
 namespace tw::platform {
 
-QString extensionOf(QStringView fileName)
+QStringView extensionViewOf(QStringView fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(u'.');
     if (dot < 0 || dot + 1 >= fileName.size())
         return {};
-    return fileName.mid(dot + 1).toString();
+    return fileName.mid(dot + 1);
+}
+
+QString extensionOf(QStringView fileName)
+{
+    return extensionViewOf(fileName).toString();
 }
 
 QString shellTypeLookedUp(const QString& fileName, bool dir)

@@ -26,6 +26,7 @@ inline const QString UnknownType = QStringLiteral("Datei");
 // The text after the last "." of a file name, as the shell and the catalogue take it (".bashrc" has the
 // extension "bashrc"); null when there is no "." or nothing after it.
 QString extensionOf(QStringView fileName);
+QStringView extensionViewOf(QStringView fileName);
 // The shell's description of an item's kind by its name: "Dateiordner", the MIME comment in the default
 // locale's language, "ABC-Datei" for an extension nobody knows, or "Datei" without an extension.
 // Names with the same exact extension share one lookup unless a pattern other than "*.ext" may match.
