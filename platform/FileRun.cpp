@@ -12,7 +12,7 @@ namespace {
 // Operations handed over but not yet begun: the run waits when it is this far ahead, until half of them
 // are done, but not so long that its window would stop answering while a flush holds the copies up.
 // Waiting for half, not for one, wakes the run once per many renames rather than once per file.
-constexpr size_t kMaxQueued = 2 * CopyGroup::MaxFiles;
+constexpr size_t kMaxQueued = 256;
 constexpr auto kMaxWait = std::chrono::milliseconds(5);
 
 } // namespace

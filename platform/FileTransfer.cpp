@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <system_error>
@@ -445,9 +446,33 @@ void CopyGroup::addRefused(const FileOutcome& refused)
     m_pending.push_back(std::move(w));
 }
 
+int CopyGroup::maxFiles()
+{
+    // A flush of the disk costs nearly as much for 128 small files as for 512, and a run of small copies
+    // waits mostly for its flushes. Four groups' files may be open at once besides the program's own,
+    // so the limit on open files, often 1,024, is raised as far as its hard limit allows.
+    static const int files = [] {
+        constexpr rlim_t most = 512;
+        constexpr rlim_t own = 512;
+        constexpr rlim_t needed = 4 * most + own;
+        struct rlimit limit = {};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+            return 128;
+        if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < needed) {
+            struct rlimit raised = limit;
+            raised.rlim_cur = limit.rlim_max == RLIM_INFINITY ? needed : std::min(limit.rlim_max, needed);
+            if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+                limit = raised;
+        }
+        const rlim_t allowed = limit.rlim_cur == RLIM_INFINITY ? needed : limit.rlim_cur;
+        return static_cast<int>(std::clamp<rlim_t>((allowed - std::min(allowed, own)) / 4, 16, most));
+    }();
+    return files;
+}
+
 bool CopyGroup::due() const
 {
-    return m_pending.size() >= size_t(MaxFiles) || m_bytes >= MaxBytes ||
+    return m_pending.size() >= size_t(maxFiles()) || m_bytes >= MaxBytes ||
            (!m_pending.empty() && m_age.elapsed() >= MaxAgeMs);
 }
 
@@ -455,7 +480,7 @@ QVector<FileOutcome> CopyGroup::advance()
 {
     // The run goes on writing while the group before is still under way, up to a limit on open files.
     if (m_settled.valid() && m_settled.wait_for(std::chrono::seconds(0)) != std::future_status::ready &&
-        m_pending.size() < size_t(3 * MaxFiles) && m_bytes < 3 * MaxBytes)
+        m_pending.size() < size_t(3 * maxFiles()) && m_bytes < 3 * MaxBytes)
         return {};
     QVector<FileOutcome> outcomes = m_settled.valid() ? m_settled.get() : QVector<FileOutcome>();
     if (m_pending.empty())
