@@ -49,7 +49,8 @@ platform::Result Journalsitzung::Aktion_eintragen(const QString& alterPfad, cons
     return m_db.Aktion_eintragen(alterPfad, neuerPfad, aktion);
 }
 
-bool Journalsitzung::zielUnerheblich(const QString& aktion, const QString& alterPfad, const QString& neuerPfad)
+bool Journalsitzung::zielUnerheblich(const QString& aktion, const QString& alterPfad,
+                                     const QString& neuerPfad)
 {
     return m_db.zielUnerheblich(aktion, alterPfad, neuerPfad);
 }

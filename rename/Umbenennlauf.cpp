@@ -168,8 +168,9 @@ bool Umbenennlauf::nebenher(const Laufeingaben& e, bool gruppiert) const
         return true;
     // A file that an operation on its way is to bring here waits for it: after a crash with both on their
     // way, the disk could not tell which of them had happened.
-    return gruppiert && m_protokoll.zielUnerheblich(aktionstext(static_cast<int>(e.aktion)), m_aktuell.alterPfad,
-                                                    m_aktuell.neuerPfad) &&
+    return gruppiert &&
+           m_protokoll.zielUnerheblich(aktionstext(static_cast<int>(e.aktion)), m_aktuell.alterPfad,
+                                       m_aktuell.neuerPfad) &&
            (m_unterwegs.isEmpty() || !m_unterwegs.contains(QDir::cleanPath(m_aktuell.alterPfad)));
 }
 

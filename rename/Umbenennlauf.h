@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/FileRun.h"
 #include "platform/FileOutcome.h"
+#include "platform/FileRun.h"
 #include "platform/FileTransfer.h"
 #include "rename/Arbeitsliste.h"
 #include "rename/Datensicherung.h"
