@@ -173,19 +173,7 @@ Result AtomicFileWriter::replace(const QString& path, const Content& content, Br
     if (::stat(encoded(path).constData(), &old) == 0)
         ::fchmod(fd, old.st_mode & 07777);
 
-    // The disk is set to work on each stretch once it is written, while the rest is made: the flush at the
-    // end then waits for little more than the last stretch of a journal of 30 MB.
-    constexpr off_t stretch = off_t(4) << 20;
-    off_t end = 0, started = 0;
-    Result written = content([&](QByteArrayView piece) {
-        Result r = writeBytes(fd, piece, tempPath);
-        end += piece.size();
-        if (r && end - started >= stretch) {
-            ::sync_file_range(fd, started, end - started, SYNC_FILE_RANGE_WRITE);
-            started = end;
-        }
-        return r;
-    });
+    Result written = content([&](QByteArrayView piece) { return writeBytes(fd, piece, tempPath); });
     if (written)
         written = toDisk(fd, tempPath, breather);
     if (::close(fd) != 0 && written.ok())
