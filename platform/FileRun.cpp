@@ -113,24 +113,20 @@ QVector<FileOutcome> FileRun::advance()
 
 QVector<FileOutcome> FileRun::complete()
 {
-    if (m_here)
-        return std::exchange(m_ready, {}) + m_here->complete();
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_finish = true;
-    return waitForAll(lock);
+    return waitForAll(false);
 }
 
 QVector<FileOutcome> FileRun::abandon()
 {
-    if (m_here)
-        return std::exchange(m_ready, {}) + m_here->abandon();
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_stop = true;
-    return waitForAll(lock);
+    return waitForAll(true);
 }
 
-QVector<FileOutcome> FileRun::waitForAll(std::unique_lock<std::mutex>& lock)
+QVector<FileOutcome> FileRun::waitForAll(bool stop)
 {
+    if (m_here)
+        return std::exchange(m_ready, {}) + (stop ? m_here->abandon() : m_here->complete());
+    std::unique_lock<std::mutex> lock(m_mutex);
+    (stop ? m_stop : m_finish) = true;
     if (m_open > 0) {
         m_wake.notify_one();
         m_progress.wait(lock, [this] { return m_open == 0 && !m_finish && !m_stop; });

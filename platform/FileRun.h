@@ -52,8 +52,8 @@ private:
     // What an item in group's turn comes to: a copy joins the group, anything else waits for the group.
     static QVector<FileOutcome> perform(CopyGroup& group, const Item& item);
     static FileOutcome notBegun(const Item& item);
-    // The outcomes of all handed over; waits with the lock held in `lock`.
-    QVector<FileOutcome> waitForAll(std::unique_lock<std::mutex>& lock);
+    // The outcomes of all handed over, once every copy is placed or (stop) none begun is done.
+    QVector<FileOutcome> waitForAll(bool stop);
     void deliver(const QVector<FileOutcome>& outcomes);
 
     FileTransfer& m_transfer;
