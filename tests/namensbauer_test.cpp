@@ -59,32 +59,26 @@ TEST(Namensbauer, CountersRunFromStartPlusOneToTheEndWrapAndTheRightmostAdvances
     EXPECT_EQ(stellen("©0 - 100©"), u8s({"1", "9", "99", "100", "0"}))
         << "plain counters carry no leading zeros";
 
-    Zaehlwerk z;
-    z.Zaehler(u8("©1 - 3©_©0 - 2©"));
-    QStringList folge;
-    for (int i = 0; i < 9; ++i) {
-        z.Umbenennen(1);
-        folge << z.Zaehlerstand.join(u',');
-    }
-    EXPECT_EQ(folge, u8s({"1,1", "1,2", "2,0", "2,1", "2,2", "3,0", "3,1", "3,2", "1,0"}));
-
+    // The counter positions after each step of a run.
+    const auto folge = [](Zaehlwerk& z, const char* muster, int schritte, int ziffern) {
+        z.Zaehler(u8(muster));
+        QStringList out;
+        for (int i = 0; i < schritte; ++i) {
+            z.Umbenennen(ziffern);
+            out << z.Zaehlerstand.join(u',');
+        }
+        return out;
+    };
+    Zaehlwerk z, gross, riesig;
+    EXPECT_EQ(folge(z, "©1 - 3©_©0 - 2©", 9, 1),
+              u8s({"1,1", "1,2", "2,0", "2,1", "2,2", "3,0", "3,1", "3,2", "1,0"}));
     z.Collection_leeren();
-    z.Zaehler(u8("©0 - 5©"));
-    for (int i = 0; i < 7; ++i)
-        z.Umbenennen(2);
-    EXPECT_EQ(z.Zaehlerstand.first(), u8("07")) << "05 is not 5, so the counter goes on";
-
-    Zaehlwerk gross;
-    gross.Zaehler(u8("©2147483645 - 2147483647©"));
-    for (const char* erwartet : {"2147483646", "2147483647", "2147483645"}) {
-        gross.Umbenennen(10);
-        EXPECT_EQ(gross.Zaehlerstand.first(), u8(erwartet)) << "no overflow";
-    }
+    EXPECT_EQ(folge(z, "©0 - 5©", 7, 2).last(), u8("07")) << "05 is not 5, so the counter goes on";
+    EXPECT_EQ(folge(gross, "©2147483645 - 2147483647©", 3, 10),
+              u8s({"2147483646", "2147483647", "2147483645"}))
+        << "no overflow";
     // Found by fuzzing: a start beyond every counter stepped past the largest number.
-    Zaehlwerk riesig;
-    riesig.Zaehler(u8("©9223372036854775807 - 1©"));
-    riesig.Umbenennen(1);
-    EXPECT_EQ(riesig.Zaehlerstand.first(), u8("9223372036854775807"));
+    EXPECT_EQ(folge(riesig, "©9223372036854775807 - 1©", 1, 1), u8s({"9223372036854775807"}));
 }
 
 // The text check keeps marked segments from being edited by typing; then the counter fields' rules.
