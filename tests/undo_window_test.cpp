@@ -140,9 +140,8 @@ TEST_F(UndoWindow, ButtonsAskForEveryChoiceFirstNoChangesNothingAndAPartialUndoS
     const auto w = open();
     ASSERT_EQ(w->File1->count(), 2);
     EXPECT_EQ(w->File1->item(1)->text(), u8("Sich_05.12.2026_2.xml"));
-    for (const QComboBox* c : {w->Combo1, w->Combo2})
-        EXPECT_TRUE(!c->isEnabled() && Zurueck::comboText(c) == bitte);
-    EXPECT_FALSE(w->Text1->isEnabled());
+    EXPECT_TRUE(!w->Combo1->isEnabled() && !w->Combo2->isEnabled() && !w->Text1->isEnabled() &&
+                Zurueck::comboText(w->Combo1) == bitte && Zurueck::comboText(w->Combo2) == bitte);
     w->File1->setCurrentRow(1);
     EXPECT_TRUE(messages.texts().value(0).contains(seite));
     EXPECT_EQ(gesagt(), u8s({"Fehler: Dies ist keine Datenbank von Tauschwerk"}));
