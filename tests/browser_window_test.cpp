@@ -97,9 +97,8 @@ TEST_F(platform_BrowserWindow, NavigatesToFoldersAndRefusesTheRestKeepingTheView
 TEST_F(platform_BrowserWindow, StepsThroughTheHistoryAndFailsAtBothEnds)
 {
     const QString a = mkdir(u8("a")), b = mkdir(u8("b")), c = mkdir(u8("c"));
-    show(a);
-    show(b);
-    show(c);
+    for (const QString& ordner : {a, b, c})
+        show(ordner);
     // back or forward, whether the step succeeds, the folder shown after it
     const std::tuple<bool, bool, QString> schritte[] = {{true, true, b},  {true, true, a},
                                                         {true, false, a}, {false, true, b},
