@@ -20,20 +20,6 @@ using tw::platform::TwipsForm;
 using tw::stack::frmAuswahlbutton;
 using namespace tw::test;
 
-namespace {
-
-void klick(QWidget* w)
-{
-    const QPointF innen(5, 5);
-    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent event(type, innen, w->mapToGlobal(innen), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &event);
-    }
-}
-
-} // namespace
-
 class PickBarWindow : public ::testing::Test
 {
 protected:
@@ -49,6 +35,15 @@ protected:
         laufwerke.liste.append({u8("/mnt/data"), u8("/mnt/data [Daten]")});
     }
     void TearDown() override { delete bar.data(); }
+    static void klick(QWidget* w)
+    {
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(w, &event);
+        }
+    }
 
     frmAuswahlbutton& laden()
     {
