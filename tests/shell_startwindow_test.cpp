@@ -17,7 +17,6 @@
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
@@ -224,11 +223,8 @@ TEST_F(Start, BeendenDuringATakeOverStopsItAndTheWindowGoesOnceItHasEnded)
         EXPECT_FALSE(fenster->Timer1->isActive());
         fenster->Command3->click();
     });
-    QEventLoop loop;
-    QTimer::singleShot(50, &loop, &QEventLoop::quit);
-    loop.exec();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(gesperrt && fenster.isNull() && start->isVisible() && browser->quitCalls() == 1);
+    EXPECT_TRUE(waitUntil([&] { return fenster.isNull(); }) && gesperrt && start->isVisible() &&
+                browser->quitCalls() == 1);
 }
 
 // The places of the stack are the end-to-end workflow's.
