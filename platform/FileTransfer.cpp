@@ -448,11 +448,11 @@ void CopyGroup::addRefused(const FileOutcome& refused)
 
 int CopyGroup::maxFiles()
 {
-    // A flush of the disk costs nearly as much for 128 small files as for 512, and a run of small copies
-    // waits mostly for its flushes. Four groups' files may be open at once besides the program's own,
+    // A flush of the disk costs nearly as much for 128 small files as for 256, and a run of small copies
+    // waits mostly for its flushes; larger groups hold up the end of a run for too long. Four groups' files may be open at once besides the program's own,
     // so the limit on open files, often 1,024, is raised as far as its hard limit allows.
     static const int files = [] {
-        constexpr rlim_t most = 512;
+        constexpr rlim_t most = 256;
         constexpr rlim_t own = 512;
         constexpr rlim_t needed = 4 * most + own;
         struct rlimit limit = {};

@@ -77,7 +77,7 @@ class CopyGroup
 public:
     // Limits of a group: its files stay open until it completes, and its results wait for it. While the
     // flush of one group is under way, the next may grow to three times these before it waits. Up to
-    // 512 files, as far as the process may open four groups' files at once.
+    // 256 files, as far as the process may open four groups' files at once.
     static int maxFiles();
     static constexpr qint64 MaxBytes = qint64(32) << 20;
     static constexpr int MaxAgeMs = 100;
