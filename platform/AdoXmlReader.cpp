@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QHash>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -27,10 +28,10 @@ using adoxml::standIn;
 
 // Characters of a value that the writer keeps out of the file and the parser would refuse, written as
 // the stand-in U+FDD0 followed by a second character; see appendEscaped in the writer.
-QString restoreValue(QStringView value)
+QString restoreValue(QString value)
 {
     if (!value.contains(QChar(standIn)))
-        return value.toString();
+        return value;
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -68,6 +69,9 @@ public:
     const QString& failure() const { return m_failure; }
     bool hadNoBytes() const { return m_done && m_total == 0; }
 
+    // The value a row's attribute stands for: one decoded here in place of the parser, or the parser's.
+    QString takeValue(QStringView seen);
+
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -88,6 +92,8 @@ private:
     void begin(const QByteArray& chunk);
     void transcode(const QByteArray& chunk, bool last);
     void protect(bool last);
+    void endValue();
+    bool decodeValue(QByteArrayView raw, QString& out) const;
     void stop(const QString& why)
     {
         m_failure = why;
@@ -109,8 +115,27 @@ private:
     QByteArray m_utf16Rest;
     State m_state = State::Content;
     char m_quote = 0;
+    // The parser takes a long value one character at a time, a journal's list of actions in a quarter of
+    // a second per 100,000; this reader decodes a row's long values itself and hands the parser a token,
+    // made unguessable so that no file's own text can pass for one.
+    QByteArray m_value;
+    bool m_inRow = false;
+    bool m_decodeHere = true; // a document type could declare entities and value types: none then
+    QString m_token;
+    std::vector<QString> m_values;
     QString m_failure;
 };
+
+QString RowsetInput::takeValue(QStringView seen)
+{
+    if (!m_values.empty() && seen.startsWith(m_token)) {
+        bool ok = false;
+        const qsizetype i = seen.sliced(m_token.size()).toLongLong(&ok);
+        if (ok && i >= 0 && i < static_cast<qsizetype>(m_values.size()))
+            return std::move(m_values[static_cast<size_t>(i)]);
+    }
+    return seen.toString();
+}
 
 qint64 RowsetInput::readData(char* data, qint64 maxSize)
 {
@@ -242,12 +267,6 @@ void RowsetInput::protect(bool last)
     };
     qsizetype i = 0;
     qsizetype run = 0;
-    const auto replace = [&](qsizetype length, QByteArrayView with) {
-        m_out.append(p + run, i - run);
-        m_out.append(with);
-        i += length;
-        run = i;
-    };
     while (i < limit) {
         switch (m_state) {
         case State::Content:
@@ -266,6 +285,14 @@ void RowsetInput::protect(bool last)
             } else {
                 m_state = State::Tag;
                 i += 1;
+                if (at(i, "!DOCTYPE"))
+                    m_decodeHere = false;
+                // A row's element, whatever its prefix; a name cut by the chunk's end counts as none.
+                qsizetype end = i;
+                while (end < n && !std::strchr(" \t\r\n/>", p[end]))
+                    ++end;
+                const QByteArrayView name(p + i, end - i);
+                m_inRow = end < n && (name == "row" || name.endsWith(":row"));
             }
             break;
         case State::Tag:
@@ -275,6 +302,8 @@ void RowsetInput::protect(bool last)
                     m_quote = c;
                     m_state = State::Value;
                     ++i;
+                    m_out.append(p + run, i - run);
+                    run = i;
                     break;
                 }
                 if (c == '>') {
@@ -284,41 +313,26 @@ void RowsetInput::protect(bool last)
                 }
             }
             break;
-        case State::Value:
-            while (i < limit) {
-                // Most bytes of a value are ordinary: skip them at the pace of a table lookup.
-                while (i < limit && !valueStops[static_cast<unsigned char>(p[i])])
-                    ++i;
-                if (i >= limit)
-                    break;
-                const auto c = static_cast<unsigned char>(p[i]);
-                if (c == static_cast<unsigned char>(m_quote)) {
-                    m_state = State::Tag;
-                    ++i;
-                    break;
-                }
-                if (c == '\t') {
-                    replace(1, "&#x9;");
-                } else if (c == '\r') {
-                    replace(1, "&#xD;");
-                } else if (c == '\n') {
-                    replace(1, "&#xA;");
-                } else if (c >= 0x01 && c < 0x20) {
-                    char pair[] = "&#xFDD0;&#xFDD0;";
-                    const char* hex = "0123456789ABCDEF";
-                    const unsigned second = adoxml::standInSecond(c);
-                    pair[13] = hex[(second >> 4) & 0xF];
-                    pair[14] = hex[second & 0xF];
-                    replace(1, pair);
-                } else if (c == 0xEF && m_utf8 && at(i, "\xEF\xBF\xBE")) {
-                    replace(3, "&#xFDD0;&#xFDFE;");
-                } else if (c == 0xEF && m_utf8 && at(i, "\xEF\xBF\xBF")) {
-                    replace(3, "&#xFDD0;&#xFDFF;");
-                } else {
-                    ++i;
-                }
+        case State::Value: {
+            const void* quote =
+                i < limit ? std::memchr(p + i, m_quote, static_cast<size_t>(limit - i)) : nullptr;
+            const qsizetype to = quote ? static_cast<const char*>(quote) - p : limit;
+            // A long value grows once to what is left of the file, of which only what it fills is ever
+            // touched, instead of being copied on every doubling.
+            if (m_value.size() >= 64 * 1024 && m_value.size() + (to - i) > m_value.capacity() &&
+                !m_source.isSequential()) {
+                m_value.reserve(m_value.size() + (to - i) +
+                                std::max<qint64>(m_source.size() - m_source.pos(), 0));
+            }
+            m_value.append(p + i, to - i);
+            i = run = to;
+            if (quote) {
+                endValue();
+                m_state = State::Tag;
+                ++i;
             }
             break;
+        }
         case State::Comment:
             i = skipTo(i, '-');
             if (i < limit && at(i, "-->")) {
@@ -351,6 +365,162 @@ void RowsetInput::protect(bool last)
     i = std::max<qsizetype>(i, 0);
     m_out.append(p + run, i - run);
     m_in.remove(0, i);
+    // A file that ends inside a value: the parser sees it end there.
+    if (last && m_state == State::Value) {
+        m_inRow = false;
+        endValue();
+    }
+}
+
+// Hands the value on: decoded here when it is a row's and long, else as the parser should read it.
+void RowsetInput::endValue()
+{
+    constexpr qsizetype decodedFrom = 1024;
+    QString decoded;
+    if (m_inRow && m_decodeHere && m_utf8 && m_value.size() >= decodedFrom && decodeValue(m_value, decoded)) {
+        if (m_token.isEmpty()) {
+            m_token =
+                QChar(0xFDEF) + QString::number(QRandomGenerator::system()->generate64(), 36) + QChar(0xFDEF);
+        }
+        m_out.append((m_token + QString::number(m_values.size())).toUtf8());
+        m_values.push_back(std::move(decoded));
+        m_value.clear();
+        return;
+    }
+    const char* p = m_value.constData();
+    const qsizetype n = m_value.size();
+    qsizetype i = 0;
+    qsizetype run = 0;
+    const auto replace = [&](qsizetype length, QByteArrayView with) {
+        m_out.append(p + run, i - run);
+        m_out.append(with);
+        i += length;
+        run = i;
+    };
+    const auto at = [p, n](qsizetype i, QByteArrayView what) {
+        return n - i >= what.size() && std::memcmp(p + i, what.data(), static_cast<size_t>(what.size())) == 0;
+    };
+    while (i < n) {
+        // Most bytes of a value are ordinary: skip them at the pace of a table lookup.
+        while (i < n && !valueStops[static_cast<unsigned char>(p[i])])
+            ++i;
+        if (i >= n)
+            break;
+        const auto c = static_cast<unsigned char>(p[i]);
+        if (c == '\t') {
+            replace(1, "&#x9;");
+        } else if (c == '\r') {
+            replace(1, "&#xD;");
+        } else if (c == '\n') {
+            replace(1, "&#xA;");
+        } else if (c >= 0x01 && c < 0x20) {
+            char pair[] = "&#xFDD0;&#xFDD0;";
+            const char* hex = "0123456789ABCDEF";
+            const unsigned second = adoxml::standInSecond(c);
+            pair[13] = hex[(second >> 4) & 0xF];
+            pair[14] = hex[second & 0xF];
+            replace(1, pair);
+        } else if (c == 0xEF && m_utf8 && at(i, "\xEF\xBF\xBE")) {
+            replace(3, "&#xFDD0;&#xFDFE;");
+        } else if (c == 0xEF && m_utf8 && at(i, "\xEF\xBF\xBF")) {
+            replace(3, "&#xFDD0;&#xFDFF;");
+        } else {
+            ++i;
+        }
+    }
+    m_out.append(p + run, n - run);
+    m_value.clear();
+}
+
+// What the parser would make of a value in UTF-8 with the allowances of protect(): false for anything it
+// should judge itself (a raw "<" or NUL, bytes that are no UTF-8, a reference it would refuse or one to
+// an entity of its own).
+bool RowsetInput::decodeValue(QByteArrayView raw, QString& out) const
+{
+    if (!raw.isValidUtf8())
+        return false;
+    const char* p = raw.data();
+    const qsizetype n = raw.size();
+    const auto special = [](unsigned char c) { return c < 0x20 || c == '&' || c == '<' || c == 0xEF; };
+    if (std::none_of(p, p + n, [&](char c) { return special(static_cast<unsigned char>(c)); })) {
+        out = QString::fromUtf8(raw);
+        return true;
+    }
+    out.reserve(raw.size());
+    qsizetype i = 0;
+    while (i < n) {
+        qsizetype run = i;
+        while (run < n && !special(static_cast<unsigned char>(p[run])))
+            ++run;
+        if (run > i) {
+            out.append(QString::fromUtf8(p + i, run - i));
+            i = run;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(p[i]);
+        if (c == '<' || c == 0)
+            return false;
+        if (c == '\t' || c == '\r' || c == '\n') {
+            out.append(QLatin1Char(static_cast<char>(c)));
+            ++i;
+        } else if (c < 0x20) {
+            out.append(QChar(adoxml::standIn)).append(QChar(adoxml::standInSecond(c)));
+            ++i;
+        } else if (c == 0xEF) {
+            // U+FFFE and U+FFFF as protect() writes them; every other character from U+F000 on as it is.
+            const unsigned char b1 = static_cast<unsigned char>(p[i + 1]);
+            const unsigned char b2 = static_cast<unsigned char>(p[i + 2]);
+            if (b1 == 0xBF && (b2 == 0xBE || b2 == 0xBF))
+                out.append(QChar(adoxml::standIn))
+                    .append(QChar(adoxml::standInSecond(b2 == 0xBE ? 0xFFFE : 0xFFFF)));
+            else
+                out.append(QString::fromUtf8(p + i, 3));
+            i += 3;
+        } else {
+            const qsizetype semicolon = raw.indexOf(';', i);
+            if (semicolon < 0 || semicolon - i > 10)
+                return false;
+            const QByteArrayView name = raw.sliced(i + 1, semicolon - i - 1);
+            char32_t code = 0;
+            if (name == "lt")
+                code = '<';
+            else if (name == "gt")
+                code = '>';
+            else if (name == "amp")
+                code = '&';
+            else if (name == "apos")
+                code = '\'';
+            else if (name == "quot")
+                code = '"';
+            else if (name.size() >= 2 && name[0] == '#') {
+                const bool hex = name[1] == 'x';
+                const QByteArrayView digits = name.sliced(hex ? 2 : 1);
+                if (digits.isEmpty())
+                    return false;
+                for (const char d : digits) {
+                    const int v = d >= '0' && d <= '9'   ? d - '0'
+                                  : !hex                 ? -1
+                                  : d >= 'a' && d <= 'f' ? d - 'a' + 10
+                                  : d >= 'A' && d <= 'F' ? d - 'A' + 10
+                                                         : -1;
+                    if (v < 0)
+                        return false;
+                    code = code * (hex ? 16 : 10) + static_cast<char32_t>(v);
+                }
+                const bool xmlChar = code == 0x9 || code == 0xA || code == 0xD ||
+                                     (code >= 0x20 && code <= 0xD7FF) || (code >= 0xE000 && code <= 0xFFFD) ||
+                                     (code >= 0x10000 && code <= 0x10FFFF);
+                if (!xmlChar)
+                    return false;
+            } else {
+                return false;
+            }
+            const char32_t one[] = {code};
+            out.append(QString::fromUcs4(one, 1));
+            i = semicolon + 1;
+        }
+    }
+    return true;
 }
 
 // What a field declaration says about the type; a null string where an attribute is absent.
@@ -664,7 +834,7 @@ bool RowsetParser::readFieldDecl(FieldDecl& decl)
     decl.xmlName = attributeValue(attributes, u"", u"name").toString();
     if (decl.xmlName.isEmpty())
         return fail(QStringLiteral("ein Feld ohne Namen"));
-    decl.realName = restoreValue(attributeValue(attributes, rowsetNs, u"name"));
+    decl.realName = restoreValue(attributeValue(attributes, rowsetNs, u"name").toString());
     if (decl.realName.isEmpty())
         decl.realName = decl.xmlName;
     bool ok = false;
@@ -794,13 +964,13 @@ bool RowsetParser::readRow(QVector<QVariant>& values, QString* forceNull)
         if (!a.namespaceUri().isEmpty()) {
             // rs:forcenull and the like describe the row; they are no fields.
             if (forceNull && a.namespaceUri() == rowsetNs && a.name() == u"forcenull")
-                *forceNull = a.value().toString();
+                *forceNull = m_input.takeValue(a.value());
             continue;
         }
         const int f = fieldOf(a.name());
         if (f < 0)
             return fail(QStringLiteral("die Zeile nennt das nicht beschriebene Feld „%1“").arg(a.name()));
-        values[f] = coerceValue(m_data.fields[f].type, QVariant(restoreValue(a.value())));
+        values[f] = coerceValue(m_data.fields[f].type, QVariant(restoreValue(m_input.takeValue(a.value()))));
     }
     m_xml.skipCurrentElement();
     return closed();

@@ -84,7 +84,8 @@ const char* const kUpdateData = R"(<rs:data>
 
 } // namespace
 
-// The journal's own round trip carries a value of 10 MB; here the characters XML cannot hold as they are.
+// The journal's own round trip carries a value of 10 MB; here the characters XML cannot hold as they are,
+// in a short value and in a long one.
 TEST(AdoXmlRoundTrip, JournalValuesComeBackExactlyFromAWellFormedFile)
 {
     const QChar s(0xFDD0); // the writer's stand-in, and its neighbours
@@ -93,7 +94,7 @@ TEST(AdoXmlRoundTrip, JournalValuesComeBackExactlyFromAWellFormedFile)
                            QChar(0xFFFE) + s;
     const RowsetData data{journalFields(),
                           {{u8("1"), u8("1"), tricky, u8(""), u8("05.12.2026 14:03:11")},
-                           {u8("1"), u8("2"), QVariant(), tricky, QVariant()}}};
+                           {u8("1"), u8("2"), QVariant(), tricky.repeated(40), QVariant()}}};
     const QByteArray xml = writeRowsetXml(data);
 
     QXmlStreamReader plain(xml); // any reader, without our reader's allowances
@@ -184,6 +185,35 @@ TEST(AdoXmlReader, TheRecordsAdoWouldShow)
     }
 }
 
+// A row's long values are decoded beside the parser; whatever a short one gives, or its refusal, a long
+// one gives too.
+TEST(AdoXmlReader, LongValuesReadAsShortOnes)
+{
+    const QByteArray pad(1500, 'x');
+    const char* const fragments[] = {
+        "&apos;&quot;&amp;&lt;&gt;&#65;&#x42;&#x00e4;&#128512;", "a\tb\r\nc\x01\x1f",
+        "\xEF\xBF\xBE\xEF\xBF\xBF", "\xEF\xB7\x90\xEF\xBF\xBE\xEF\xB7\x90\x02",
+        "\xEF\xB7\x90\xEF\xB7\x91 \xEF\xA3\xBF ä😀 ]]> >", "\"", "&#x9;&#xD;&#xA;&#xFDD0;&#xFDD1;",
+        // refused
+        "a<b", "&#X41;", "&#xD800;", "&#xFFFE;", "&#1;", "&#;", "&#x;", "&unbekannt;", "&amp", "\xC3",
+        "\xED\xA0\x80", "\xF4\x90\x80\x80"};
+    for (const char* fragment : fragments) {
+        const auto read = [&](const QByteArray& value) {
+            return readRowsetXml(adoFile("<rs:data><z:row Pfad='" + value + "' Nr='1'/>\n</rs:data>"));
+        };
+        const Expected<RowsetData> kurz = read(fragment);
+        for (const auto& [vor, nach] : {std::pair{pad, QByteArray()}, {QByteArray(), pad}, {pad, pad}}) {
+            const Expected<RowsetData> lang = read(vor + fragment + nach);
+            ASSERT_EQ(lang.ok(), kurz.ok()) << fragment;
+            if (kurz.ok()) {
+                EXPECT_EQ(lang->rows[0][0].toString(),
+                          QString::fromLatin1(vor) + kurz->rows[0][0].toString() + QString::fromLatin1(nach))
+                    << fragment;
+            }
+        }
+    }
+}
+
 // Files of several reading chunks, so that characters, raw values and pairs of UTF-16 lie across the
 // chunk borders somewhere.
 TEST(AdoXmlReader, ReadsLargeFilesInEveryEncodingATextStreamOrDeclarationMayUse)
@@ -257,7 +287,8 @@ TEST(AdoXmlReader, DamagedFilesAreRefusedOrCompleteAndNeverCrash)
     const QByteArray ado = adoFile(kUpdateData);
     for (const QByteArray& full :
          {ado,
-          writeRowsetXml({journalFields(), {{u8("1"), u8("1"), u8("a\r\nb ©\x01"), u8(""), QVariant()}}})}) {
+          writeRowsetXml({journalFields(),
+                          {{u8("1"), u8("1"), u8("a\r\nb ©\x01").repeated(200), u8(""), QVariant()}}})}) {
         const Expected<RowsetData> whole = readRowsetXml(full);
         ASSERT_TRUE(whole.ok()) << whole.error().message().toStdString();
         for (qsizetype length = 0; length < full.size(); ++length) {
