@@ -453,9 +453,10 @@ bool renameFigures(const QString& basis)
         int n;
         int mal;
     };
-    // The copy flows once: with its undo, a copy of 100,000 takes half a minute.
-    const std::vector<Fluss> fluesse = {{"copy", 10000, 1},    {"rename", 10000, 3}, {"move", 10000, 3},
-                                        {"rename", 100000, 3}, {"move", 100000, 3},  {"abort", 20000, 1},
+    // The copy of 100,000 once: with its undo it takes half a minute. That of 10,000 three times, as one
+    // run of it alone moved its ratio to the bare loop from 1.6 to 2.3.
+    const std::vector<Fluss> fluesse = {{"rename", 10000, 3},  {"move", 10000, 3},  {"copy", 10000, 3},
+                                        {"rename", 100000, 3}, {"move", 100000, 3}, {"abort", 20000, 1},
                                         {"copy", 100000, 1}};
     const auto ordner = [&](int mal) -> QString {
         return basis + QStringLiteral("/") + QString::number(mal);
