@@ -317,12 +317,12 @@ void RowsetInput::protect(bool last)
             const void* quote =
                 i < limit ? std::memchr(p + i, m_quote, static_cast<size_t>(limit - i)) : nullptr;
             const qsizetype to = quote ? static_cast<const char*>(quote) - p : limit;
-            // A long value grows once to what is left of the file, of which only what it fills is ever
-            // touched, instead of being copied on every doubling.
+            // A long value grows at once to what is left of the file (by 64 MB at most), of which only
+            // what it fills is ever touched, instead of being copied on every doubling.
             if (m_value.size() >= 64 * 1024 && m_value.size() + (to - i) > m_value.capacity() &&
                 !m_source.isSequential()) {
-                m_value.reserve(m_value.size() + (to - i) +
-                                std::max<qint64>(m_source.size() - m_source.pos(), 0));
+                const qint64 left = std::clamp<qint64>(m_source.size() - m_source.pos(), 0, 64 << 20);
+                m_value.reserve(m_value.size() + (to - i) + left);
             }
             m_value.append(p + i, to - i);
             i = run = to;
