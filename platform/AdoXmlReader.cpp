@@ -92,6 +92,7 @@ private:
     void begin(const QByteArray& chunk);
     void transcode(const QByteArray& chunk, bool last);
     void protect(bool last);
+    qsizetype appendProtected(const char* p, qsizetype from, qsizetype to, qsizetype n);
     void endValue();
     bool decodeValue(QByteArrayView raw, QString& out) const;
     void stop(const QString& why)
@@ -120,9 +121,14 @@ private:
     // made unguessable so that no file's own text can pass for one.
     QByteArray m_value;
     bool m_inRow = false;
-    bool m_decodeHere = true; // a document type could declare entities and value types: none then
+    bool m_collect = false; // the value at hand is a row's that may be decoded here
+    // A document type could declare entities and value types, a declaration longer than the first
+    // chunk an encoding not seen here: no value is decoded here then.
+    bool m_decodeHere = true;
     QString m_token;
-    std::vector<QString> m_values;
+    // Values not yet taken, the first of them numbered m_firstValue; the parser takes them in order.
+    std::deque<QString> m_values;
+    qsizetype m_firstValue = 0;
     QString m_failure;
 };
 
@@ -130,9 +136,14 @@ QString RowsetInput::takeValue(QStringView seen)
 {
     if (!m_values.empty() && seen.startsWith(m_token)) {
         bool ok = false;
-        const qsizetype i = seen.sliced(m_token.size()).toLongLong(&ok);
-        if (ok && i >= 0 && i < static_cast<qsizetype>(m_values.size()))
-            return std::move(m_values[static_cast<size_t>(i)]);
+        const qsizetype i = seen.sliced(m_token.size()).toLongLong(&ok) - m_firstValue;
+        if (ok && i >= 0 && i < static_cast<qsizetype>(m_values.size())) {
+            QString value = std::move(m_values[static_cast<size_t>(i)]);
+            // Those before it belong to what the parser has passed, such as deleted rows: let go.
+            m_values.erase(m_values.begin(), m_values.begin() + i + 1);
+            m_firstValue += i + 1;
+            return value;
+        }
     }
     return seen.toString();
 }
@@ -196,6 +207,8 @@ void RowsetInput::begin(const QByteArray& chunk)
         m_utf16.emplace(QStringConverter::Utf16BE);
     } else if (QByteArrayView(chunk).sliced(mark).startsWith("<?xml")) {
         const qsizetype end = chunk.indexOf("?>");
+        if (end < 0)
+            m_decodeHere = false;
         const QByteArray declaration = chunk.left(std::max<qsizetype>(end, 0));
         const QRegularExpression encoding(QStringLiteral("\\sencoding\\s*=\\s*[\"']([A-Za-z0-9._:-]+)[\"']"));
         const QRegularExpressionMatch match = encoding.match(QString::fromLatin1(declaration));
@@ -238,6 +251,8 @@ void RowsetInput::transcode(const QByteArray& chunk, bool last)
         const qsizetype end = m_in.indexOf("?>");
         if (end >= 0)
             m_in.remove(0, end + 2);
+        else
+            m_decodeHere = false;
     }
 }
 
@@ -250,6 +265,26 @@ constexpr auto valueStops = [] {
     stops['\''] = stops['"'] = stops[0xEF] = true;
     return stops;
 }();
+
+// Whether the value whose quote is p[q] belongs to a namespace declaration, which the parser compares
+// with others, or to a name that began before p.
+bool namespaceOrUnknown(const char* p, qsizetype q)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    qsizetype j = q;
+    while (j > 0 && blank(p[j - 1]))
+        --j;
+    if (j == 0 || p[j - 1] != '=')
+        return true;
+    --j;
+    while (j > 0 && blank(p[j - 1]))
+        --j;
+    const qsizetype end = j;
+    while (j > 0 && !blank(p[j - 1]) && !std::strchr("<'\"", p[j - 1]))
+        --j;
+    const QByteArrayView name(p + j, end - j);
+    return j == 0 || name == "xmlns" || name.startsWith("xmlns:");
+}
 
 void RowsetInput::protect(bool last)
 {
@@ -301,6 +336,7 @@ void RowsetInput::protect(bool last)
                 if (c == '\'' || c == '"') {
                     m_quote = c;
                     m_state = State::Value;
+                    m_collect = m_inRow && m_decodeHere && m_utf8 && !namespaceOrUnknown(p, i);
                     ++i;
                     m_out.append(p + run, i - run);
                     run = i;
@@ -317,17 +353,31 @@ void RowsetInput::protect(bool last)
             const void* quote =
                 i < limit ? std::memchr(p + i, m_quote, static_cast<size_t>(limit - i)) : nullptr;
             const qsizetype to = quote ? static_cast<const char*>(quote) - p : limit;
-            // A long value grows at once to what is left of the file (by 64 MB at most), of which only
-            // what it fills is ever touched, instead of being copied on every doubling.
-            if (m_value.size() >= 64 * 1024 && m_value.size() + (to - i) > m_value.capacity() &&
-                !m_source.isSequential()) {
-                const qint64 left = std::clamp<qint64>(m_source.size() - m_source.pos(), 0, 64 << 20);
-                m_value.reserve(m_value.size() + (to - i) + left);
+            if (m_collect) {
+                // A raw '<' the parser refuses: it gets the value as it comes, not after the whole rest
+                // of a file whose quote does not close.
+                const void* lt = std::memchr(p + i, '<', static_cast<size_t>(to - i));
+                const qsizetype upTo = lt ? static_cast<const char*>(lt) - p : to;
+                // A long value grows at once to what is left of the file (by 64 MB at most), of which
+                // only what it fills is ever touched, instead of being copied on every doubling.
+                if (m_value.size() >= 64 * 1024 && m_value.size() + (upTo - i) > m_value.capacity() &&
+                    !m_source.isSequential()) {
+                    const qint64 left = std::clamp<qint64>(m_source.size() - m_source.pos(), 0, 64 << 20);
+                    m_value.reserve(m_value.size() + (upTo - i) + left);
+                }
+                m_value.append(p + i, upTo - i);
+                i = run = upTo;
+                if (lt) {
+                    m_collect = false;
+                    appendProtected(m_value.constData(), 0, m_value.size(), m_value.size());
+                    m_value.clear();
+                }
             }
-            m_value.append(p + i, to - i);
-            i = run = to;
-            if (quote) {
-                endValue();
+            if (!m_collect)
+                i = run = appendProtected(p, i, to, n);
+            if (quote && i == to) {
+                if (m_collect)
+                    endValue();
                 m_state = State::Tag;
                 ++i;
             }
@@ -366,8 +416,8 @@ void RowsetInput::protect(bool last)
     m_out.append(p + run, i - run);
     m_in.remove(0, i);
     // A file that ends inside a value: the parser sees it end there.
-    if (last && m_state == State::Value) {
-        m_inRow = false;
+    if (last && m_state == State::Value && m_collect) {
+        m_collect = false;
         endValue();
     }
 }
@@ -377,20 +427,28 @@ void RowsetInput::endValue()
 {
     constexpr qsizetype decodedFrom = 1024;
     QString decoded;
-    if (m_inRow && m_decodeHere && m_utf8 && m_value.size() >= decodedFrom && decodeValue(m_value, decoded)) {
+    if (m_collect && m_value.size() >= decodedFrom && decodeValue(m_value, decoded)) {
         if (m_token.isEmpty()) {
-            m_token =
-                QChar(0xFDEF) + QString::number(QRandomGenerator::system()->generate64(), 36) + QChar(0xFDEF);
+            // Of one length, so that where the parser's buffers end in a file does not change by chance.
+            m_token = QChar(0xFDEF) +
+                      QString::number(QRandomGenerator::system()->generate64(), 36).rightJustified(13, u'0') +
+                      QChar(0xFDEF);
         }
-        m_out.append((m_token + QString::number(m_values.size())).toUtf8());
+        m_out.append(
+            (m_token + QString::number(m_firstValue + static_cast<qsizetype>(m_values.size()))).toUtf8());
         m_values.push_back(std::move(decoded));
-        m_value.clear();
-        return;
+    } else {
+        appendProtected(m_value.constData(), 0, m_value.size(), m_value.size());
     }
-    const char* p = m_value.constData();
-    const qsizetype n = m_value.size();
-    qsizetype i = 0;
-    qsizetype run = 0;
+    m_value.clear();
+}
+
+// Appends bytes from..to of a value as the parser should read them, where a character may run on to n;
+// returns where it stopped.
+qsizetype RowsetInput::appendProtected(const char* p, qsizetype from, qsizetype to, qsizetype n)
+{
+    qsizetype i = from;
+    qsizetype run = from;
     const auto replace = [&](qsizetype length, QByteArrayView with) {
         m_out.append(p + run, i - run);
         m_out.append(with);
@@ -400,11 +458,11 @@ void RowsetInput::endValue()
     const auto at = [p, n](qsizetype i, QByteArrayView what) {
         return n - i >= what.size() && std::memcmp(p + i, what.data(), static_cast<size_t>(what.size())) == 0;
     };
-    while (i < n) {
+    while (i < to) {
         // Most bytes of a value are ordinary: skip them at the pace of a table lookup.
-        while (i < n && !valueStops[static_cast<unsigned char>(p[i])])
+        while (i < to && !valueStops[static_cast<unsigned char>(p[i])])
             ++i;
-        if (i >= n)
+        if (i >= to)
             break;
         const auto c = static_cast<unsigned char>(p[i]);
         if (c == '\t') {
@@ -428,8 +486,8 @@ void RowsetInput::endValue()
             ++i;
         }
     }
-    m_out.append(p + run, n - run);
-    m_value.clear();
+    m_out.append(p + run, i - run);
+    return i;
 }
 
 // What the parser would make of a value in UTF-8 with the allowances of protect(): false for anything it
@@ -473,8 +531,8 @@ bool RowsetInput::decodeValue(QByteArrayView raw, QString& out) const
             if (b1 == 0xBF && (b2 == 0xBE || b2 == 0xBF))
                 out.append(QChar(adoxml::standIn))
                     .append(QChar(adoxml::standInSecond(b2 == 0xBE ? 0xFFFE : 0xFFFF)));
-            else
-                out.append(QString::fromUtf8(p + i, 3));
+            else // by hand: a lone U+FEFF would be taken for a byte order mark and dropped
+                out.append(QChar(char16_t((c & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F))));
             i += 3;
         } else {
             const qsizetype semicolon = raw.indexOf(';', i);
@@ -515,8 +573,11 @@ bool RowsetInput::decodeValue(QByteArrayView raw, QString& out) const
             } else {
                 return false;
             }
-            const char32_t one[] = {code};
-            out.append(QString::fromUcs4(one, 1));
+            // By hand: fromUcs4() and fromUtf8() drop a U+FEFF as a byte order mark.
+            if (QChar::requiresSurrogates(code))
+                out.append(QChar(QChar::highSurrogate(code))).append(QChar(QChar::lowSurrogate(code)));
+            else
+                out.append(QChar(char16_t(code)));
             i = semicolon + 1;
         }
     }
@@ -636,6 +697,7 @@ private:
     bool readFieldDecl(FieldDecl& decl);
     bool defineFields(std::vector<FieldDecl> decls);
     bool readData();
+    bool skipDeleted();
     bool readInsert();
     bool readUpdate();
     bool readRecord();
@@ -881,11 +943,27 @@ bool RowsetParser::readData()
         else if (isElement(rowsetNs, u"update"))
             ok = readUpdate();
         else if (isElement(rowsetNs, u"delete"))
-            m_xml.skipCurrentElement(); // deleted rows are no longer records
+            ok = skipDeleted();
         else
             ok = unexpected();
         if (!ok)
             return false;
+    }
+    return closed();
+}
+
+// Deleted rows are no longer records; long values decoded for them are let go as they pass.
+bool RowsetParser::skipDeleted()
+{
+    for (int depth = 1; depth > 0 && !m_xml.atEnd();) {
+        m_xml.readNext();
+        if (m_xml.isStartElement()) {
+            ++depth;
+            for (const QXmlStreamAttribute& a : m_xml.attributes())
+                m_input.takeValue(a.value());
+        } else if (m_xml.isEndElement()) {
+            --depth;
+        }
     }
     return closed();
 }

@@ -194,6 +194,7 @@ TEST(AdoXmlReader, LongValuesReadAsShortOnes)
         "&apos;&quot;&amp;&lt;&gt;&#65;&#x42;&#x00e4;&#128512;", "a\tb\r\nc\x01\x1f",
         "\xEF\xBF\xBE\xEF\xBF\xBF", "\xEF\xB7\x90\xEF\xBF\xBE\xEF\xB7\x90\x02",
         "\xEF\xB7\x90\xEF\xB7\x91 \xEF\xA3\xBF ä😀 ]]> >", "\"", "&#x9;&#xD;&#xA;&#xFDD0;&#xFDD1;",
+        "\xEF\xBB\xBF&#xFEFF;&#65279;\xEF\xB7\x90\xEF\xBB\xBF\x05", // U+FEFF is no byte order mark here
         // refused
         "a<b", "&#X41;", "&#xD800;", "&#xFFFE;", "&#1;", "&#;", "&#x;", "&unbekannt;", "&amp", "\xC3",
         "\xED\xA0\x80", "\xF4\x90\x80\x80"};
@@ -212,6 +213,16 @@ TEST(AdoXmlReader, LongValuesReadAsShortOnes)
             }
         }
     }
+    // The parser compares namespaces and reads the declared encoding, also where it comes late.
+    const QByteArray uri(1100, 'u');
+    EXPECT_FALSE(readRowsetXml(adoFile("<rs:data><z:row xmlns:a='" + uri + "' xmlns:b='" + uri +
+                                       "' a:x='1' b:x='2' Pfad='p'/></rs:data>"))
+                     .ok());
+    const Expected<RowsetData> latin1 =
+        readRowsetXml("<?xml version='1.0'" + QByteArray(70000, ' ') + " encoding='ISO-8859-1'?>" +
+                      adoFile("<rs:data><z:row Pfad='" + pad + "\xC3\xA4'/></rs:data>"));
+    ASSERT_TRUE(latin1.ok()) << latin1.error().message().toStdString();
+    EXPECT_EQ(latin1->rows[0][0].toString(), QString::fromLatin1(pad + "\xC3\xA4"));
 }
 
 // Files of several reading chunks, so that characters, raw values and pairs of UTF-16 lie across the
